@@ -1,0 +1,35 @@
+# Flags shared by every target of the project.
+
+# Results must replay bit for bit: no contraction into fused multiply-adds,
+# no fast-math, SSE arithmetic on 32-bit x86.
+add_compile_options(-ffp-contract=off -fno-fast-math)
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "i[3-6]86" OR NUVEX_TARGET_I686)
+    add_compile_options(-msse2 -mfpmath=sse)
+endif()
+
+add_compile_options(-Wall -Wextra -Wshadow -Wno-unused-parameter)
+if(NUVEX_WERROR)
+    add_compile_options(-Werror)
+endif()
+
+if(NUVEX_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(NOT WIN32)
+    # Only the shared libraries a program really uses become its dependencies.
+    add_link_options(-Wl,--as-needed)
+endif()
+
+# nuvex_glob_library(<name> <dir>...) builds a static library from every .cpp
+# file in the given source folders, so new files need no edit here.
+function(nuvex_glob_library name)
+    set(sources)
+    foreach(dir IN LISTS ARGN)
+        file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+        list(APPEND sources ${found})
+    endforeach()
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+endfunction()

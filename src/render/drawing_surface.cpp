@@ -1,0 +1,127 @@
+#include "render/drawing_surface.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/win32.h"
+
+namespace {
+
+// Bitmap memory holds 0x00RRGGBB; COLORREF holds 0x00BBGGRR.
+std::uint32_t to_pixel(colour_ref colour) {
+    return ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
+}
+
+colour_ref to_colour(std::uint32_t pixel) {
+    return ((pixel & 0xFFu) << 16) | (pixel & 0xFF00u) | ((pixel >> 16) & 0xFFu);
+}
+
+}  // namespace
+
+HDC__* acquire_screen_context() { return GetDC(nullptr); }
+
+void release_screen_context(HDC__* screen) { ReleaseDC(nullptr, screen); }
+
+bool create_compatible(DrawingSurface& surface, HDC__* reference, int width, int height) {
+    surface.dc = CreateCompatibleDC(reference);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // negative: rows run top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    surface.bitmap = CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!surface.dc || !surface.bitmap || !bits) {
+        release_surface(surface);
+        return false;
+    }
+    surface.bits = static_cast<std::uint32_t*>(bits);
+    surface.width = width;
+    surface.height = height;
+    surface.original_bitmap = SelectObject(surface.dc, surface.bitmap);
+    return true;
+}
+
+HFONT__* create_message_font(int weight) {
+    // "华文彩云" in code page 936; the platform's font mapper substitutes a
+    // face that can draw the text where this one is missing.
+    return CreateFontA(48, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       "\xbb\xaa\xce\xc4\xb2\xca\xd4\xc6");
+}
+
+void select_font(DrawingSurface& surface, HFONT__* font) {
+    if (!surface.dc) return;
+    HGDIOBJ previous = SelectObject(surface.dc, font);
+    if (!surface.original_font) surface.original_font = previous;
+    surface.font = font;
+}
+
+void set_text_color(DrawingSurface& surface, colour_ref colour) {
+    if (surface.dc) SetTextColor(surface.dc, colour);
+}
+
+void set_transparent(DrawingSurface& surface) {
+    if (surface.dc) SetBkMode(surface.dc, TRANSPARENT);
+}
+
+void fill_solid(DrawingSurface& surface, int x, int y, int w, int h, colour_ref colour) {
+    if (!surface.bits) return;
+    // Clip in 64 bits: squares of far-away points may lie near the integer limits.
+    const std::int64_t left = std::max<std::int64_t>(x, 0);
+    const std::int64_t top = std::max<std::int64_t>(y, 0);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + w, surface.width);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{y} + h, surface.height);
+    if (left >= right || top >= bottom) return;
+    const std::uint32_t pixel = to_pixel(colour);
+    for (std::int64_t row = top; row < bottom; ++row) {
+        std::uint32_t* line = surface.bits + row * surface.width;
+        std::fill(line + left, line + right, pixel);
+    }
+}
+
+void fill_solid(DrawingSurface& surface, const surface_rect& rect, colour_ref colour) {
+    fill_solid(surface, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+               colour);
+}
+
+surface_rect measure_text(DrawingSurface& surface, std::string_view bytes) {
+    RECT rect{0, 0, 0, 0};
+    if (surface.dc) {
+        // Measured as TextOutA draws it: an ampersand is a character, not a
+        // mnemonic prefix.
+        DrawTextA(surface.dc, bytes.data(), static_cast<int>(bytes.size()), &rect,
+                  DT_CALCRECT | DT_NOPREFIX);
+    }
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+void text_out(DrawingSurface& surface, int x, int y, std::string_view bytes) {
+    if (!surface.dc) return;
+    TextOutA(surface.dc, x, y, bytes.data(), static_cast<int>(bytes.size()));
+    GdiFlush();  // the bitmap memory is read directly afterwards
+}
+
+colour_ref get_pixel(const DrawingSurface& surface, int x, int y) {
+    if (!surface.bits || x < 0 || y < 0 || x >= surface.width || y >= surface.height) {
+        return invalid_colour;
+    }
+    return to_colour(surface.bits[static_cast<std::int64_t>(y) * surface.width + x] & 0xFFFFFFu);
+}
+
+void copy_to(const DrawingSurface& surface, HDC__* target, int width, int height) {
+    if (surface.dc && target) BitBlt(target, 0, 0, width, height, surface.dc, 0, 0, SRCCOPY);
+}
+
+void release_surface(DrawingSurface& surface) {
+    if (surface.dc) {
+        if (surface.original_bitmap) SelectObject(surface.dc, surface.original_bitmap);
+        if (surface.original_font) SelectObject(surface.dc, surface.original_font);
+    }
+    if (surface.bitmap) DeleteObject(surface.bitmap);
+    if (surface.dc) DeleteDC(surface.dc);
+    if (surface.font) DeleteObject(surface.font);
+    surface = DrawingSurface{};
+}

@@ -1,0 +1,56 @@
+// An off-screen surface: a memory device context with one 32-bit top-down
+// bitmap (and, for text, one font) selected into it. Fills and pixel reads work
+// on the bitmap's memory directly; text goes through the platform's text
+// drawing. The handles are forward-declared so that the animation code needs
+// no platform header.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+struct HDC__;
+struct HBITMAP__;
+struct HFONT__;
+
+using colour_ref = std::uint32_t;  // red | green << 8 | blue << 16
+
+struct surface_rect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};
+
+struct DrawingSurface {
+    HDC__* dc = nullptr;
+    HBITMAP__* bitmap = nullptr;
+    HFONT__* font = nullptr;
+    std::uint32_t* bits = nullptr;  // top-down rows of `width` pixels, 0x00RRGGBB
+    int width = 0;
+    int height = 0;
+    void* original_bitmap = nullptr;  // what the context held before ours was selected
+    void* original_font = nullptr;
+};
+
+// Value a read outside the bitmap yields, as on Win32.
+constexpr colour_ref invalid_colour = 0xFFFFFFFFu;
+
+// Screen context used as the reference for new surfaces (GetDC of no window).
+HDC__* acquire_screen_context();
+void release_screen_context(HDC__* screen);
+
+bool create_compatible(DrawingSurface& surface, HDC__* reference, int width, int height);
+// Font of the message text: cell height 48, the given weight, face "华文彩云".
+HFONT__* create_message_font(int weight);
+void select_font(DrawingSurface& surface, HFONT__* font);
+void set_text_color(DrawingSurface& surface, colour_ref colour);
+void set_transparent(DrawingSurface& surface);
+void fill_solid(DrawingSurface& surface, int x, int y, int w, int h, colour_ref colour);
+void fill_solid(DrawingSurface& surface, const surface_rect& rect, colour_ref colour);
+// Extent of one line of text in the selected font: (0, 0, width, height).
+surface_rect measure_text(DrawingSurface& surface, std::string_view bytes);
+void text_out(DrawingSurface& surface, int x, int y, std::string_view bytes);
+colour_ref get_pixel(const DrawingSurface& surface, int x, int y);
+void copy_to(const DrawingSurface& surface, HDC__* target, int width, int height);
+// Releases the bitmap, then the context, then the font; leaves the record empty.
+void release_surface(DrawingSurface& surface);
