@@ -22,3 +22,16 @@ void portable_present(HWND hwnd, int x, int y, int width, int height, const std:
 // Records argv so that GetCommandLineA returns the command line as Windows
 // would hand it over (program name first, arguments quoted where needed).
 void portable_init_process(int argc, char** argv);
+
+// --- provided by the window system: the window table ---------------------------
+// Every HWND the portable platform hands out (saver windows, dialogs and their
+// controls) is an entry of one table, so that SendMessageA, SetWindowTextA,
+// GetWindowTextA, GetDlgItem, CheckDlgButton, IsWindow and GetParent work alike
+// for all of them. A dialog or control registers itself with the procedure that
+// serves its messages (WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH, WM_SETFONT,
+// BM_SETCHECK, BM_GETCHECK, EM_LIMITTEXT, ...); `native` is free for the owner.
+HWND portable_register_window(WNDPROC proc, HWND parent, const char* className,
+                              const char* title, int controlId, void* native);
+void portable_unregister_window(HWND hwnd);
+void* portable_window_native(HWND hwnd);
+int portable_window_control_id(HWND hwnd);
