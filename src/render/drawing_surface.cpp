@@ -44,12 +44,9 @@ bool create_compatible(DrawingSurface& surface, HDC__* reference, int width, int
     return true;
 }
 
-HFONT__* create_message_font(int weight) {
-    // "华文彩云" in code page 936; the platform's font mapper substitutes a
-    // face that can draw the text where this one is missing.
+HFONT__* create_message_font(int weight, const char* face) {
     return CreateFontA(48, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                       "\xbb\xaa\xce\xc4\xb2\xca\xd4\xc6");
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
 void select_font(DrawingSurface& surface, HFONT__* font) {

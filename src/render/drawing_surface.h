@@ -40,8 +40,9 @@ HDC__* acquire_screen_context();
 void release_screen_context(HDC__* screen);
 
 bool create_compatible(DrawingSurface& surface, HDC__* reference, int width, int height);
-// Font of the message text: cell height 48, the given weight, face "华文彩云".
-HFONT__* create_message_font(int weight);
+// Font of the message text: cell height 48, the given weight and face (bytes in
+// the ANSI code page); the platform substitutes a face where it is missing.
+HFONT__* create_message_font(int weight, const char* face);
 void select_font(DrawingSurface& surface, HFONT__* font);
 void set_text_color(DrawingSurface& surface, colour_ref colour);
 void set_transparent(DrawingSurface& surface);

@@ -1,0 +1,67 @@
+#include "render/frame_renderer.h"
+
+#include <algorithm>
+#include <array>
+
+#include "scene/numeric.h"
+#include "scene/sea_scene.h"
+#include "text/particle_list.h"
+
+namespace {
+
+// Scratch rows for the grid, as long as the widest possible row.
+std::array<Particle, max_grid_count> scratch;
+
+std::uint32_t colour_byte(double fraction) {
+    return static_cast<std::uint32_t>(trunc_to_int(fraction * 255)) & 0xFFu;
+}
+
+}  // namespace
+
+colour_ref point_colour(const Particle& record) {
+    return colour_byte(record.red) | colour_byte(record.green) << 8 |
+           colour_byte(record.blue) << 16;
+}
+
+void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& rect) {
+    fill_solid(surface, rect, 0);
+    for (Particle& record : scratch) init_particle(record);
+    const std::int32_t cx = (rect.left + rect.right) / 2;
+    const std::int32_t cy = rect.top + (rect.bottom - rect.top) / 3;
+    const double sx = (rect.right - rect.left) * 0.00078125;
+    const double sy = (rect.bottom - rect.top) * 0.0009765625;
+    for (std::int32_t i = 0; i < scene.rows; ++i) {
+        const Particle* row = scene.grid[i].get();
+        if (!row) continue;
+        std::copy_n(row, scene.cols, scratch.data());
+        rotate_translate(scene.view, scratch.data(), scene.cols);
+        rotate_translate(scene.pose, scratch.data(), scene.cols);
+        project(scratch.data(), scene.cols, scene.eye_distance);
+        for (std::int32_t j = 0; j < scene.cols; ++j) {
+            if (scratch[j].visible) draw_point(scratch[j], surface, cx, cy, sx, sy);
+        }
+    }
+    render_particles(scene.particles, surface, cx, cy, scene.view, scene.eye_distance, sx, sy);
+}
+
+void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t cx,
+                      std::int32_t cy, Particle view, double eye_distance, double sx, double sy) {
+    if (!list.items || !list.snapshot) return;
+    Particle* snapshot = list.snapshot.get();
+    std::copy_n(list.items.get(), list.count, snapshot);
+    rotate_translate(view, snapshot, list.count);
+    rotate_translate(list.pose, snapshot, list.count);
+    project(snapshot, list.count, eye_distance);
+    for (std::int32_t k = 0; k < list.count; ++k) {
+        if (snapshot[k].visible) draw_point(snapshot[k], surface, cx, cy, sx, sy);
+    }
+}
+
+void draw_point(const Particle& record, DrawingSurface& surface, std::int32_t cx, std::int32_t cy,
+                double sx, double sy) {
+    std::int32_t s = trunc_to_int(record.size * sx);
+    if (s < 1) s = 1;
+    const std::int32_t X = trunc_to_int(sx * record.x + cx);
+    const std::int32_t Y = trunc_to_int(sy * record.y + cy);
+    fill_solid(surface, X, Y, s, s, point_colour(record));
+}

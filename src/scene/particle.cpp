@@ -1,0 +1,81 @@
+#include "scene/particle.h"
+
+#include <cmath>
+
+#include "scene/numeric.h"
+
+void init_particle(Particle& record) {
+    record.x = 0;
+    record.y = 0;
+    record.z = 0;
+    record.angle_x = 0;
+    record.angle_y = 0;
+    record.angle_z = 0;
+    record.red = 1.0;
+    record.green = 1.0;
+    record.blue = 1.0;
+    record.size = 1;
+    record.spray_z = 0;
+    record.height = 0;
+    record.spray_vz = 0;
+    record.velocity = 0;
+    record.accel = 0;
+    record.visible = 0;
+    record.released = 0;
+}
+
+void add_angle(Particle& pose, double increment) {
+    pose.angle_z += increment;
+    if (pose.angle_z > two_pi) {
+        pose.angle_z -= two_pi;
+    } else if (pose.angle_z < -two_pi) {
+        pose.angle_z += two_pi;
+    }
+}
+
+namespace {
+
+// Turns the pair (a, b) of every record by theta, keeping each record's
+// distance from the axis: the rotation works on the normalised pair and
+// scales back.
+void turn_axis(double theta, Particle* first, int count, double Particle::*a_field,
+               double Particle::*b_field) {
+    const double s = std::sin(theta);
+    const double c = std::cos(theta);
+    if ((s == 0 && c == 1) || count <= 0) return;
+    for (int k = 0; k < count; ++k) {
+        Particle& p = first[k];
+        const double a = p.*a_field;
+        const double b = p.*b_field;
+        const double r = std::sqrt(a * a + b * b);
+        if (r > 0) {
+            p.*a_field = r * ((a / r) * c - (b / r) * s);
+            p.*b_field = r * ((b / r) * c + (a / r) * s);
+        }
+    }
+}
+
+}  // namespace
+
+void rotate_translate(const Particle& pose, Particle* first, int count) {
+    turn_axis(pose.angle_x, first, count, &Particle::y, &Particle::z);
+    turn_axis(pose.angle_y, first, count, &Particle::z, &Particle::x);
+    turn_axis(pose.angle_z, first, count, &Particle::x, &Particle::y);
+    for (int k = 0; k < count; ++k) {
+        first[k].x += pose.x;
+        first[k].y += pose.y;
+        first[k].z += pose.z;
+    }
+}
+
+void project(Particle* first, int count, double eye_distance) {
+    for (int k = 0; k < count; ++k) {
+        Particle& p = first[k];
+        const double w = eye_distance + p.z;
+        // A point at or behind the eye gets a fixed, very large factor.
+        const double factor = w > 0 ? eye_distance / w : 10000;
+        p.size = trunc_to_int(factor + 1);
+        p.x = p.x * factor;
+        p.y = p.y * factor;
+    }
+}

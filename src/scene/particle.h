@@ -1,0 +1,36 @@
+// The one 3-D record of the scene: grid node, text particle and pose alike.
+#pragma once
+
+#include <cstdint>
+
+struct Particle {
+    double x;
+    double y;
+    double z;
+    double angle_x;
+    double angle_y;
+    double angle_z;
+    double red;
+    double green;
+    double blue;
+    std::int32_t size;
+    double spray_z;
+    double height;
+    double spray_vz;
+    double velocity;
+    double accel;
+    std::uint8_t visible;
+    std::uint8_t released;
+};
+
+constexpr double two_pi = 6.283185307179586;
+constexpr double pi = 3.141592653589793;
+
+void init_particle(Particle& record);
+// Adds to the pose's angle_z and brings it back once into [-2π, 2π].
+void add_angle(Particle& pose, double increment);
+// Turns the run about x, then y, then z by the pose's angles, then moves it by
+// the pose's position. Only x, y, z change.
+void rotate_translate(const Particle& pose, Particle* first, int count);
+// Perspective: scales x and y and writes size; z keeps its value.
+void project(Particle* first, int count, double eye_distance);

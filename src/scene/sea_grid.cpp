@@ -1,0 +1,108 @@
+#include <cmath>
+
+#include "scene/numeric.h"
+#include "scene/random.h"
+#include "scene/sea_scene.h"
+#include "text/builtin_strings.h"
+
+SeaScene::SeaScene() : text(fallback_message_gbk) {
+    init_particle(pose);
+    init_particle(view);
+}
+
+SeaScene::~SeaScene() {
+    free_grid(*this);
+    release_surface(text_surface);  // bitmap, then context, then font
+    text_bitmap = nullptr;
+    text_font = nullptr;
+    clear(particles);
+}
+
+void free_grid(SeaScene& scene) {
+    scene.grid.clear();
+    scene.grid.shrink_to_fit();
+    scene.rows = 0;
+    scene.cols = 0;
+}
+
+namespace {
+
+std::int32_t clamp_count(std::int32_t count) {
+    return (count < 1 || count > max_grid_count) ? max_grid_count : count;
+}
+
+// Jitter of a node's position, in cells: -49/120 to 50/120.
+double jitter(int r) { return (50 - r) * 0.008333333333333333; }
+
+// The cell under a world point, clamped into the grid; none without a grid.
+Particle* node_under(const SeaScene& scene, double x, double y) {
+    if (scene.rows <= 0 || scene.cols <= 0) return nullptr;
+    std::int32_t i = trunc_to_int(scene.rows / 2 + x * (1 / scene.spacing));
+    std::int32_t j = trunc_to_int(scene.cols / 2 + y * (1 / scene.spacing));
+    if (i < 0) i = 0;
+    if (i > scene.rows - 1) i = scene.rows - 1;
+    if (j < 0) j = 0;
+    if (j > scene.cols - 1) j = scene.cols - 1;
+    return &scene.grid[i][j];
+}
+
+}  // namespace
+
+void build_grid(SeaScene& scene, std::int32_t rows, std::int32_t cols) {
+    free_grid(scene);
+    scene.rows = clamp_count(rows);
+    scene.cols = clamp_count(cols);
+    const std::int32_t h_r = scene.rows / 2;
+    const std::int32_t h_c = scene.cols / 2;
+    scene.grid.resize(static_cast<std::size_t>(scene.rows));
+    for (std::int32_t i = 0; i < scene.rows; ++i) {
+        scene.grid[i].reset(new Particle[static_cast<std::size_t>(scene.cols)]);
+        for (std::int32_t j = 0; j < scene.cols; ++j) init_particle(scene.grid[i][j]);
+    }
+    for (std::int32_t i = 0; i < scene.rows; ++i) {
+        for (std::int32_t j = 0; j < scene.cols; ++j) {
+            const double u = static_cast<double>(i - h_r) / h_r;
+            const double v = static_cast<double>(j - h_c) / h_c;
+            if (u * u + v * v <= 1) {
+                Particle& node = scene.grid[i][j];
+                node.visible = 1;
+                const int r1 = random_draw() % 100;
+                const int r2 = random_draw() % 100;
+                node.y = (j - h_c + jitter(r1)) * scene.spacing;
+                node.x = (i - h_r + jitter(r2)) * scene.spacing;
+                node.z = 0;
+            }
+        }
+    }
+}
+
+void drop_ripple(SeaScene& scene, std::int32_t row, std::int32_t col, double amplitude,
+                 std::int32_t radius) {
+    if (radius <= 0) return;
+    const std::int64_t r2 = std::int64_t{radius} * radius;
+    for (std::int64_t r = std::int64_t{row} - radius; r < std::int64_t{row} + radius; ++r) {
+        for (std::int64_t k = std::int64_t{col} - radius; k < std::int64_t{col} + radius; ++k) {
+            if (r < 0 || r >= scene.rows || k < 0 || k >= scene.cols) continue;
+            Particle& node = scene.grid[r][k];
+            if (!node.visible) continue;
+            const std::int64_t d2 = (r - row) * (r - row) + (k - col) * (k - col);
+            if (d2 <= r2) {
+                node.velocity += amplitude * std::cos((std::sqrt(double(d2) / double(r2)) *
+                                                       scene.ripple_waves) * pi);
+            }
+        }
+    }
+}
+
+double sample_height(const SeaScene& scene, double x, double y) {
+    const Particle* node = node_under(scene, x, y);
+    return node ? node->z : 0.0;
+}
+
+void stain(SeaScene& scene, double x, double y, double red, double green, double blue) {
+    Particle* node = node_under(scene, x, y);
+    if (!node) return;
+    node->red = red;
+    node->green = green;
+    node->blue = blue;
+}

@@ -1,0 +1,142 @@
+#include "scene/step.h"
+
+#include <cmath>
+
+#include "scene/random.h"
+#include "scene/sea_scene.h"
+#include "text/emitter.h"
+#include "text/message.h"
+
+namespace {
+
+constexpr double lift_phase = 0.995;
+constexpr double lift_scale = 200;
+constexpr double coupling = 0.125;
+constexpr double diagonal_weight = 0.7072135785007072;
+constexpr double whitening = 0.001;
+constexpr double fall_floor = -10;
+constexpr double sweep_phase = 0.9;
+
+// sin of the view angle, negated on the far half of the turn: rises from -1 to
+// +1 over each half-turn and drops back at 90° and 270°.
+double turn_phase_of(double angle) {
+    double phase = std::sin(angle);
+    if (std::cos(angle) < 0) phase = -phase;
+    return phase;
+}
+
+void couple(Particle& P, Particle& Q, bool diagonal) {
+    if (!P.visible || !Q.visible) return;
+    double f = (Q.height - P.height) * coupling;
+    if (diagonal) f = f * diagonal_weight;
+    P.accel += f;
+    Q.accel -= f;
+    double g = (Q.red - P.red) * coupling;
+    P.red += g;
+    Q.red -= g;
+    g = (Q.green - P.green) * coupling;
+    P.green += g;
+    Q.green -= g;
+    g = (Q.blue - P.blue) * coupling;
+    P.blue += g;
+    Q.blue -= g;
+}
+
+void move_sea(SeaScene& scene) {
+    // Restoring force.
+    for (std::int32_t i = 0; i < scene.rows; ++i) {
+        Particle* row = scene.grid[i].get();
+        for (std::int32_t j = 0; j < scene.cols; ++j) {
+            if (row[j].visible) row[j].accel = -(row[j].height * scene.spring);
+        }
+    }
+    // Neighbour coupling over every cell corner.
+    for (std::int32_t i = 0; i < scene.rows - 1; ++i) {
+        Particle* row = scene.grid[i].get();
+        Particle* next = scene.grid[i + 1].get();
+        for (std::int32_t j = 0; j < scene.cols - 1; ++j) {
+            Particle& A = row[j];
+            Particle& B = row[j + 1];
+            Particle& C = next[j];
+            Particle& D = next[j + 1];
+            couple(A, B, false);
+            couple(A, C, false);
+            couple(A, D, true);
+            couple(B, C, true);
+        }
+    }
+    // Integration.
+    for (std::int32_t i = 0; i < scene.rows; ++i) {
+        Particle* row = scene.grid[i].get();
+        for (std::int32_t j = 0; j < scene.cols; ++j) {
+            Particle& node = row[j];
+            node.velocity = (node.accel + node.velocity) * scene.damping;
+            node.height += node.velocity;
+            node.spray_vz += scene.gravity;
+            node.spray_z += node.spray_vz;
+            if (node.height + scene.lift > node.spray_z) {
+                node.spray_z = node.height + scene.lift;
+                node.spray_vz = node.velocity;
+            }
+            node.z = node.spray_z;
+            node.red += (1 - node.red) * whitening;
+            node.green += (1 - node.green) * whitening;
+            node.blue += (1 - node.blue) * whitening;
+        }
+    }
+}
+
+void move_text(SeaScene& scene, double turn_phase) {
+    ParticleList& list = scene.particles;
+    const std::int32_t n = list.count;
+    if (n <= 0) return;
+    Particle* items = list.items.get();
+    // Random release: one particle, then ceil(q) more while the phase is positive.
+    items[random_draw() % n].released = 1;
+    const double q = turn_phase * slices_per_line;
+    if (q > 0) {
+        int k = 0;
+        do {
+            ++k;
+            items[random_draw() % n].released = 1;
+        } while (k < q);
+    }
+    for (std::int32_t p = 0; p < n; ++p) {
+        Particle& particle = items[p];
+        if (particle.released && particle.z > fall_floor * scene.max_text_height) {
+            particle.velocity += scene.gravity;
+            particle.z += particle.velocity;
+        }
+        if (particle.visible && particle.released) {
+            stain(scene, particle.x, particle.y, particle.red, particle.green, particle.blue);
+        }
+        particle.visible = sample_height(scene, particle.x, particle.y) < particle.z ? 1 : 0;
+        if (scene.follow == 0 && particle.visible && !particle.released) {
+            particle.z = sample_height(scene, particle.x, particle.y) + particle.height;
+        }
+    }
+    // Sweep: let the line go from the top down, faster and faster.
+    if (turn_phase > sweep_phase) {
+        scene.sweep_speed += scene.gravity;
+        scene.sweep_level += scene.sweep_speed;
+        for (std::int32_t p = 0; p < n; ++p) {
+            if (items[p].height > scene.sweep_level) items[p].released = 1;
+        }
+    }
+}
+
+}  // namespace
+
+void step(SeaScene& scene) {
+    const double turn_phase = turn_phase_of(scene.view.angle_z);
+    if (turn_phase > lift_phase) {
+        scene.lift = ((turn_phase - lift_phase) * scene.max_text_height) * lift_scale;
+    } else if (scene.lift != 0) {
+        advance_line(scene);
+    }
+    if (scene.emit_count < slices_per_line) {
+        emit_line(scene, scene.line);
+    }
+    move_sea(scene);
+    move_text(scene, turn_phase);
+}

@@ -1,0 +1,113 @@
+#include "text/emitter.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/drawing_surface.h"
+#include "scene/random.h"
+#include "scene/sea_scene.h"
+#include "text/builtin_strings.h"
+#include "text/particle_list.h"
+
+namespace {
+
+line_observer observer = nullptr;
+
+// The usual area cleared before a line is drawn.
+constexpr std::int32_t clear_width = 1024;
+constexpr std::int32_t clear_height = 256;
+
+// Scatter of one coordinate: -49/120 to 50/120 of a pixel.
+double scatter() { return (50 - random_draw() % 100) * 0.008333333333333333; }
+
+// A pixel outside the bitmap is unlit, whatever the surface answers for it.
+bool lit(const DrawingSurface& surface, std::int32_t px, std::int32_t py) {
+    if (px < 0 || py < 0 || px >= surface.width || py >= surface.height) return false;
+    return get_pixel(surface, px, py) != 0;
+}
+
+}  // namespace
+
+void set_line_observer(line_observer o) { observer = o; }
+
+void prepare_text_surface(SeaScene& scene, HDC__* reference, int width, int height) {
+    scene.text_font = create_message_font(900, message_face().c_str());
+    create_compatible(scene.text_surface, reference, width, height);
+    scene.text_bitmap = scene.text_surface.bitmap;
+    select_font(scene.text_surface, scene.text_font);
+    set_text_color(scene.text_surface, 0xFFFFFF);
+    set_transparent(scene.text_surface);
+}
+
+void emit_line(SeaScene& scene, std::string_view line) {
+    DrawingSurface& surface = scene.text_surface;
+    // 1-3. Measure, clear and draw. The cleared area is the usual one, grown to
+    //      cover this line and the previous one wherever they reach beyond it,
+    //      so that no pixel of an earlier line is read again.
+    const surface_rect extent = measure_text(surface, line);
+    const std::int32_t W = extent.right;
+    const std::int32_t H = extent.bottom;
+    fill_solid(surface, 0, 0, std::max({clear_width, scene.text_drawn.right, W}),
+               std::max({clear_height, scene.text_drawn.bottom, H}), 0);
+    text_out(surface, 0, 0, line);
+    scene.text_drawn = extent;
+    if (observer) observer(line, surface, W, H);
+    // 4-7. Extents, base height and mirror.
+    const double X = (scene.rows * scene.spacing) * 0.9;
+    double Z = (X * H) / W;
+    if (Z > scene.max_text_height) Z = scene.max_text_height;
+    double z0 = 0;
+    if (scene.follow != 0) z0 = -0.2 * Z;
+    const bool mirror = std::cos(scene.view.angle_z) < 0;
+    // 8-9. One slice.
+    rasterise_slice(scene.particles, surface, 0, 0, W, H, 3, 0, 0, z0, X, scene.spacing, Z,
+                    mirror, scene.emit_count);
+    scene.emit_count += 1;
+    // 10. The cloud takes the scene's tilt.
+    scene.particles.pose.angle_x = scene.pose.angle_x;
+    scene.particles.pose.angle_y = scene.pose.angle_y;
+    scene.particles.pose.angle_z = scene.pose.angle_z;
+    // 11. The sweep starts at the top of the cloud.
+    scene.sweep_level = z0 + Z;
+    scene.sweep_speed = 0;
+}
+
+void rasterise_slice(ParticleList& list, const DrawingSurface& surface, std::int32_t left,
+                     std::int32_t top, std::int32_t right, std::int32_t bottom, int n, double x0,
+                     double y0, double z0, double X, double Y, double Z, bool mirror,
+                     std::int32_t m) {
+    const std::int32_t xc = (left + right) / 2;
+    const std::int32_t w = right - left;
+    const std::int32_t h = bottom - top;
+    const std::int64_t first_row = top + std::int64_t{h} * m / slices_per_line;
+    const std::int64_t end_row = top + std::int64_t{h} * (m + 1) / slices_per_line;
+    Particle record;
+    init_particle(record);
+    record.visible = 1;
+    for (std::int64_t py = first_row; py < end_row; ++py) {
+        for (std::int32_t px = left; px < right; ++px) {
+            if (!lit(surface, px, static_cast<std::int32_t>(py))) continue;
+            for (int k = 0; k < n; ++k) {
+                const double jx = scatter();
+                const std::int32_t dx = mirror ? xc - px : px - xc;
+                record.x = ((dx + jx) * X) / w + x0;
+                const double jy = scatter();
+                record.y = ((jy + k) * Y) / n + y0;
+                const double jz = scatter();
+                record.z = ((jz + (bottom - py)) * Z) / h + z0;
+                record.height = record.z;
+                const double t = (record.z - z0) * (1 / Z);
+                record.red = 1;
+                if (t < 0.5) {
+                    record.green = 2 * t;
+                    record.blue = 0;
+                } else {
+                    record.green = 1;
+                    record.blue = 2 * (t - 0.5);
+                }
+                append(list, record);
+            }
+        }
+    }
+    renew_snapshot(list);
+}
