@@ -1,0 +1,138 @@
+// Process entry: the command tail, the two process-wide facts, the mode named
+// by the command line and the exit code.
+#include <cstdint>
+
+#include "app/code_page_setup.h"
+#include "config/config_dialog.h"
+#include "host/host_state.h"
+#include "host/saver_host.h"
+#include "platform/command_line_usage.h"
+#include "platform/fault_guard.h"
+#include "platform/win32.h"
+
+namespace {
+
+bool is_blank_byte(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x01 && byte <= 0x20;
+}
+
+int unusable_command_line(LPCSTR commandTail) {
+    ReportUnusableCommandLine(commandTail);
+    return -1;
+}
+
+LPCSTR skip_spaces(LPCSTR cursor) {
+    while (*cursor == ' ') ++cursor;
+    return cursor;
+}
+
+// The first mode letter decides; separators before it are skipped one byte at
+// a time, and nothing after the mode's own argument is looked at.
+int RunCommandLineMode(LPCSTR commandTail) {
+    LPCSTR cursor = commandTail;
+    for (;;) {
+        switch (*cursor) {
+            case '\0':
+                return ShowConfigDialog(nullptr);
+            case ' ':
+            case '-':
+            case '/':
+                ++cursor;
+                continue;
+            case 'S':
+            case 's':
+                return RunSaverWindow(nullptr);
+            case 'P':
+            case 'p':
+            case 'L':
+            case 'l': {
+                const HWND parent = ParseWindowHandle(skip_spaces(cursor + 1));
+                if (!parent || !IsWindow(parent)) return unusable_command_line(commandTail);
+                return RunSaverWindow(parent);
+            }
+            case 'C':
+            case 'c': {
+                ++cursor;
+                HWND owner = nullptr;
+                if (*cursor == ':') owner = ParseWindowHandle(cursor + 1);
+                if (!owner || !IsWindow(owner)) owner = GetForegroundWindow();
+                return ShowConfigDialog(owner);
+            }
+            case 'A':
+            case 'a': {
+                if (!SaverHostState.win9xFamily) return unusable_command_line(commandTail);
+                HWND owner = ParseWindowHandle(skip_spaces(cursor + 1));
+                if (!owner || !IsWindow(owner)) owner = GetForegroundWindow();
+                ChangeSaverPassword(owner);
+                return 0;
+            }
+            default:
+                return unusable_command_line(commandTail);
+        }
+    }
+}
+
+int RunGuardedMode(void* commandTail) {
+    return RunCommandLineMode(static_cast<LPCSTR>(commandTail));
+}
+
+// A fault must not leave the system believing that a saver still runs.
+void OnModeFault() { SetSaverRunning(false); }
+
+}  // namespace
+
+LPCSTR SkipProgramName(LPCSTR commandLine) {
+    LPCSTR cursor = commandLine;
+    if (*cursor == '"') {
+        do {
+            cursor = CharNextA(cursor);
+        } while (*cursor != '\0' && *cursor != '"');
+        if (*cursor == '"') ++cursor;
+    } else if (static_cast<unsigned char>(*cursor) > 0x20) {
+        while (static_cast<unsigned char>(*cursor) > 0x20) cursor = CharNextA(cursor);
+    }
+    while (is_blank_byte(*cursor)) ++cursor;
+    return cursor;
+}
+
+void SaverStartup() {
+    const LPCSTR commandTail = SkipProgramName(GetCommandLineA());
+    const int result = SaverMain(GetModuleHandleA(nullptr), commandTail);
+    ExitProcess(static_cast<UINT>(result));
+}
+
+int SaverMain(HINSTANCE instance, LPCSTR commandTail) {
+    // The built-in texts and the lead-byte table follow the system's code page;
+    // settle them before any text is read.
+    adopt_system_code_page();
+
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_TAB_CLASSES;
+    InitCommonControlsEx(&controls);
+
+    SaverHostState.instance = instance;
+
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    SaverHostState.win9xFamily =
+        GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+
+    return RunFaultGuarded(&RunGuardedMode, const_cast<char*>(commandTail), &OnModeFault);
+}
+
+HWND ParseWindowHandle(LPCSTR text) {
+    std::uint32_t value = 0;  // wraps modulo 2^32; such a value fails IsWindow later
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value * 10u + static_cast<std::uint32_t>(*text - '0');
+    }
+    return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(value));
+}
+
+int ShowConfigDialog(HWND owner) {
+    if (RegisterCustomClasses(SaverHostState.instance) == 0) return 0;
+    return static_cast<int>(DialogBoxParamA(SaverHostState.instance,
+                                            MAKEINTRESOURCEA(config_dialog_id), owner,
+                                            ConfigDialogProc, 0));
+}

@@ -1,0 +1,39 @@
+// The screen-saver host: process entry and command line, the saver window and
+// its message loop, the class procedure, the default behaviour that decides
+// when the saver closes, and the system's password services.
+#pragma once
+
+#include "platform/win32.h"
+
+// --- entry and command line ------------------------------------------------------
+[[noreturn]] void SaverStartup();
+int SaverMain(HINSTANCE instance, LPCSTR commandTail);
+// Decimal digits at `text`, wrapping modulo 2^32; 0 when there is none.
+HWND ParseWindowHandle(LPCSTR text);
+int ShowConfigDialog(HWND owner);
+// The part of the raw command line after the program name and the blanks that
+// follow it.
+LPCSTR SkipProgramName(LPCSTR commandLine);
+
+// --- saver window and message loop ------------------------------------------------
+int RunSaverWindow(HWND parent);
+void LoadPasswordVerifier();
+void UnloadPasswordVerifier();
+void SetSaverRunning(bool on);
+
+// --- default behaviour and password prompt ------------------------------------
+LRESULT CALLBACK DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+bool VerifySaverPassword(HWND window);
+
+// --- class procedure ------------------------------------------------------------
+LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// --- password change ------------------------------------------------------------
+void ChangeSaverPassword(HWND owner);
+
+// Names the saver's window is known by.
+inline constexpr char saver_class_name[] = "WindowsScreenSaverClass";
+inline constexpr char saver_full_screen_title[] = "Screen Saver";
+inline constexpr char saver_preview_title[] = "Preview";
+// The request the host sends its own window to run the password prompt.
+inline constexpr UINT verify_password_request = WM_APP;

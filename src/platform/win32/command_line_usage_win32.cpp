@@ -1,0 +1,6 @@
+// A screen saver started by the desktop has no console to write to, and the
+// desktop shows nothing for it either: an unusable command line is answered by
+// the exit code alone.
+#include "platform/command_line_usage.h"
+
+void ReportUnusableCommandLine(const char*) {}
