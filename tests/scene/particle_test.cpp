@@ -1,0 +1,156 @@
+#include "scene/particle.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "scene/numeric.h"
+
+namespace {
+
+Particle at(double x, double y, double z) {
+    Particle p;
+    init_particle(p);
+    p.x = x;
+    p.y = y;
+    p.z = z;
+    return p;
+}
+
+Particle pose_with(double ax, double ay, double az) {
+    Particle pose;
+    init_particle(pose);
+    pose.angle_x = ax;
+    pose.angle_y = ay;
+    pose.angle_z = az;
+    return pose;
+}
+
+TEST(Particle, StartsWhiteSizeOneAndHidden) {
+    Particle p;
+    std::memset(&p, 0xAB, sizeof p);
+    init_particle(p);
+    EXPECT_EQ(p.red, 1.0);
+    EXPECT_EQ(p.green, 1.0);
+    EXPECT_EQ(p.blue, 1.0);
+    EXPECT_EQ(p.size, 1);
+    EXPECT_EQ(p.x, 0.0);
+    EXPECT_EQ(p.accel, 0.0);
+    EXPECT_EQ(p.visible, 0);
+    EXPECT_EQ(p.released, 0);
+}
+
+TEST(AddAngle, WrapsOnceIntoPlusMinusTwoPi) {
+    Particle pose = pose_with(0, 0, 6.2);
+    add_angle(pose, 0.1);
+    EXPECT_EQ(pose.angle_z, (6.2 + 0.1) - two_pi);
+
+    pose.angle_z = -6.2;
+    add_angle(pose, -0.1);
+    EXPECT_EQ(pose.angle_z, (-6.2 - 0.1) + two_pi);
+
+    pose.angle_z = 0;
+    add_angle(pose, two_pi);
+    EXPECT_EQ(pose.angle_z, two_pi);  // exactly 2π is not corrected
+
+    pose.angle_z = 0;
+    add_angle(pose, 3 * two_pi);  // one correction only
+    EXPECT_EQ(pose.angle_z, 3 * two_pi - two_pi);
+    EXPECT_EQ(pose.angle_x, 0.0);
+}
+
+TEST(RotateTranslate, ZeroAnglesOnlyTranslate) {
+    Particle pose = pose_with(0, 0, 0);
+    pose.x = 1.5;
+    pose.y = -2;
+    pose.z = 3;
+    Particle run[2] = {at(1, 2, 3), at(-4, 0, 0.25)};
+    rotate_translate(pose, run, 2);
+    EXPECT_EQ(run[0].x, 2.5);
+    EXPECT_EQ(run[0].y, 0.0);
+    EXPECT_EQ(run[0].z, 6.0);
+    EXPECT_EQ(run[1].x, -2.5);
+    EXPECT_EQ(run[1].z, 3.25);
+}
+
+TEST(RotateTranslate, QuarterTurnsAboutEachAxis) {
+    const double q = pi / 2;
+    Particle p = at(1, 0, 0);
+    rotate_translate(pose_with(0, 0, q), &p, 1);
+    EXPECT_NEAR(p.x, 0, 1e-15);
+    EXPECT_NEAR(p.y, 1, 1e-15);
+
+    p = at(1, 0, 0);
+    rotate_translate(pose_with(0, q, 0), &p, 1);
+    EXPECT_NEAR(p.x, 0, 1e-15);
+    EXPECT_NEAR(p.z, -1, 1e-15);
+
+    p = at(0, 1, 0);
+    rotate_translate(pose_with(q, 0, 0), &p, 1);
+    EXPECT_NEAR(p.y, 0, 1e-15);
+    EXPECT_NEAR(p.z, 1, 1e-15);
+}
+
+TEST(RotateTranslate, TurnsAboutXBeforeZ) {
+    const double q = pi / 2;
+    Particle p = at(0, 1, 0);
+    rotate_translate(pose_with(q, 0, q), &p, 1);
+    EXPECT_NEAR(p.x, 0, 1e-15);  // the other order would give (-1, 0, 0)
+    EXPECT_NEAR(p.y, 0, 1e-15);
+    EXPECT_NEAR(p.z, 1, 1e-15);
+}
+
+TEST(RotateTranslate, KeepsDistanceFromAxisAndSkipsPointsOnIt) {
+    Particle run[2] = {at(5, 0, 0), at(3, 4, 7)};
+    rotate_translate(pose_with(0.3, 0, 0), run, 2);
+    EXPECT_EQ(run[0].x, 5.0);  // on the x axis: untouched, no division by zero
+    EXPECT_EQ(run[0].y, 0.0);
+    EXPECT_EQ(run[0].z, 0.0);
+    EXPECT_NEAR(std::hypot(run[1].y, run[1].z), std::hypot(4.0, 7.0), 1e-12);
+}
+
+TEST(RotateTranslate, CountZeroTouchesNothing) {
+    Particle p = at(1, 2, 3);
+    Particle pose = pose_with(1, 1, 1);
+    pose.x = 9;
+    rotate_translate(pose, &p, 0);
+    EXPECT_EQ(p.x, 1.0);
+    project(&p, 0, 420);
+    EXPECT_EQ(p.size, 1);
+}
+
+TEST(Project, ScalesByEyeDistanceAndTruncatesSize) {
+    Particle run[3] = {at(10, -20, 0), at(10, 20, 420), at(7, 7, 420.0 / 1.7 - 420)};
+    project(run, 3, 420);
+    EXPECT_EQ(run[0].x, 10.0);
+    EXPECT_EQ(run[0].y, -20.0);
+    EXPECT_EQ(run[0].size, 2);
+    EXPECT_EQ(run[1].x, 5.0);
+    EXPECT_EQ(run[1].size, 1);  // 1.5 truncated
+    EXPECT_EQ(run[1].z, 420.0);
+    EXPECT_EQ(run[2].size, 2);  // factor about 1.7: 2.7 truncated
+}
+
+TEST(Project, PointsAtOrBehindTheEyeUseTheFixedFactor) {
+    Particle run[2] = {at(1, 2, -420), at(-3, 1, -1000)};
+    project(run, 2, 420);
+    for (const Particle& p : run) EXPECT_EQ(p.size, 10001);
+    EXPECT_EQ(run[0].x, 10000.0);
+    EXPECT_EQ(run[0].y, 20000.0);
+    EXPECT_EQ(run[1].x, -30000.0);
+}
+
+TEST(TruncToInt, TruncatesTowardZeroAndNeverOverflows) {
+    EXPECT_EQ(trunc_to_int(2.7), 2);
+    EXPECT_EQ(trunc_to_int(-2.7), -2);
+    EXPECT_EQ(trunc_to_int(-0.5), 0);
+    EXPECT_EQ(trunc_to_int(2147483647.9), 2147483647);
+    EXPECT_EQ(trunc_to_int(-2147483648.9), -2147483647 - 1);
+    EXPECT_EQ(trunc_to_int(1e300), 2147483647);
+    EXPECT_EQ(trunc_to_int(-1e300), -2147483647 - 1);
+    EXPECT_EQ(trunc_to_int(INFINITY), 2147483647);
+    EXPECT_EQ(trunc_to_int(NAN), 0);
+}
+
+}  // namespace

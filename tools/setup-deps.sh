@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Nuvex needs on a Debian or Ubuntu
+# machine, skipping what is already there. Uses sudo when not root.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake g++ make pkg-config
+    # tests and benchmarks
+    libgtest-dev libgmock-dev libbenchmark-dev
+    # text: fonts and their rendering
+    libfreetype-dev libfontconfig-dev fonts-wqy-microhei
+    # windows, input, dialogs
+    libsdl2-dev libx11-dev libgtk-3-dev
+    # the recorder's file formats
+    libwebp-dev
+    # headless display and real input for the end-to-end tests
+    xvfb xdotool x11-utils imagemagick
+    # cross-compilers for the Windows module
+    g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64
+)
+# Further groups, enabled by the test command when it needs them.
+if [[ "${NUVEX_WITH_WINE:-0}" == 1 ]]; then
+    packages+=(wine wine64 locales)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+sudo=""
+if [[ $(id -u) -ne 0 ]]; then
+    sudo="sudo"
+fi
+echo "Installing: ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
