@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "app/animation.h"
+#include "common/headless_scene.h"
 #include "app/code_page_setup.h"
 #include "render/drawing_surface.h"
 #include "render/frame_renderer.h"
@@ -250,20 +251,16 @@ int main(int argc, char** argv) {
         set_line_observer(&write_raster);
     }
 
-    // The creation sequence of the saver window, without a window.
     SeaScene scene;
-    load_message(scene, options.message_given ? options.message : default_message(),
-                 options.follow);
-    HDC__* screen = acquire_screen_context();
     DrawingSurface frame;
-    if (!create_compatible(frame, screen, options.frame_w, options.frame_h)) {
+    if (!start_headless_scene(scene, frame,
+                              options.message_given ? options.message : default_message(),
+                              options.follow, options.frame_w, options.frame_h, options.screen_w,
+                              options.screen_h)) {
         std::fprintf(stderr, "nuvex-trace: cannot make a %dx%d frame\n", options.frame_w,
                      options.frame_h);
         return 1;
     }
-    prepare_text_surface(scene, screen, options.screen_w, options.screen_h);
-    seed_scene(scene);
-    release_screen_context(screen);
 
     for (long t = 0; t < options.ticks; ++t) tick_scene(scene);
 

@@ -1,0 +1,193 @@
+// nuvex-record: renders the saver's animation without a display and writes it
+// as an animated WebP file, one frame per 33 ms tick of animation time.
+
+#include <webp/encode.h>
+#include <webp/mux.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "app/animation.h"
+#include "app/code_page_setup.h"
+#include "common/headless_scene.h"
+#include "render/frame_renderer.h"
+#include "text/builtin_strings.h"
+
+namespace {
+
+struct Options {
+    std::string out = "nuvex.webp";
+    int width = 640, height = 512;
+    int screen_w = 1920, screen_h = 1080;
+    double seconds = 12;
+    long skip_ticks = 0;
+    int follow = 0;
+    std::string message;
+    bool message_given = false;
+    float quality = 70;
+};
+
+[[noreturn]] void usage(const char* problem) {
+    std::fprintf(stderr,
+                 "nuvex-record: %s\n"
+                 "usage: nuvex-record [--out FILE.webp] [--size WxH] [--seconds S] "
+                 "[--skip-ticks N] [--message TEXT | --message-hex HEX] [--follow F] "
+                 "[--screen WxH] [--quality 0-100]\n"
+                 "  TEXT is the stored form: lines joined by ^n\n",
+                 problem);
+    std::exit(2);
+}
+
+bool parse_size(const char* text, int& w, int& h) {
+    unsigned a = 0, b = 0;
+    char tail = 0;
+    if (std::sscanf(text, "%ux%u%c", &a, &b, &tail) != 2 || a < 16 || b < 16 || a > 8192 ||
+        b > 8192) {
+        return false;
+    }
+    w = static_cast<int>(a);
+    h = static_cast<int>(b);
+    return true;
+}
+
+bool parse_number(const char* text, double& value) {
+    char* end = nullptr;
+    value = std::strtod(text, &end);
+    return end != text && *end == '\0';
+}
+
+bool parse_hex(std::string_view hex, std::string& bytes) {
+    if (hex.size() % 2 != 0) return false;
+    bytes.clear();
+    for (std::size_t k = 0; k < hex.size(); k += 2) {
+        char pair[3] = {hex[k], hex[k + 1], 0};
+        char* end = nullptr;
+        const long v = std::strtol(pair, &end, 16);
+        if (*end != '\0') return false;
+        bytes.push_back(static_cast<char>(v));
+    }
+    return true;
+}
+
+Options parse(int argc, char** argv) {
+    Options o;
+    for (int a = 1; a < argc; ++a) {
+        const std::string_view arg = argv[a];
+        auto need = [&]() -> const char* {
+            if (a + 1 >= argc) usage("an option lacks its value");
+            return argv[++a];
+        };
+        double number = 0;
+        if (arg == "--out") {
+            o.out = need();
+        } else if (arg == "--size") {
+            if (!parse_size(need(), o.width, o.height)) usage("--size wants WxH");
+        } else if (arg == "--screen") {
+            if (!parse_size(need(), o.screen_w, o.screen_h)) usage("--screen wants WxH");
+        } else if (arg == "--seconds") {
+            if (!parse_number(need(), number) || number <= 0 || number > 3600) {
+                usage("--seconds wants a duration up to 3600");
+            }
+            o.seconds = number;
+        } else if (arg == "--skip-ticks") {
+            if (!parse_number(need(), number) || number < 0 || number > 1e7) {
+                usage("--skip-ticks wants a count");
+            }
+            o.skip_ticks = static_cast<long>(number);
+        } else if (arg == "--follow") {
+            if (!parse_number(need(), number) || number != static_cast<int>(number)) {
+                usage("--follow wants an integer");
+            }
+            o.follow = static_cast<int>(number);
+        } else if (arg == "--message") {
+            o.message = need();
+            o.message_given = true;
+        } else if (arg == "--message-hex") {
+            if (!parse_hex(need(), o.message)) usage("--message-hex wants pairs of hex digits");
+            o.message_given = true;
+        } else if (arg == "--quality") {
+            if (!parse_number(need(), number) || number < 0 || number > 100) {
+                usage("--quality wants 0 to 100");
+            }
+            o.quality = static_cast<float>(number);
+        } else {
+            usage("unknown option");
+        }
+    }
+    return o;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options o = parse(argc, argv);
+    adopt_system_code_page();
+
+    SeaScene scene;
+    DrawingSurface frame;
+    if (!start_headless_scene(scene, frame, o.message_given ? o.message : default_message(),
+                              o.follow, o.width, o.height, o.screen_w, o.screen_h)) {
+        std::fprintf(stderr, "nuvex-record: cannot make a %dx%d frame\n", o.width, o.height);
+        return 1;
+    }
+    for (long t = 0; t < o.skip_ticks; ++t) tick_scene(scene);
+
+    WebPAnimEncoderOptions anim;
+    WebPConfig config;
+    WebPPicture picture;
+    if (!WebPAnimEncoderOptionsInit(&anim) || !WebPConfigInit(&config) ||
+        !WebPPictureInit(&picture)) {
+        std::fprintf(stderr, "nuvex-record: the WebP library does not match its headers\n");
+        return 1;
+    }
+    anim.allow_mixed = 0;
+    config.quality = o.quality;
+    config.method = 1;  // fast: hundreds of frames
+    WebPAnimEncoder* encoder = WebPAnimEncoderNew(o.width, o.height, &anim);
+    picture.width = o.width;
+    picture.height = o.height;
+    picture.use_argb = 1;
+    if (!encoder || !WebPPictureAlloc(&picture)) {
+        std::fprintf(stderr, "nuvex-record: out of memory\n");
+        return 1;
+    }
+
+    const long frames = static_cast<long>(o.seconds * 1000 / tick_milliseconds + 0.5);
+    const surface_rect rect{0, 0, o.width, o.height};
+    for (long k = 0; k < frames; ++k) {
+        if (k > 0) tick_scene(scene);
+        render_frame(scene, frame, rect);
+        // The frame's memory holds 0x00RRGGBB per pixel: bytes B, G, R, unused.
+        WebPPictureImportBGRX(&picture, reinterpret_cast<const std::uint8_t*>(frame.bits),
+                              frame.width * 4);
+        if (!WebPAnimEncoderAdd(encoder, &picture, static_cast<int>(k * tick_milliseconds),
+                                &config)) {
+            std::fprintf(stderr, "nuvex-record: encoding failed: %s\n",
+                         WebPAnimEncoderGetError(encoder));
+            return 1;
+        }
+    }
+    WebPAnimEncoderAdd(encoder, nullptr, static_cast<int>(frames * tick_milliseconds), nullptr);
+    WebPData data;
+    WebPDataInit(&data);
+    if (!WebPAnimEncoderAssemble(encoder, &data)) {
+        std::fprintf(stderr, "nuvex-record: encoding failed: %s\n",
+                     WebPAnimEncoderGetError(encoder));
+        return 1;
+    }
+    std::FILE* f = std::fopen(o.out.c_str(), "wb");
+    const bool written = f && std::fwrite(data.bytes, 1, data.size, f) == data.size;
+    const bool closed = f && std::fclose(f) == 0;
+    WebPDataClear(&data);
+    WebPPictureFree(&picture);
+    WebPAnimEncoderDelete(encoder);
+    release_surface(frame);
+    if (!written || !closed) {
+        std::fprintf(stderr, "nuvex-record: cannot write %s\n", o.out.c_str());
+        return 1;
+    }
+    std::printf("%s: %ld frames, %dx%d\n", o.out.c_str(), frames, o.width, o.height);
+    return 0;
+}
