@@ -20,11 +20,22 @@ extern char message_buffer[message_buffer_size];
 extern LONG follow_value;
 extern char number_buffer[number_buffer_size];
 
+// The most bytes of message text kept (the buffer less its terminating zero
+// and one byte that Windows' count of 4095 leaves unused).
+constexpr int message_text_limit = 4094;
+
 // Loads the section and file names, then the message (default: the default
 // message) and the follow value (default 0).
 void load_settings();
-// Writes the message (stored form), then the follow value. True when both
-// keys were written.
-bool save_settings(const std::string& stored);
+// Writes the message (stored form), then the follow value, and says which
+// write failed, if one did (a failed text write skips the follow write).
+enum class SaveResult { ok, text_failed, follow_failed };
+SaveResult save_settings(const std::string& stored);
+// Every "^n" becomes "\r\n".
 std::string text_for_edit(std::string_view stored);
+// Every "\r" removed, every "\n" made "^n"; empty becomes the default message.
 std::string text_from_edit(std::string_view edit);
+
+// The length of the longest prefix of `text` that is at most `limit` bytes
+// and ends at a character boundary of the ANSI code page.
+std::size_t character_boundary_at_most(std::string_view text, std::size_t limit);

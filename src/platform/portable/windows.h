@@ -501,6 +501,9 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
                                DWORD size, LPCSTR fileName);
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName);
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
+// Off Windows: the folder in which the profile functions resolve bare file
+// names, as they resolve them in the Windows folder on Windows.
+UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
 UINT GetACP();
 BOOL IsDBCSLeadByte(BYTE testChar);
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiByteCount,
