@@ -172,8 +172,15 @@ font_instance* font_create(int height, int width, int weight, bool italic, bool 
     FT_Select_Charmap(font->face, FT_ENCODING_UNICODE);
     font->file = where.file;
     font->family = where.family;
-    font->synthetic_italic = italic && !where.italic;
-    size_font(*font, height, width, where.bold);
+    // The face file says best whether it is bold or italic itself (a match
+    // pattern may carry the requested style rather than the face's own).
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(font->face, FT_SFNT_OS2));
+    const bool face_bold = os2 && os2->version != 0xFFFF && os2->usWeightClass > 0
+                               ? os2->usWeightClass >= 600
+                               : (font->face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
+    const bool face_italic = (font->face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+    font->synthetic_italic = italic && !face_italic;
+    size_font(*font, height, width, face_bold);
     return font;
 }
 

@@ -51,8 +51,6 @@ struct resolved_face {
     std::string file;  // empty when nothing was found
     int index = 0;
     std::string family;
-    bool bold = false;    // the face itself is bold
-    bool italic = false;  // the face itself is italic or oblique
 };
 
 // Resolves a family name (UTF-8; empty for "any") to a face file: the family

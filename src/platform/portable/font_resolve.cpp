@@ -52,14 +52,6 @@ resolved_face describe(FcPattern* pattern) {
     if (FcPatternGetString(pattern, FC_FAMILY, 0, &family) == FcResultMatch && family) {
         face.family = reinterpret_cast<const char*>(family);
     }
-    int weight = FC_WEIGHT_REGULAR;
-    if (FcPatternGetInteger(pattern, FC_WEIGHT, 0, &weight) == FcResultMatch) {
-        face.bold = weight >= FC_WEIGHT_DEMIBOLD;
-    }
-    int slant = FC_SLANT_ROMAN;
-    if (FcPatternGetInteger(pattern, FC_SLANT, 0, &slant) == FcResultMatch) {
-        face.italic = slant != FC_SLANT_ROMAN;
-    }
     return face;
 }
 
@@ -143,9 +135,7 @@ resolved_face first_font_file() {
         const bool usable = FT_IS_SCALABLE(face);
         const bool cjk = usable && FT_Get_Char_Index(face, cjk_probe[0]) != 0 &&
                          FT_Get_Char_Index(face, cjk_probe[1]) != 0;
-        resolved_face candidate{file, 0, face->family_name ? face->family_name : "",
-                                (face->style_flags & FT_STYLE_FLAG_BOLD) != 0,
-                                (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0};
+        resolved_face candidate{file, 0, face->family_name ? face->family_name : ""};
         FT_Done_Face(face);
         if (cjk) return candidate;
         if (usable && any.file.empty()) any = candidate;
