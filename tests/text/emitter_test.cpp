@@ -52,7 +52,10 @@ TEST(RasteriseSlice, PlacesAndColoursEachOfTheThreeParticles) {
         s = s * 214013u + 2531011u;
         return (50 - static_cast<int>((s >> 16) & 0x7FFF) % 100) * 0.008333333333333333;
     };
-    rasterise_slice(list, m.surface, 0, 0, 4, 2, 3, 1.5, 2.5, -10, 720, 8, 180, false, 0);
+    // With two rows, row 0 falls in slice 15 (2 * 16 / 32 = 1).
+    rasterise_slice(list, m.surface, 0, 0, 4, 2, 3, 1.5, 2.5, -10, 720, 8, 180, false, 14);
+    EXPECT_EQ(list.count, 0);
+    rasterise_slice(list, m.surface, 0, 0, 4, 2, 3, 1.5, 2.5, -10, 720, 8, 180, false, 15);
     ASSERT_EQ(list.count, 3);
     for (int k = 0; k < 3; ++k) {
         const Particle& p = list.items[k];
@@ -77,7 +80,7 @@ TEST(RasteriseSlice, MirrorPutsTheLeftmostColumnFarthestRight) {
     m.light(0, 0);
     m.light(9, 0);
     ParticleList list;
-    rasterise_slice(list, m.surface, 0, 0, 10, 1, 1, 0, 0, 0, 720, 8, 100, true, 0);
+    rasterise_slice(list, m.surface, 0, 0, 10, 1, 1, 0, 0, 0, 720, 8, 100, true, 31);
     ASSERT_EQ(list.count, 2);
     EXPECT_GT(list.items[0].x, list.items[1].x);  // column 0 is emitted first
     EXPECT_GT(list.items[0].x, 0.0);
