@@ -27,14 +27,40 @@ LPCSTR skip_spaces(LPCSTR cursor) {
     return cursor;
 }
 
+int run_saver_mode(const SaverMode& mode, LPCSTR commandTail) {
+    switch (mode.kind) {
+        case SaverModeKind::config:
+            return ShowConfigDialog(mode.window);
+        case SaverModeKind::saver:
+        case SaverModeKind::preview:
+            return RunSaverWindow(mode.window);
+        case SaverModeKind::change_password:
+            ChangeSaverPassword(mode.window);
+            return 0;
+        case SaverModeKind::unusable:
+            break;
+    }
+    return unusable_command_line(commandTail);
+}
+
+int RunGuardedMode(void* commandTail) {
+    const auto tail = static_cast<LPCSTR>(commandTail);
+    return run_saver_mode(DecodeSaverMode(tail), tail);
+}
+
+// A fault must not leave the system believing that a saver still runs.
+void OnModeFault() { SetSaverRunning(false); }
+
+}  // namespace
+
 // The first mode letter decides; separators before it are skipped one byte at
 // a time, and nothing after the mode's own argument is looked at.
-int RunCommandLineMode(LPCSTR commandTail) {
+SaverMode DecodeSaverMode(LPCSTR commandTail) {
     LPCSTR cursor = commandTail;
     for (;;) {
         switch (*cursor) {
             case '\0':
-                return ShowConfigDialog(nullptr);
+                return {SaverModeKind::config, nullptr};
             case ' ':
             case '-':
             case '/':
@@ -42,14 +68,14 @@ int RunCommandLineMode(LPCSTR commandTail) {
                 continue;
             case 'S':
             case 's':
-                return RunSaverWindow(nullptr);
+                return {SaverModeKind::saver, nullptr};
             case 'P':
             case 'p':
             case 'L':
             case 'l': {
                 const HWND parent = ParseWindowHandle(skip_spaces(cursor + 1));
-                if (!parent || !IsWindow(parent)) return unusable_command_line(commandTail);
-                return RunSaverWindow(parent);
+                if (!parent || !IsWindow(parent)) return {SaverModeKind::unusable, nullptr};
+                return {SaverModeKind::preview, parent};
             }
             case 'C':
             case 'c': {
@@ -57,30 +83,20 @@ int RunCommandLineMode(LPCSTR commandTail) {
                 HWND owner = nullptr;
                 if (*cursor == ':') owner = ParseWindowHandle(cursor + 1);
                 if (!owner || !IsWindow(owner)) owner = GetForegroundWindow();
-                return ShowConfigDialog(owner);
+                return {SaverModeKind::config, owner};
             }
             case 'A':
             case 'a': {
-                if (!SaverHostState.win9xFamily) return unusable_command_line(commandTail);
+                if (!SaverHostState.win9xFamily) return {SaverModeKind::unusable, nullptr};
                 HWND owner = ParseWindowHandle(skip_spaces(cursor + 1));
                 if (!owner || !IsWindow(owner)) owner = GetForegroundWindow();
-                ChangeSaverPassword(owner);
-                return 0;
+                return {SaverModeKind::change_password, owner};
             }
             default:
-                return unusable_command_line(commandTail);
+                return {SaverModeKind::unusable, nullptr};
         }
     }
 }
-
-int RunGuardedMode(void* commandTail) {
-    return RunCommandLineMode(static_cast<LPCSTR>(commandTail));
-}
-
-// A fault must not leave the system believing that a saver still runs.
-void OnModeFault() { SetSaverRunning(false); }
-
-}  // namespace
 
 LPCSTR SkipProgramName(LPCSTR commandLine) {
     LPCSTR cursor = commandLine;

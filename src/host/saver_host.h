@@ -8,6 +8,15 @@
 // --- entry and command line ------------------------------------------------------
 [[noreturn]] void SaverStartup();
 int SaverMain(HINSTANCE instance, LPCSTR commandTail);
+// The mode a command tail names, with its window: the preview's parent, or
+// the owner of the configuration dialog or of the password change (none, or the
+// foreground window, when the command line gives no usable one).
+enum class SaverModeKind { saver, preview, config, change_password, unusable };
+struct SaverMode {
+    SaverModeKind kind;
+    HWND window;
+};
+SaverMode DecodeSaverMode(LPCSTR commandTail);
 // Decimal digits at `text`, wrapping modulo 2^32; 0 when there is none.
 HWND ParseWindowHandle(LPCSTR text);
 int ShowConfigDialog(HWND owner);

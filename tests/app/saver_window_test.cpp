@@ -1,0 +1,212 @@
+// The animation driver in a window of the test mode: the creation sequence,
+// the first paint, the frame and text surfaces, the timer and a long run.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "app/animation.h"
+#include "app/saver_window.h"
+#include "host/host_fixture.h"
+#include "host/saver_host.h"
+#include "scene/particle.h"
+#include "scene/random.h"
+#include "scene/sea_scene.h"
+#include "scene/step.h"
+#include "text/builtin_strings.h"
+#include "text/message.h"
+
+namespace {
+
+// Every test starts from the state of a fresh program: a new scene, no frame
+// surface, the random sequence at its start.
+class SaverWindowTest : public hosttest::HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        set_random_state(1);
+        WritePrivateProfileStringA("Nuvex0_01", nullptr, nullptr, "Nuvex0_01");
+        WNDCLASSA driverClass{};
+        driverClass.lpfnWndProc = SaverWindowProc;
+        driverClass.lpszClassName = "NuvexDriverTest";
+        RegisterClassA(&driverClass);
+    }
+    void TearDown() override {
+        release_surface(frame_surface);
+        std::destroy_at(&scene);
+        std::construct_at(&scene);
+        HostTest::TearDown();
+    }
+    static HWND create(int width, int height, HWND parent = nullptr) {
+        return CreateWindowExA(0, "NuvexDriverTest", "driver",
+                               parent ? (WS_CHILD | WS_VISIBLE) : (WS_POPUP | WS_VISIBLE), 0, 0,
+                               width, height, parent, nullptr, nullptr, nullptr);
+    }
+    static double node_z(const SeaScene& s, int row, int col) {
+        return s.grid[static_cast<size_t>(row)][col].z;
+    }
+};
+
+// The creation sequence written out step by step from a fresh scene.
+void seed_by_hand(SeaScene& s, int steps_after_seeding) {
+    build_grid(s, 100, 100);
+    s.pose.angle_x = 1.7278759594743864;
+    add_angle(s.view, 1.2566370614359172);
+    for (int i = 6; i <= 18; i += 2) {
+        const int k = random_draw() % s.cols;
+        const int r = random_draw() % s.rows;
+        drop_ripple(s, r, k, i * 0.1, 50);
+        step(s);
+    }
+    for (int n = 0; n < steps_after_seeding; ++n) step(s);
+}
+
+TEST_F(SaverWindowTest, CreationSeedsWarmsUpAndPaintsBeforeTheFirstTick) {
+    const HWND window = create(320, 240);
+    ASSERT_NE(window, nullptr);
+    const std::uint32_t state_after_creation = random_state();
+
+    EXPECT_EQ(nullmode::present_count(), 1) << "the first frame is drawn during creation";
+    EXPECT_EQ(scene.view.angle_z, 1.2566370614359172);
+    EXPECT_EQ(scene.pose.angle_x, 1.7278759594743864);
+    EXPECT_TRUE(scene.line.empty());
+    EXPECT_EQ(scene.rows, 100);
+    EXPECT_EQ(scene.cols, 100);
+
+    // The same sea as 7 seeding steps and 100 warm-up steps, and not as 99 or 101.
+    for (int warm_up : {99, 100, 101}) {
+        SCOPED_TRACE(warm_up);
+        set_random_state(1);
+        SeaScene reference;
+        seed_by_hand(reference, warm_up);
+        bool same = random_state() == state_after_creation;
+        for (int row = 0; row < 100 && same; ++row) {
+            if (!reference.grid[static_cast<size_t>(row)]) continue;
+            for (int col = 0; col < 100 && same; ++col) {
+                same = node_z(reference, row, col) == node_z(scene, row, col);
+            }
+        }
+        EXPECT_EQ(same, warm_up == 100);
+    }
+
+    // Something of the sea was drawn: the frame is not all black.
+    bool lit = false;
+    for (int i = 0; i < frame_surface.width * frame_surface.height && !lit; ++i) {
+        lit = (frame_surface.bits[i] & 0xFFFFFFu) != 0;
+    }
+    EXPECT_TRUE(lit);
+}
+
+TEST_F(SaverWindowTest, PreviewFrameHasTheWindowsSizeAndTextSurfaceTheScreens) {
+    nullmode::set_screen_size(1280, 720);
+    const HWND parent = nullmode::create_foreign_window(152, 112);
+    ASSERT_NE(create(152, 112, parent), nullptr);
+    EXPECT_EQ(frame_surface.width, 152);
+    EXPECT_EQ(frame_surface.height, 112);
+    EXPECT_EQ(frame_rect.left, 0);
+    EXPECT_EQ(frame_rect.top, 0);
+    EXPECT_EQ(frame_rect.right, 152);
+    EXPECT_EQ(frame_rect.bottom, 112);
+    EXPECT_EQ(scene.text_surface.width, 1280);
+    EXPECT_EQ(scene.text_surface.height, 720);
+}
+
+TEST_F(SaverWindowTest, EmptyMessageShowsTheDefaultMessageAndFollowIsCopied) {
+    WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Text", "", "Nuvex0_01");
+    WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Follow", "3", "Nuvex0_01");
+    create(64, 48);
+    SeaScene reference;
+    set_message(reference, default_message());
+    EXPECT_EQ(scene.text, reference.text);
+    EXPECT_FALSE(scene.text.empty());
+    EXPECT_EQ(scene.follow, 3);
+}
+
+TEST_F(SaverWindowTest, StoredMessageReachesTheScene) {
+    WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Text", "first^nsecond", "Nuvex0_01");
+    create(64, 48);
+    SeaScene reference;
+    set_message(reference, "first^nsecond");
+    EXPECT_EQ(scene.text, reference.text);
+}
+
+TEST_F(SaverWindowTest, OnlyTimerOneTicks) {
+    const HWND window = create(64, 48);
+    const double angle = scene.view.angle_z;
+    const double z = node_z(scene, 50, 50);
+    const std::uint32_t state = random_state();
+
+    TimerTick(window, WM_TIMER, 2, 0);
+    EXPECT_EQ(scene.view.angle_z, angle);
+    EXPECT_EQ(node_z(scene, 50, 50), z);
+    EXPECT_EQ(random_state(), state);
+
+    TimerTick(window, WM_TIMER, 1, 0);
+    EXPECT_EQ(scene.view.angle_z, angle + 0.003490658503988659);
+    EXPECT_NE(node_z(scene, 50, 50), z);
+}
+
+TEST_F(SaverWindowTest, ViewWrapsAtTheTickThatPassesAFullTurn) {
+    const HWND window = create(32, 24);
+    for (int n = 1; n <= 1440; ++n) TimerTick(window, WM_TIMER, 1, 0);
+    EXPECT_NEAR(scene.view.angle_z, 2 * M_PI, 1e-9);
+    TimerTick(window, WM_TIMER, 1, 0);  // the 1441st
+    EXPECT_NEAR(scene.view.angle_z, 0.003490658503988659, 1e-9);
+}
+
+TEST_F(SaverWindowTest, DestroyStopsTheTicksBeforeTheQuit) {
+    const HWND window = create(32, 24);
+    SaverWindowProc(window, WM_DESTROY, 0, 0);
+    int quits = 0;
+    for (const auto& m : nullmode::posted()) quits += m.message == WM_QUIT;
+    EXPECT_EQ(quits, 1);
+
+    // No tick arrives any more; a late paint still draws the unchanged scene.
+    const double angle = scene.view.angle_z;
+    MSG m{};
+    while (GetMessageA(&m, nullptr, 0, 0)) DispatchMessageA(&m);
+    EXPECT_EQ(scene.view.angle_z, angle);
+    const int presents = nullmode::present_count();
+    SaverWindowProc(window, WM_PAINT, 0, 0);
+    EXPECT_EQ(nullmode::present_count(), presents + 1);
+}
+
+TEST_F(SaverWindowTest, OtherMessagesGoToTheDefaultBehaviour) {
+    const HWND window = create(32, 24);
+    SaverWindowProc(window, WM_KEYDOWN, 'A', 0);
+    EXPECT_EQ(hosttest::count_posted(window, WM_CLOSE), 1);
+    EXPECT_EQ(hosttest::count_default_calls(WM_KEYDOWN), 1);
+}
+
+// Twenty thousand ticks with their paints through the message loop, as the
+// running saver gets them: the lines come and go, nothing breaks.
+TEST_F(SaverWindowTest, LongRunThroughTheMessageLoop) {
+    const HWND window = create(160, 120);
+    constexpr int ticks = 20000;
+    int timer_messages = 0;
+    std::string first_line;
+    bool line_changed = false;
+    MSG m{};
+    while (GetMessageA(&m, nullptr, 0, 0)) {
+        DispatchMessageA(&m);
+        if (m.message == WM_TIMER && ++timer_messages == ticks) DestroyWindow(window);
+        if (first_line.empty()) {
+            first_line = scene.line;
+        } else if (scene.line != first_line) {
+            line_changed = true;
+        }
+    }
+    EXPECT_EQ(timer_messages, ticks);
+    EXPECT_EQ(nullmode::stall_count(), 0);
+    EXPECT_GE(nullmode::present_count(), ticks) << "every tick is followed by a paint";
+    EXPECT_FALSE(first_line.empty());
+    EXPECT_TRUE(line_changed);
+    EXPECT_GE(scene.view.angle_z, -2 * M_PI);
+    EXPECT_LE(scene.view.angle_z, 2 * M_PI);
+    for (int row = 0; row < 100; ++row) {
+        if (!scene.grid[static_cast<size_t>(row)]) continue;
+        for (int col = 0; col < 100; ++col) ASSERT_TRUE(std::isfinite(node_z(scene, row, col)));
+    }
+}
+
+}  // namespace
