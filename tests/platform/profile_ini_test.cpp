@@ -157,9 +157,9 @@ TEST_F(ProfileTest, NullSectionOrKeyListsTheNames) {
     home.write(file, "[A]\r\nk=1\r\nj=2\r\n[B]\r\n");
     char buffer[32];
     DWORD n = GetPrivateProfileStringA(nullptr, nullptr, "", buffer, sizeof buffer, file);
-    EXPECT_EQ(std::string(buffer, n + 1), std::string("A\0B\0", 4));
+    EXPECT_EQ(std::string(buffer, n + 1), std::string("A\0B\0\0", 5));
     n = GetPrivateProfileStringA("a", nullptr, "", buffer, sizeof buffer, file);
-    EXPECT_EQ(std::string(buffer, n + 1), std::string("k\0j\0", 4));
+    EXPECT_EQ(std::string(buffer, n + 1), std::string("k\0j\0\0", 5));
 }
 
 TEST_F(ProfileTest, AValueIsOneLine) {
@@ -239,7 +239,9 @@ TEST_F(ProfileTest, BareNamesResolveInTheSettingsFolder) {
 
     unsetenv("XDG_CONFIG_HOME");
     const char* user = getenv("HOME");
-    if (user && user[0]) EXPECT_EQ(portable_profile_folder(), std::string(user) + "/.config/nuvex");
+    if (user && user[0]) {
+        EXPECT_EQ(portable_profile_folder(), std::string(user) + "/.config/nuvex");
+    }
     setenv("XDG_CONFIG_HOME", home.root().c_str(), 1);
 }
 
