@@ -31,7 +31,10 @@ void set_registry_dword(const std::string& subKey, const std::string& value, DWO
 void add_library(const std::string& name, const std::map<std::string, FARPROC>& entries,
                  bool alreadyLoaded);
 // A foreign window (such as a preview pane's parent) of the given client size.
-HWND create_foreign_window(int width, int height);
+// With a class name and title it stands for another process's window that
+// FindWindowA finds. Destroying it destroys the windows made inside it.
+HWND create_foreign_window(int width, int height, const std::string& className = "",
+                           const std::string& title = "");
 void destroy_foreign_window(HWND hwnd);
 
 // What the saver did, in order, since the last reset.
@@ -53,5 +56,10 @@ struct SystemParameterCall {
 };
 std::vector<SystemParameterCall> system_parameter_calls();
 int registry_open_count();
+// GetMessageA calls that found nothing could ever arrive (no message, no paint,
+// no timer) and returned 0 without a quit message instead of waiting forever.
+int stall_count();
+// Whether the pointer is shown over the saver's windows (SetCursor).
+bool cursor_visible();
 
 }  // namespace nullmode
