@@ -195,7 +195,13 @@ TEST(GdiWindow, ScreenClipBoxAndBlockTransferToAWindow) {
     EXPECT_EQ(box.right, 800);
     EXPECT_EQ(box.bottom, 600);
 
-    HWND window = nullmode::create_foreign_window(64, 48);
+    WNDCLASSA window_class{};
+    window_class.lpfnWndProc = DefWindowProcA;
+    window_class.lpszClassName = "NuvexGdiTestWindow";
+    RegisterClassA(&window_class);
+    HWND window = CreateWindowExA(0, "NuvexGdiTestWindow", "gdi", WS_POPUP, 0, 0, 64, 48, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
     HDC window_dc = portable_create_window_dc(window);
     dib frame = make_dib(64, 48);
     const int before = nullmode::present_count();
@@ -206,7 +212,7 @@ TEST(GdiWindow, ScreenClipBoxAndBlockTransferToAWindow) {
     release(frame);
     portable_delete_window_dc(window_dc);
     ReleaseDC(nullptr, screen);
-    nullmode::destroy_foreign_window(window);
+    DestroyWindow(window);
     nullmode::reset();
 }
 
