@@ -20,3 +20,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # extended precision).
 set(CMAKE_C_FLAGS_INIT "-ffp-contract=off -msse2 -mfpmath=sse")
 set(CMAKE_CXX_FLAGS_INIT "-ffp-contract=off -msse2 -mfpmath=sse")
+
+# Every program of the build links the C and C++ runtimes statically, so that
+# it runs with nothing beyond the system's DLLs (under Wine too).
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

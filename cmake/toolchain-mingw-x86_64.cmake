@@ -18,3 +18,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Same floating-point results as the Linux build: no fused multiply-adds.
 set(CMAKE_C_FLAGS_INIT "-ffp-contract=off")
 set(CMAKE_CXX_FLAGS_INIT "-ffp-contract=off")
+
+# Every program of the build links the C and C++ runtimes statically, so that
+# it runs with nothing beyond the system's DLLs (under Wine too).
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -103,7 +103,9 @@ def main():
     largest = 0.0
     largest_at = None
     over = []
+    differing = {}
     for key, name, a, b, d in compare(left, right, args.grid_only):
+        differing[name] = differing.get(name, 0) + 1
         if d > largest:
             largest, largest_at = d, (key, name, a, b)
         if d > args.limit:
@@ -116,6 +118,9 @@ def main():
         key, name, a, b = largest_at
         print(f"largest relative difference: {largest:.3g} at {' '.join(key)} {name} "
               f"({a} against {b})")
+    if differing:
+        print("fields differing at all, by name: " +
+              ", ".join(f"{name} {count}" for name, count in sorted(differing.items())))
     print(f"fields differing by more than {args.limit:g} relative: {len(over)}")
     for key, name, a, b, d in over[:args.list]:
         print(f"  {' '.join(key)} {name}: {a} against {b} ({d:.3g})")
