@@ -70,25 +70,27 @@ TEST_F(DefaultSaverProcTest, CloseTableDecidesWhichInputPostsACloseRequest) {
 }
 
 TEST_F(DefaultSaverProcTest, CursorIsHiddenWhenShownAndOnEverySetCursor) {
+    const size_t before = nullmode::cursor_changes().size();
     DefaultSaverProc(window, WM_SHOWWINDOW, 0, 0);  // being hidden: nothing to do
-    EXPECT_TRUE(nullmode::cursor_changes().empty());
+    EXPECT_EQ(nullmode::cursor_changes().size(), before);
     DefaultSaverProc(window, WM_SHOWWINDOW, 1, 0);
-    ASSERT_EQ(nullmode::cursor_changes().size(), 1u);
+    ASSERT_EQ(nullmode::cursor_changes().size(), before + 1);
     EXPECT_EQ(nullmode::cursor_changes().back(), nullptr);
 
     EXPECT_EQ(DefaultSaverProc(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), 0), 1);
-    EXPECT_EQ(nullmode::cursor_changes().size(), 2u);
+    EXPECT_EQ(nullmode::cursor_changes().size(), before + 2);
     EXPECT_EQ(count_default_calls(WM_SETCURSOR), 0) << "the cursor request is answered here";
 }
 
 TEST_F(DefaultSaverProcTest, PreviewNeverClosesOnInput) {
     SaverHostState.previewMode = true;
+    const size_t cursorChanges = nullmode::cursor_changes().size();
     for (const InputCase& c : input_cases) DefaultSaverProc(window, c.message, c.wParam, 0);
     nullmode::set_cursor({500, 500});
     DefaultSaverProc(window, WM_MOUSEMOVE, 0, 0);
     DefaultSaverProc(window, WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0);
     EXPECT_EQ(closes(), 0);
-    EXPECT_TRUE(nullmode::cursor_changes().empty());
+    EXPECT_EQ(nullmode::cursor_changes().size(), cursorChanges);
 }
 
 TEST_F(DefaultSaverProcTest, NoInputClosesWhilePromptIsUpOrAfterApproval) {
