@@ -154,10 +154,15 @@ TEST_F(CodePage, SizeQueriesAndShortBuffers) {
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, face_utf16, 4, nullptr, 0, nullptr, nullptr), 12);
     WCHAR small[2] = {u'x', u'x'};
     EXPECT_EQ(MultiByteToWideChar(936, 0, face_gbk, -1, small, 2), 0);
+    EXPECT_EQ(GetLastError(), 122u);  // ERROR_INSUFFICIENT_BUFFER
     char tiny[3] = {'x', 'x', 'x'};
     EXPECT_EQ(WideCharToMultiByte(936, 0, face_utf16, -1, tiny, 3, nullptr, nullptr), 0);
+    EXPECT_EQ(GetLastError(), 122u);
     EXPECT_EQ(MultiByteToWideChar(936, 0, face_gbk, 0, small, 2), 0);
+    EXPECT_EQ(GetLastError(), 87u);  // ERROR_INVALID_PARAMETER
     EXPECT_EQ(MultiByteToWideChar(437, 0, "a", 1, small, 2), 0);
+    EXPECT_EQ(MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, "\x81\n", 2, small, 2), 0);
+    EXPECT_EQ(GetLastError(), 1113u);  // ERROR_NO_UNICODE_TRANSLATION
 }
 
 TEST_F(CodePage, InvalidInputIsReplacedOrRefused) {
@@ -166,7 +171,6 @@ TEST_F(CodePage, InvalidInputIsReplacedOrRefused) {
     ASSERT_EQ(MultiByteToWideChar(936, 0, "\x81\n", 2, wide, 8), 2);
     EXPECT_EQ(wide[0], u'\ufffd');
     EXPECT_EQ(wide[1], u'\n');
-    EXPECT_EQ(MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, "\x81\n", 2, wide, 8), 0);
     ASSERT_EQ(MultiByteToWideChar(CP_UTF8, 0, "a\xe5\x8d" "b", 4, wide, 8), 3);
     EXPECT_EQ(std::u16string(wide, 3), u"a\ufffdb");
     // The five holes of 1252 map to the C1 controls and back.

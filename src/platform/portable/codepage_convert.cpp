@@ -11,7 +11,21 @@
 
 #include "platform/portable/codepage.h"
 
+namespace portable {
+void set_last_error(DWORD error);  // kept by the process part
+}
+
 namespace {
+
+constexpr DWORD error_invalid_parameter = 87;
+constexpr DWORD error_insufficient_buffer = 122;
+constexpr DWORD error_no_unicode_translation = 1113;
+
+// Failure as Windows reports it: 0 returned, the reason in GetLastError.
+int fail(DWORD error) {
+    portable::set_last_error(error);
+    return 0;
+}
 
 constexpr char32_t replacement_character = 0xFFFD;
 constexpr const char* unicode_name = "UTF-32LE";
@@ -264,23 +278,23 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiB
     const UINT page = effective_code_page(codePage);
     if (page == 0 || !multiByte || multiByteCount == 0 || multiByteCount < -1 || wideCount < 0 ||
         (wideCount > 0 && !wide)) {
-        return 0;
+        return fail(error_invalid_parameter);
     }
     // A count of -1 converts the terminating zero too.
     const std::size_t length =
         multiByteCount == -1 ? std::strlen(multiByte) + 1 : static_cast<std::size_t>(multiByteCount);
     std::u32string points;
     if (!decode(page, std::string_view(multiByte, length), (flags & MB_ERR_INVALID_CHARS) != 0, points)) {
-        return 0;
+        return fail(error_no_unicode_translation);
     }
     const std::u16string units = to_utf16(points);
-    if (units.size() > static_cast<std::size_t>(INT_MAX)) return 0;
+    if (units.size() > static_cast<std::size_t>(INT_MAX)) return fail(error_insufficient_buffer);
     const int needed = static_cast<int>(units.size());
     if (wideCount == 0) return needed;
     // Too small a buffer is filled as far as it goes and the call fails.
     const int written = needed < wideCount ? needed : wideCount;
     std::memcpy(wide, units.data(), static_cast<std::size_t>(written) * sizeof(WCHAR));
-    return needed <= wideCount ? needed : 0;
+    return needed <= wideCount ? needed : fail(error_insufficient_buffer);
 }
 
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideCount, LPSTR multiByte,
@@ -288,10 +302,10 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideCount,
     const UINT page = effective_code_page(codePage);
     if (page == 0 || !wide || wideCount == 0 || wideCount < -1 || multiByteCount < 0 ||
         (multiByteCount > 0 && !multiByte)) {
-        return 0;
+        return fail(error_invalid_parameter);
     }
     // UTF-8 encodes every character, so a default character makes no sense.
-    if (page == CP_UTF8 && (defaultChar || usedDefaultChar)) return 0;
+    if (page == CP_UTF8 && (defaultChar || usedDefaultChar)) return fail(error_invalid_parameter);
     std::size_t length = 0;
     if (wideCount == -1) {
         while (wide[length] != 0) ++length;
@@ -308,10 +322,10 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideCount,
     bool used = false;
     const std::string bytes = encode(page, from_utf16(wide, length), fallback, used);
     if (usedDefaultChar) *usedDefaultChar = used ? TRUE : FALSE;
-    if (bytes.size() > static_cast<std::size_t>(INT_MAX)) return 0;
+    if (bytes.size() > static_cast<std::size_t>(INT_MAX)) return fail(error_insufficient_buffer);
     const int needed = static_cast<int>(bytes.size());
     if (multiByteCount == 0) return needed;
     const int written = needed < multiByteCount ? needed : multiByteCount;
     std::memcpy(multiByte, bytes.data(), static_cast<std::size_t>(written));
-    return needed <= multiByteCount ? needed : 0;
+    return needed <= multiByteCount ? needed : fail(error_insufficient_buffer);
 }
