@@ -136,9 +136,11 @@ HBITMAP__* gdi_bitmap(const void* handle) { return lookup_as<HBITMAP__>(handle, 
 HFONT__* gdi_font(const void* handle) { return lookup_as<HFONT__>(handle, gdi_kind::font); }
 
 HFONT__* gdi_current_font(HDC__* dc) {
-    HFONT__* font = dc->font ? dc->font : &stock().gui_font;
-    if (!font->instance && font == &stock().gui_font) font->instance = font_create_default();
-    return font;
+    HFONT__* stock_font = &stock().gui_font;
+    if (dc->font && dc->font != stock_font) return dc->font;
+    static std::once_flag loaded;
+    std::call_once(loaded, [stock_font] { stock_font->instance = font_create_default(); });
+    return stock_font;
 }
 
 HDC portable_create_window_dc(HWND hwnd) {

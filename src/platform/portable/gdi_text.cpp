@@ -56,9 +56,9 @@ void blend_glyph(HBITMAP__* bitmap, const glyph_image& glyph, std::int64_t origi
     const box area = clip.intersect({originX, originY, originX + glyph.width, originY + glyph.height});
     for (std::int64_t y = area.top; y < area.bottom && area.left < area.right; ++y) {
         std::uint32_t* row = bitmap->row(static_cast<int>(y));
-        const std::uint8_t* coverage = glyph.coverage.data() + (y - originY) * glyph.width - originX;
+        const std::uint8_t* coverage = glyph.coverage.data() + (y - originY) * glyph.width;
         for (std::int64_t x = area.left; x < area.right; ++x) {
-            const unsigned alpha = coverage[x];
+            const unsigned alpha = coverage[x - originX];
             if (alpha == 0) continue;
             row[x] = alpha == 255 ? pixel : mix(pixel, row[x] & 0xFFFFFFu, alpha);
         }
