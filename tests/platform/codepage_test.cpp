@@ -103,7 +103,9 @@ TEST_F(CodePage, LeadBytesOnlyInTheDoubleBytePage) {
 
 TEST_F(CodePage, CharNextStepsOverGbkPairsAndStopsAtTheTerminator) {
     // "华^n": the caret is the trail byte of a lead byte 0xB0, not a caret.
-    const char text[] = "\xbb\xaa" "a\xb0^n";
+    const char text[] =
+        "\xbb\xaa"
+        "a\xb0^n";
     const char* p = text;
     p = CharNextA(p);
     EXPECT_EQ(p, text + 2);
@@ -123,7 +125,9 @@ TEST_F(CodePage, CharNextStepsOverGbkPairsAndStopsAtTheTerminator) {
 
 TEST_F(CodePage, CharNextFollowsUtf8SequencesAndSingleBytes) {
     force("65001");
-    const char text[] = "\xe5\x8d\x8e" "b\xf0\x9f\x98\x80\xe5\x8d";
+    const char text[] =
+        "\xe5\x8d\x8e"
+        "b\xf0\x9f\x98\x80\xe5\x8d";
     EXPECT_EQ(CharNextA(text), text + 3);
     EXPECT_EQ(CharNextA(text + 3), text + 4);
     EXPECT_EQ(CharNextA(text + 4), text + 8);
@@ -171,7 +175,11 @@ TEST_F(CodePage, InvalidInputIsReplacedOrRefused) {
     ASSERT_EQ(MultiByteToWideChar(936, 0, "\x81\n", 2, wide, 8), 2);
     EXPECT_EQ(wide[0], u'\ufffd');
     EXPECT_EQ(wide[1], u'\n');
-    ASSERT_EQ(MultiByteToWideChar(CP_UTF8, 0, "a\xe5\x8d" "b", 4, wide, 8), 3);
+    ASSERT_EQ(MultiByteToWideChar(CP_UTF8, 0,
+                                  "a\xe5\x8d"
+                                  "b",
+                                  4, wide, 8),
+              3);
     EXPECT_EQ(std::u16string(wide, 3), u"a\ufffdb");
     // The five holes of 1252 map to the C1 controls and back.
     ASSERT_EQ(MultiByteToWideChar(1252, 0, "\x81\xe9", 2, wide, 8), 2);
@@ -189,7 +197,9 @@ TEST_F(CodePage, UnmappableCharactersTakeTheDefault) {
     EXPECT_EQ(std::string(bytes, 3), "a?b");
     EXPECT_TRUE(used);
     ASSERT_EQ(WideCharToMultiByte(936, 0, thai, 3, bytes, 8, "\xa1\xa1", &used), 4);
-    EXPECT_EQ(std::string(bytes, 4), "a\xa1\xa1" "b");
+    EXPECT_EQ(std::string(bytes, 4),
+              "a\xa1\xa1"
+              "b");
     ASSERT_EQ(WideCharToMultiByte(936, 0, face_utf16, 4, bytes, 8, nullptr, &used), 8);
     EXPECT_FALSE(used);
     // UTF-8 encodes everything: a default character is a caller error, and a
@@ -197,7 +207,9 @@ TEST_F(CodePage, UnmappableCharactersTakeTheDefault) {
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, thai, 3, bytes, 8, nullptr, &used), 0);
     const char16_t lone[] = {u'a', 0xD800, u'b'};
     ASSERT_EQ(WideCharToMultiByte(CP_UTF8, 0, lone, 3, bytes, 8, nullptr, nullptr), 5);
-    EXPECT_EQ(std::string(bytes, 5), "a\xef\xbf\xbd" "b");
+    EXPECT_EQ(std::string(bytes, 5),
+              "a\xef\xbf\xbd"
+              "b");
 }
 
 TEST_F(CodePage, AnsiUtf8HelpersFollowTheDecidedPage) {

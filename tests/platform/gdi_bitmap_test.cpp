@@ -77,9 +77,9 @@ TEST(GdiBitmap, DibMemoryIsBgrZeroAndGetPixelIsRgb) {
 TEST(GdiBitmap, PositiveHeightRunsBottomUpInMemory) {
     dib d = make_dib(2, 3, false);
     fill(d.dc, RECT{0, 0, 1, 1}, RGB(255, 0, 0));  // top-left on screen
-    EXPECT_EQ(d.bits[2 * 2 + 0], 0x00FF0000u);      // last row in memory
+    EXPECT_EQ(d.bits[2 * 2 + 0], 0x00FF0000u);     // last row in memory
     EXPECT_EQ(d.bits[0], 0u);
-    d.bits[1] = 0x0000FF00u;                        // first row in memory: bottom on screen
+    d.bits[1] = 0x0000FF00u;  // first row in memory: bottom on screen
     EXPECT_EQ(GetPixel(d.dc, 1, 2), RGB(0, 255, 0));
     release(d);
 }
@@ -88,7 +88,7 @@ TEST(GdiBitmap, FillsClipAtEveryEdge) {
     dib d = make_dib(4, 3);
     fill(d.dc, RECT{-5, -5, 1, 1}, RGB(1, 1, 1));
     fill(d.dc, RECT{3, 2, 100, 100}, RGB(1, 1, 1));
-    fill(d.dc, RECT{-100, 1, 100000, 2}, 0);  // wider than the bitmap on both sides
+    fill(d.dc, RECT{-100, 1, 100000, 2}, 0);      // wider than the bitmap on both sides
     fill(d.dc, RECT{2, -1, 3, 0}, RGB(1, 1, 1));  // entirely outside
     fill(d.dc, RECT{INT32_MIN, INT32_MIN, INT32_MAX, 0}, RGB(1, 1, 1));
     EXPECT_EQ(picture(d), "#...\n....\n...#\n");

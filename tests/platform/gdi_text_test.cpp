@@ -233,8 +233,13 @@ TEST_F(GdiText, TextClipsAtEveryEdgeOfTheBitmap) {
     const std::vector<COLORREF> whole = pixels();
     const RECT box = measure(cjk_line);
     // Shifted past each edge, every pixel still inside matches the unshifted line.
-    const POINT shifts[] = {{-130, 0}, {0, -25}, {width - 100 - box.right / 2, 0}, {0, height - 40 - 20},
-                            {-100 - box.right - 5, 0}, {-200000, -200000}, {INT32_MAX - 200, INT32_MAX - 60}};
+    const POINT shifts[] = {{-130, 0},
+                            {0, -25},
+                            {width - 100 - box.right / 2, 0},
+                            {0, height - 40 - 20},
+                            {-100 - box.right - 5, 0},
+                            {-200000, -200000},
+                            {INT32_MAX - 200, INT32_MAX - 60}};
     for (const POINT& shift : shifts) {
         SCOPED_TRACE(testing::Message() << "shift " << shift.x << "," << shift.y);
         clear();
@@ -248,7 +253,8 @@ TEST_F(GdiText, TextClipsAtEveryEdgeOfTheBitmap) {
                 const std::int64_t sx = px - shift.x;
                 const std::int64_t sy = py - shift.y;
                 const bool inside = sx >= 0 && sy >= 0 && sx < width && sy < height;
-                const COLORREF expected = inside ? whole[static_cast<std::size_t>(sy * width + sx)] : 0;
+                const COLORREF expected =
+                    inside ? whole[static_cast<std::size_t>(sy * width + sx)] : 0;
                 mismatches += moved[static_cast<std::size_t>(py * width + px)] != expected;
             }
         }

@@ -1,5 +1,7 @@
 // Which ANSI code page the portable platform runs in, and how characters are
 // delimited in it (lead bytes, CharNextA).
+#include "platform/portable/codepage.h"
+
 #include <langinfo.h>
 #include <locale.h>
 
@@ -7,8 +9,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <string>
-
-#include "platform/portable/codepage.h"
 
 namespace {
 
@@ -34,7 +34,9 @@ UINT code_page_from_locale() {
     return page;
 }
 
-bool is_gbk_lead(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+bool is_gbk_lead(unsigned char byte) {
+    return byte >= 0x81 && byte <= 0xFE;
+}
 
 std::size_t utf8_sequence_length(std::string_view bytes) {
     const auto lead = static_cast<unsigned char>(bytes[0]);
@@ -92,7 +94,9 @@ UINT GetACP() {
     return page;
 }
 
-void portable_reset_code_page() { decided_code_page.store(0, std::memory_order_release); }
+void portable_reset_code_page() {
+    decided_code_page.store(0, std::memory_order_release);
+}
 
 UINT effective_code_page(UINT codePage) {
     switch (codePage) {
@@ -125,7 +129,9 @@ std::size_t char_length(UINT codePage, std::string_view bytes) {
     }
 }
 
-BOOL IsDBCSLeadByte(BYTE testChar) { return GetACP() == 936 && is_gbk_lead(testChar); }
+BOOL IsDBCSLeadByte(BYTE testChar) {
+    return GetACP() == 936 && is_gbk_lead(testChar);
+}
 
 LPSTR CharNextA(LPCSTR p) {
     if (!p) return nullptr;

@@ -40,7 +40,9 @@ struct converter_slot {
 std::mutex converter_mutex;
 converter_slot converter_slots[3][2];
 
-int slot_index(UINT codePage) { return codePage == 936 ? 0 : codePage == CP_UTF8 ? 1 : 2; }
+int slot_index(UINT codePage) {
+    return codePage == 936 ? 0 : codePage == CP_UTF8 ? 1 : 2;
+}
 
 iconv_t open_converter(UINT codePage, direction dir) {
     // CP936 is GBK plus the euro sign at 0x80, as Windows has it; GBK is the
@@ -48,7 +50,9 @@ iconv_t open_converter(UINT codePage, direction dir) {
     const char* names936[] = {"CP936", "GBK"};
     const char* names65001[] = {"UTF-8"};
     const char* names1252[] = {"CP1252", "WINDOWS-1252"};
-    const char* const* names = codePage == 936 ? names936 : codePage == CP_UTF8 ? names65001 : names1252;
+    const char* const* names = codePage == 936       ? names936
+                               : codePage == CP_UTF8 ? names65001
+                                                     : names1252;
     const std::size_t count = codePage == 936 ? 2 : codePage == CP_UTF8 ? 1 : 2;
     for (std::size_t i = 0; i < count; ++i) {
         iconv_t cd = dir == direction::to_unicode ? iconv_open(unicode_name, names[i])
@@ -61,12 +65,14 @@ iconv_t open_converter(UINT codePage, direction dir) {
 // Must be called with converter_mutex held; the descriptor is reset to its
 // initial state.
 iconv_t converter(UINT codePage, direction dir) {
-    converter_slot& slot = converter_slots[slot_index(codePage)][dir == direction::to_unicode ? 0 : 1];
+    converter_slot& slot =
+        converter_slots[slot_index(codePage)][dir == direction::to_unicode ? 0 : 1];
     if (!slot.opened) {
         slot.cd = open_converter(codePage, dir);
         slot.opened = true;
     }
-    if (slot.cd != reinterpret_cast<iconv_t>(-1)) iconv(slot.cd, nullptr, nullptr, nullptr, nullptr);
+    if (slot.cd != reinterpret_cast<iconv_t>(-1))
+        iconv(slot.cd, nullptr, nullptr, nullptr, nullptr);
     return slot.cd;
 }
 
@@ -152,7 +158,8 @@ std::string encode(UINT codePage, const std::u32string& points, std::string_view
     std::string input;
     input.reserve(points.size() * 4);
     for (char32_t c : points) {
-        for (int shift = 0; shift < 32; shift += 8) input.push_back(static_cast<char>((c >> shift) & 0xFF));
+        for (int shift = 0; shift < 32; shift += 8)
+            input.push_back(static_cast<char>((c >> shift) & 0xFF));
     }
     std::size_t position = 0;
     char buffer[1024];
@@ -223,7 +230,8 @@ std::u32string from_utf16(const char16_t* text, std::size_t length) {
         const char16_t unit = text[i];
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
             text[i + 1] <= 0xDFFF) {
-            out.push_back(0x10000 + ((char32_t{unit} - 0xD800) << 10) + (char32_t{text[i + 1]} - 0xDC00));
+            out.push_back(0x10000 + ((char32_t{unit} - 0xD800) << 10) +
+                          (char32_t{text[i + 1]} - 0xDC00));
             ++i;
         } else {
             out.push_back(unit);
@@ -264,7 +272,9 @@ std::u32string acp_to_code_points(std::string_view bytes) {
     return points;
 }
 
-std::string acp_to_utf8(std::string_view bytes) { return utf8_encode(acp_to_code_points(bytes)); }
+std::string acp_to_utf8(std::string_view bytes) {
+    return utf8_encode(acp_to_code_points(bytes));
+}
 
 std::string utf8_to_acp(std::string_view utf8) {
     std::u32string points;
@@ -281,10 +291,11 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiB
         return fail(error_invalid_parameter);
     }
     // A count of -1 converts the terminating zero too.
-    const std::size_t length =
-        multiByteCount == -1 ? std::strlen(multiByte) + 1 : static_cast<std::size_t>(multiByteCount);
+    const std::size_t length = multiByteCount == -1 ? std::strlen(multiByte) + 1
+                                                    : static_cast<std::size_t>(multiByteCount);
     std::u32string points;
-    if (!decode(page, std::string_view(multiByte, length), (flags & MB_ERR_INVALID_CHARS) != 0, points)) {
+    if (!decode(page, std::string_view(multiByte, length), (flags & MB_ERR_INVALID_CHARS) != 0,
+                points)) {
         return fail(error_no_unicode_translation);
     }
     const std::u16string units = to_utf16(points);

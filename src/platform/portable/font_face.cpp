@@ -24,7 +24,9 @@ constexpr int default_cell_height = 16;
 std::mutex library_mutex;
 
 // Rounds a / b to the nearest integer for non-negative a and positive b.
-std::int64_t round_div(std::int64_t a, std::int64_t b) { return (a + b / 2) / b; }
+std::int64_t round_div(std::int64_t a, std::int64_t b) {
+    return (a + b / 2) / b;
+}
 
 struct vertical_metrics {
     std::int64_t ascent;   // font units
@@ -68,11 +70,15 @@ void size_font(font_instance& font, int height, int width, bool realBold) {
     font.internal_leading = std::max(0, font.cell_height - em_pixels);
 
     const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-    const std::int64_t average_units = os2 && os2->xAvgCharWidth > 0 ? os2->xAvgCharWidth : em_units / 2;
-    const int natural_average = std::max(1, static_cast<int>(round_div(em26 * average_units, em_units * 64)));
+    const std::int64_t average_units =
+        os2 && os2->xAvgCharWidth > 0 ? os2->xAvgCharWidth : em_units / 2;
+    const int natural_average =
+        std::max(1, static_cast<int>(round_div(em26 * average_units, em_units * 64)));
     // A width asks for that average character width: stretch horizontally.
     std::int64_t width26 = em26;
-    if (width > 0) width26 = std::max<std::int64_t>(64, round_div(em26 * std::min(width, max_pixel_height), natural_average));
+    if (width > 0)
+        width26 = std::max<std::int64_t>(
+            64, round_div(em26 * std::min(width, max_pixel_height), natural_average));
     FT_Set_Char_Size(face, width26, em26, 72, 72);
 
     font.average_width = width > 0 ? std::min(width, max_pixel_height) : natural_average;
@@ -82,15 +88,19 @@ void size_font(font_instance& font, int height, int width, bool realBold) {
     // weights; whole pixels, so advances stay whole pixels too.
     const int base_weight = realBold ? 700 : 400;
     if (font.weight >= 600 && font.weight - base_weight >= 100) {
-        const std::int64_t pixels = std::max<std::int64_t>(1, round_div(std::int64_t{em_pixels} * (font.weight - base_weight), 7200));
+        const std::int64_t pixels = std::max<std::int64_t>(
+            1, round_div(std::int64_t{em_pixels} * (font.weight - base_weight), 7200));
         font.embolden = static_cast<FT_Pos>(pixels * 64);
     }
 
     font.line_thickness = std::max(1, static_cast<int>(round_div(std::int64_t{em_pixels}, 20)));
     if (face->underline_position < 0) {
-        font.underline_offset = std::max(1, static_cast<int>(round_div(-std::int64_t{face->underline_position} * em_pixels, em_units)));
+        font.underline_offset =
+            std::max(1, static_cast<int>(round_div(
+                            -std::int64_t{face->underline_position} * em_pixels, em_units)));
     }
-    font.underline_offset = std::min(font.underline_offset, std::max(0, font.descent - font.line_thickness));
+    font.underline_offset =
+        std::min(font.underline_offset, std::max(0, font.descent - font.line_thickness));
 }
 
 void render_glyph(font_instance& font, char32_t code, glyph_image& image) {
@@ -124,9 +134,12 @@ void render_glyph(font_instance& font, char32_t code, glyph_image& image) {
     image.coverage.resize(static_cast<std::size_t>(image.width) * image.height);
     const int pitch = bitmap.pitch;
     for (int row = 0; row < image.height; ++row) {
-        const unsigned char* source = pitch >= 0 ? bitmap.buffer + static_cast<std::ptrdiff_t>(row) * pitch
-                                                 : bitmap.buffer + static_cast<std::ptrdiff_t>(image.height - 1 - row) * -pitch;
-        std::copy(source, source + image.width, image.coverage.begin() + static_cast<std::ptrdiff_t>(row) * image.width);
+        const unsigned char* source =
+            pitch >= 0
+                ? bitmap.buffer + static_cast<std::ptrdiff_t>(row) * pitch
+                : bitmap.buffer + static_cast<std::ptrdiff_t>(image.height - 1 - row) * -pitch;
+        std::copy(source, source + image.width,
+                  image.coverage.begin() + static_cast<std::ptrdiff_t>(row) * image.width);
     }
 }
 
@@ -143,8 +156,8 @@ FT_Library font_library() {
     return library;
 }
 
-font_instance* font_create(int height, int width, int weight, bool italic, bool underline, bool strikeOut,
-                           const std::string& familyUtf8) {
+font_instance* font_create(int height, int width, int weight, bool italic, bool underline,
+                           bool strikeOut, const std::string& familyUtf8) {
     auto* font = new font_instance();
     font->weight = weight > 0 ? std::min(weight, 1000) : 400;
     font->italic = italic;
@@ -157,7 +170,8 @@ font_instance* font_create(int height, int width, int weight, bool italic, bool 
     FT_Library library = font_library();
     if (library && !where.file.empty()) {
         std::lock_guard<std::mutex> lock(library_mutex);  // FT_New_Face touches the library
-        if (FT_New_Face(library, where.file.c_str(), where.index, &font->face) != 0) font->face = nullptr;
+        if (FT_New_Face(library, where.file.c_str(), where.index, &font->face) != 0)
+            font->face = nullptr;
     }
     if (font->face && !FT_IS_SCALABLE(font->face)) {
         FT_Done_Face(font->face);
@@ -218,9 +232,11 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
                   DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
                   DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR faceName) {
     // Face names are in the ANSI code page, like every other string.
-    const std::string family = faceName ? acp_to_utf8(std::string_view(faceName, strnlen(faceName, 32))) : std::string();
+    const std::string family =
+        faceName ? acp_to_utf8(std::string_view(faceName, strnlen(faceName, 32))) : std::string();
     auto* font = new HFONT__();
-    font->instance = font_create(height, width, weight, italic != 0, underline != 0, strikeOut != 0, family);
+    font->instance =
+        font_create(height, width, weight, italic != 0, underline != 0, strikeOut != 0, family);
     gdi_register(&font->header);
     return font;
 }

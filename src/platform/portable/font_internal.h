@@ -35,11 +35,11 @@ struct font_instance {
     bool italic = false;
     bool underline = false;
     bool strike_out = false;
-    FT_Pos embolden = 0;           // 26.6 pixels of synthetic bold, 0 for a real face
+    FT_Pos embolden = 0;  // 26.6 pixels of synthetic bold, 0 for a real face
     bool synthetic_italic = false;
-    int underline_offset = 1;      // below the baseline
+    int underline_offset = 1;  // below the baseline
     int line_thickness = 1;
-    std::string file;              // what was opened, for diagnostics and tests
+    std::string file;  // what was opened, for diagnostics and tests
     std::string family;
 
     std::mutex mutex;  // guards the face and the cache

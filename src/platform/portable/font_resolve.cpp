@@ -26,7 +26,8 @@ std::mutex cache_mutex;
 
 bool covers_cjk(FcPattern* pattern) {
     FcCharSet* charset = nullptr;
-    if (FcPatternGetCharSet(pattern, FC_CHARSET, 0, &charset) != FcResultMatch || !charset) return false;
+    if (FcPatternGetCharSet(pattern, FC_CHARSET, 0, &charset) != FcResultMatch || !charset)
+        return false;
     return std::all_of(std::begin(cjk_probe), std::end(cjk_probe),
                        [&](FcChar32 c) { return FcCharSetHasChar(charset, c) == FcTrue; });
 }
@@ -57,7 +58,8 @@ resolved_face describe(FcPattern* pattern) {
 
 // fontconfig's best match for a pattern; `accept` decides whether it will do.
 template <typename Accept>
-resolved_face match(const char* family, const char* language, int weight, bool italic, Accept accept) {
+resolved_face match(const char* family, const char* language, int weight, bool italic,
+                    Accept accept) {
     resolved_face found;
     FcPattern* pattern = FcPatternCreate();
     if (!pattern) return found;
@@ -82,8 +84,8 @@ resolved_face match(const char* family, const char* language, int weight, bool i
 resolved_face first_listed_face() {
     resolved_face found;
     FcPattern* pattern = FcPatternCreate();
-    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_FAMILY, FC_WEIGHT, FC_SLANT, FC_CHARSET,
-                                            FC_SCALABLE, nullptr);
+    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_FAMILY, FC_WEIGHT, FC_SLANT,
+                                            FC_CHARSET, FC_SCALABLE, nullptr);
     FcFontSet* set = pattern && objects ? FcFontList(nullptr, pattern, objects) : nullptr;
     if (set) {
         std::vector<std::tuple<std::string, int, FcPattern*>> faces;
@@ -91,10 +93,12 @@ resolved_face first_listed_face() {
             FcBool scalable = FcFalse;
             FcPatternGetBool(set->fonts[i], FC_SCALABLE, 0, &scalable);
             resolved_face face = describe(set->fonts[i]);
-            if (scalable && !face.file.empty()) faces.emplace_back(face.file, face.index, set->fonts[i]);
+            if (scalable && !face.file.empty())
+                faces.emplace_back(face.file, face.index, set->fonts[i]);
         }
         std::sort(faces.begin(), faces.end(), [](const auto& a, const auto& b) {
-            return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b));
+            return std::tie(std::get<0>(a), std::get<1>(a)) <
+                   std::tie(std::get<0>(b), std::get<1>(b));
         });
         for (const auto& entry : faces) {
             if (covers_cjk(std::get<2>(entry))) {
@@ -116,13 +120,15 @@ resolved_face first_font_file() {
     if (!library) return {};
     std::vector<std::string> files;
     std::vector<std::filesystem::path> roots = {"/usr/share/fonts", "/usr/local/share/fonts"};
-    if (const char* home = std::getenv("HOME")) roots.emplace_back(std::filesystem::path(home) / ".local/share/fonts");
+    if (const char* home = std::getenv("HOME"))
+        roots.emplace_back(std::filesystem::path(home) / ".local/share/fonts");
     for (const auto& root : roots) {
         std::error_code error;
-        for (std::filesystem::recursive_directory_iterator it(root, error), end; !error && it != end;
-             it.increment(error)) {
+        for (std::filesystem::recursive_directory_iterator it(root, error), end;
+             !error && it != end; it.increment(error)) {
             const std::string extension = it->path().extension().string();
-            if (extension == ".ttf" || extension == ".ttc" || extension == ".otf" || extension == ".otc") {
+            if (extension == ".ttf" || extension == ".ttc" || extension == ".otf" ||
+                extension == ".otc") {
                 files.push_back(it->path().string());
             }
         }
@@ -150,8 +156,9 @@ resolved_face resolve_uncached(const std::string& family, int weight, bool itali
                                        [&](FcPattern* p) { return has_family(p, family); });
             if (!face.file.empty()) return face;
         }
-        resolved_face face = match(cjk_family, nullptr, weight, italic,
-                                   [](FcPattern* p) { return has_family(p, cjk_family) && covers_cjk(p); });
+        resolved_face face = match(cjk_family, nullptr, weight, italic, [](FcPattern* p) {
+            return has_family(p, cjk_family) && covers_cjk(p);
+        });
         if (!face.file.empty()) return face;
         face = match(nullptr, "zh-cn", weight, italic, covers_cjk);
         if (!face.file.empty()) return face;
@@ -166,7 +173,9 @@ resolved_face resolve_uncached(const std::string& family, int weight, bool itali
 // fontconfig's configuration parser drops a small block it allocates while
 // reading its XML files; nothing reaches it to free it. Leak checking in
 // sanitizer builds would otherwise fail every program that resolves a font.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
 
 resolved_face resolve_face(const std::string& family, int weight, bool italic) {
     static std::map<std::tuple<std::string, bool, bool>, resolved_face> cache;
@@ -176,6 +185,7 @@ resolved_face resolve_face(const std::string& family, int weight, bool italic) {
     const auto key = std::make_tuple(family, bold, italic);
     std::lock_guard<std::mutex> lock(cache_mutex);
     auto it = cache.find(key);
-    if (it == cache.end()) it = cache.emplace(key, resolve_uncached(family, bold ? 700 : 400, italic)).first;
+    if (it == cache.end())
+        it = cache.emplace(key, resolve_uncached(family, bold ? 700 : 400, italic)).first;
     return it->second;
 }

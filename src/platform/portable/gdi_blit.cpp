@@ -40,7 +40,8 @@ void copy_rows(HBITMAP__* dest, const HBITMAP__* source, const span& xs, const s
 }
 
 BOOL present_block(HDC__* dest, const HBITMAP__* source, std::int64_t x, std::int64_t y,
-                   std::int64_t width, std::int64_t height, std::int64_t sourceX, std::int64_t sourceY) {
+                   std::int64_t width, std::int64_t height, std::int64_t sourceX,
+                   std::int64_t sourceY) {
     // The window clips to itself; we only keep the read inside the bitmap.
     const span xs = clip_axis(x, sourceX, width, INT32_MAX, source->width);
     const span ys = clip_axis(y, sourceY, height, INT32_MAX, source->height);
@@ -54,7 +55,8 @@ BOOL present_block(HDC__* dest, const HBITMAP__* source, std::int64_t x, std::in
     // The window wants rows top-down: turn a bottom-up block over first.
     std::vector<std::uint32_t> block(static_cast<std::size_t>(xs.length * ys.length));
     for (std::int64_t row = 0; row < ys.length; ++row) {
-        std::memcpy(block.data() + row * xs.length, source->row(static_cast<int>(ys.source + row)) + xs.source,
+        std::memcpy(block.data() + row * xs.length,
+                    source->row(static_cast<int>(ys.source + row)) + xs.source,
                     static_cast<std::size_t>(xs.length) * sizeof(std::uint32_t));
     }
     portable_present(dest->window, static_cast<int>(xs.dest), static_cast<int>(ys.dest),
@@ -87,10 +89,11 @@ BOOL gdi_fill(HDC__* dc, const RECT& rect, COLORREF colour) {
         const std::int64_t right = std::min<std::int64_t>(rect.right, client.right - client.left);
         const std::int64_t bottom = std::min<std::int64_t>(rect.bottom, client.bottom - client.top);
         if (left >= right || top >= bottom) return TRUE;
-        const std::vector<std::uint32_t> block(static_cast<std::size_t>((right - left) * (bottom - top)), pixel);
+        const std::vector<std::uint32_t> block(
+            static_cast<std::size_t>((right - left) * (bottom - top)), pixel);
         portable_present(dc->window, static_cast<int>(left), static_cast<int>(top),
-                         static_cast<int>(right - left), static_cast<int>(bottom - top), block.data(),
-                         static_cast<int>(right - left));
+                         static_cast<int>(right - left), static_cast<int>(bottom - top),
+                         block.data(), static_cast<int>(right - left));
         return TRUE;
     }
     return FALSE;  // the screen context is only a reference, never drawn on

@@ -4,8 +4,8 @@
 // stale or was never ours instead of reading through it.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/portable/windows.h"
 
@@ -15,8 +15,8 @@ enum class gdi_kind : std::uint32_t { device_context = 1, bitmap, font, brush };
 
 struct gdi_header {
     gdi_kind kind;
-    bool stock = false;      // never freed by DeleteObject
-    int selections = 0;      // how many device contexts hold it selected
+    bool stock = false;  // never freed by DeleteObject
+    int selections = 0;  // how many device contexts hold it selected
 };
 
 // A 32-bit bitmap laid out as a Windows DIB: each pixel 0x00RRGGBB (bytes B,

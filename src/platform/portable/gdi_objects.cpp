@@ -45,8 +45,8 @@ struct stock_objects {
         default_bitmap.memory = &default_pixel;
         black_brush.colour = 0x000000;
         white_brush.colour = 0xFFFFFF;
-        for (gdi_header* object : {&default_bitmap.header, &black_brush.header, &white_brush.header,
-                                   &gui_font.header}) {
+        for (gdi_header* object :
+             {&default_bitmap.header, &black_brush.header, &white_brush.header, &gui_font.header}) {
             object->stock = true;
             gdi_register(object);
         }
@@ -131,9 +131,15 @@ gdi_header* gdi_lookup(const void* handle) {
     return static_cast<gdi_header*>(const_cast<void*>(handle));
 }
 
-HDC__* gdi_dc(HDC handle) { return lookup_as<HDC__>(handle, gdi_kind::device_context); }
-HBITMAP__* gdi_bitmap(const void* handle) { return lookup_as<HBITMAP__>(handle, gdi_kind::bitmap); }
-HFONT__* gdi_font(const void* handle) { return lookup_as<HFONT__>(handle, gdi_kind::font); }
+HDC__* gdi_dc(HDC handle) {
+    return lookup_as<HDC__>(handle, gdi_kind::device_context);
+}
+HBITMAP__* gdi_bitmap(const void* handle) {
+    return lookup_as<HBITMAP__>(handle, gdi_kind::bitmap);
+}
+HFONT__* gdi_font(const void* handle) {
+    return lookup_as<HFONT__>(handle, gdi_kind::font);
+}
 
 HFONT__* gdi_current_font(HDC__* dc) {
     HFONT__* stock_font = &stock().gui_font;
@@ -273,7 +279,9 @@ HGDIOBJ GetStockObject(int index) {
     }
 }
 
-BOOL GdiFlush() { return TRUE; }  // drawing is never batched
+BOOL GdiFlush() {
+    return TRUE;
+}  // drawing is never batched
 
 int GetClipBox(HDC handle, LPRECT rect) {
     HDC__* dc = gdi_dc(handle);
