@@ -1,0 +1,308 @@
+// The configuration dialog and the About box, driven as a user would drive
+// them, in the null mode (no display).
+#include "config/config_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/code_page_setup.h"
+#include "config/settings.h"
+#include "platform/portable/codepage.h"
+#include "platform/portable/dialog.h"
+#include "platform/portable/null_mode.h"
+#include "platform/profile_test_folder.h"
+#include "text/builtin_strings.h"
+
+namespace {
+
+constexpr const char* settings_name = "Nuvex0_01";
+
+std::string edit_text(HWND dialog) {
+    HWND edit = GetDlgItem(dialog, message_edit_id);
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(edit, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void replace_edit_text(HWND dialog, const std::string& ansi) {
+    SetWindowTextA(GetDlgItem(dialog, message_edit_id), "");
+    dialogs::type_text(dialog, message_edit_id, ansi);
+}
+
+bool follow_checked(HWND dialog) { return IsDlgButtonChecked(dialog, follow_check_id) == BST_CHECKED; }
+
+class ConfigDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        nullmode::enable();
+        use_code_page("65001");
+        dialogs::clear_message_boxes();
+    }
+    void TearDown() override {
+        dialogs::set_script(nullptr);
+        use_code_page("65001");
+    }
+    static void use_code_page(const char* page) {
+        setenv("NUVEX_CODEPAGE", page, 1);
+        portable_reset_code_page();
+        adopt_system_code_page();
+    }
+    // Shows the configuration dialog as the host does and plays `user` in it.
+    INT_PTR run(std::function<void(HWND)> user) {
+        dialogs::set_script([user](HWND dialog, int templateId) {
+            if (templateId == config_dialog_id) user(dialog);
+        });
+        EXPECT_EQ(RegisterCustomClasses(nullptr), 1);
+        return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(config_dialog_id), nullptr, ConfigDialogProc, 0);
+    }
+    std::string stored_text() {
+        char buffer[8192];
+        GetPrivateProfileStringA(settings_name, "NuvexScr_Text", "<none>", buffer, sizeof buffer, settings_name);
+        return buffer;
+    }
+    int stored_follow() {
+        return static_cast<int>(GetPrivateProfileIntA(settings_name, "NuvexScr_Follow", -99, settings_name));
+    }
+    TemporaryConfigHome home;
+};
+
+TEST_F(ConfigDialogTest, OpensWithTheDefaultsWhenNothingIsStored) {
+    const INT_PTR result = run([](HWND dialog) {
+        // Five lines of the default message and an empty sixth.
+        EXPECT_EQ(edit_text(dialog), text_for_edit(default_message()));
+        EXPECT_EQ(edit_text(dialog).substr(edit_text(dialog).size() - 2), "\r\n");
+        EXPECT_TRUE(follow_checked(dialog));
+        EXPECT_EQ(dialogs::focused_id(dialog), IDOK);
+        EXPECT_EQ(dialogs::caption(dialog), "Lumora\xe8\xae\xbe\xe7\xbd\xae");  // "Lumora设置"
+        HWND edit = GetDlgItem(dialog, message_edit_id);
+        EXPECT_NE(SendMessageA(edit, WM_GETFONT, 0, 0), 0);
+        EXPECT_EQ(dialogs::text_limit(dialog, message_edit_id), static_cast<std::size_t>(message_text_limit));
+        dialogs::press_key(dialog, dialogs::key_escape);
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(home.exists(settings_name));
+}
+
+TEST_F(ConfigDialogTest, CancelEscapeAndTheCloseBoxWriteNothing) {
+    home.write(settings_name, "[Nuvex0_01]\r\nNuvexScr_Text=kept^n\r\nNuvexScr_Follow=1\r\n");
+    const std::string before = home.read(settings_name);
+    const std::vector<std::function<void(HWND)>> endings = {
+        [](HWND d) { dialogs::click(d, IDCANCEL); },
+        [](HWND d) { dialogs::press_key(d, dialogs::key_escape); },
+        [](HWND d) { dialogs::close_box(d); },
+    };
+    for (const auto& end : endings) {
+        const INT_PTR result = run([&](HWND dialog) {
+            EXPECT_EQ(edit_text(dialog), "kept\r\n");
+            EXPECT_FALSE(follow_checked(dialog));
+            replace_edit_text(dialog, "changed");
+            dialogs::click(dialog, follow_check_id);
+            end(dialog);
+        });
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(home.read(settings_name), before);
+    }
+}
+
+TEST_F(ConfigDialogTest, OkStoresTheLinesJoinedBySeparatorsAndTheFollowValue) {
+    const INT_PTR result = run([](HWND dialog) {
+        replace_edit_text(dialog, "First line\r\nSecond line");
+        dialogs::click(dialog, IDOK);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(home.read(settings_name),
+              "[Nuvex0_01]\r\nNuvexScr_Text=First line^nSecond line\r\nNuvexScr_Follow=0\r\n");
+}
+
+TEST_F(ConfigDialogTest, OkWithAnEmptyEditBoxStoresTheDefaultMessage) {
+    home.write(settings_name, "[Nuvex0_01]\r\nNuvexScr_Text=\r\nNuvexScr_Follow=1\r\n");
+    const INT_PTR result = run([](HWND dialog) {
+        EXPECT_EQ(edit_text(dialog), "");  // an empty stored text shows empty
+        dialogs::click(dialog, IDOK);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(stored_text(), default_message());
+    EXPECT_EQ(stored_follow(), 1);
+}
+
+TEST_F(ConfigDialogTest, TheCheckBoxTurnsFiveIntoOneThenZero) {
+    home.write(settings_name, "[Nuvex0_01]\r\nNuvexScr_Text=a^n\r\nNuvexScr_Follow=5\r\n");
+    const INT_PTR result = run([](HWND dialog) {
+        EXPECT_FALSE(follow_checked(dialog));
+        dialogs::click(dialog, follow_check_id);
+        EXPECT_EQ(follow_value, 1);
+        EXPECT_FALSE(follow_checked(dialog));
+        dialogs::click(dialog, follow_check_id);
+        EXPECT_EQ(follow_value, 0);
+        EXPECT_TRUE(follow_checked(dialog));
+        dialogs::click(dialog, follow_check_id);
+        EXPECT_EQ(follow_value, 1);
+        EXPECT_FALSE(follow_checked(dialog));
+        dialogs::click(dialog, IDOK);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(stored_follow(), 1);
+}
+
+TEST_F(ConfigDialogTest, FiveIsWrittenBackUnchangedWithoutAClick) {
+    home.write(settings_name, "[Nuvex0_01]\r\nNuvexScr_Text=one^ntwo^n\r\nNuvexScr_Follow=5\r\n");
+    const std::string before = home.read(settings_name);
+    EXPECT_EQ(run([](HWND dialog) { dialogs::click(dialog, IDOK); }), 1);
+    EXPECT_EQ(home.read(settings_name), before);
+}
+
+TEST_F(ConfigDialogTest, TwoClicksThenOkWriteWhatTheFileHeld) {
+    for (int held : {0, 1}) {
+        home.write(settings_name, "[Nuvex0_01]\r\nNuvexScr_Follow=" + std::to_string(held) + "\r\n");
+        EXPECT_EQ(run([](HWND dialog) {
+                      dialogs::click(dialog, follow_check_id);
+                      dialogs::click(dialog, follow_check_id);
+                      dialogs::click(dialog, IDOK);
+                  }),
+                  1);
+        EXPECT_EQ(stored_follow(), held);
+    }
+}
+
+TEST_F(ConfigDialogTest, EnterBreaksALineInTheEditBoxAndPressesOkElsewhere) {
+    const INT_PTR result = run([](HWND dialog) {
+        replace_edit_text(dialog, "x");
+        dialogs::set_focus(dialog, message_edit_id);
+        dialogs::press_key(dialog, dialogs::key_return);
+        dialogs::type_text(dialog, message_edit_id, "y");
+        EXPECT_EQ(edit_text(dialog), "x\r\ny");
+        EXPECT_EQ(dialogs::template_id(dialog), config_dialog_id);  // still open
+        dialogs::set_focus(dialog, follow_check_id);
+        dialogs::press_key(dialog, dialogs::key_return);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(stored_text(), "x^ny");
+}
+
+TEST_F(ConfigDialogTest, TheAboutBoxOpensOwnedAndReturnsToTheEdits) {
+    int aboutShown = 0;
+    dialogs::set_script([&](HWND dialog, int templateId) {
+        if (templateId == about_dialog_id) {
+            ++aboutShown;
+            HWND owner = GetParent(dialog);
+            EXPECT_FALSE(dialogs::is_enabled(owner));
+            EXPECT_EQ(dialogs::caption(dialog), "\xe5\x85\xb3\xe4\xba\x8e Lumora");  // "关于 Lumora"
+            EXPECT_EQ(dialogs::focused_id(dialog), IDOK);
+            // Esc and the close box arrive as command 2, which the box ignores.
+            dialogs::press_key(dialog, dialogs::key_escape);
+            dialogs::close_box(dialog);
+            EXPECT_EQ(dialogs::template_id(dialog), about_dialog_id);
+            dialogs::press_key(dialog, dialogs::key_return);
+            return;
+        }
+        replace_edit_text(dialog, "edited");
+        dialogs::click(dialog, follow_check_id);
+        dialogs::click(dialog, about_button_id);
+        EXPECT_TRUE(dialogs::is_enabled(dialog));
+        EXPECT_EQ(edit_text(dialog), "edited");
+        EXPECT_FALSE(follow_checked(dialog));
+        dialogs::click(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(config_dialog_id), nullptr, ConfigDialogProc, 0), 0);
+    EXPECT_EQ(aboutShown, 1);
+}
+
+TEST_F(ConfigDialogTest, ConfigProcedureAnswersEveryRowOfItsTable) {
+    home.write(settings_name, "[Nuvex0_01]\r\nNuvexScr_Text=t^n\r\n");
+    const std::string before = home.read(settings_name);
+    // Returns, and what stays open, for the messages that do not end it.
+    EXPECT_EQ(run([](HWND dialog) {
+                  EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(message_edit_id, 0x0300), 0), 0);
+                  EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, 4711, 0), 0);
+                  EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, follow_check_id, 0), 0);
+                  EXPECT_EQ(ConfigDialogProc(dialog, WM_TIMER, 1, 0), 0);
+                  EXPECT_EQ(dialogs::template_id(dialog), config_dialog_id);
+                  // Only the control id counts, not the notification code.
+                  EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0x55), 0), 1);
+              }),
+              0);
+    // WM_CLOSE: result 1 when the low word is 1, else 0; nothing written.
+    EXPECT_EQ(run([](HWND dialog) { EXPECT_EQ(ConfigDialogProc(dialog, WM_CLOSE, MAKEWPARAM(1, 7), 0), 1); }), 1);
+    EXPECT_EQ(run([](HWND dialog) { EXPECT_EQ(ConfigDialogProc(dialog, WM_CLOSE, 2, 0), 1); }), 0);
+    EXPECT_EQ(home.read(settings_name), before);
+    EXPECT_EQ(run([](HWND dialog) { EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(IDOK, 0x44), 0), 1); }), 1);
+    EXPECT_EQ(stored_text(), "t^n");
+}
+
+TEST_F(ConfigDialogTest, AboutProcedureEndsOnlyOnCommandOneExactly) {
+    int checked = 0;
+    dialogs::set_script([&](HWND dialog, int templateId) {
+        EXPECT_EQ(AboutDialogProc(dialog, WM_COMMAND, MAKEWPARAM(IDOK, 1), 0), 0);
+        EXPECT_EQ(AboutDialogProc(dialog, WM_COMMAND, IDCANCEL, 0), 0);
+        EXPECT_EQ(AboutDialogProc(dialog, WM_CLOSE, 0, 0), 0);
+        EXPECT_EQ(AboutDialogProc(dialog, WM_INITDIALOG, 0, 0), 1);
+        EXPECT_EQ(dialogs::template_id(dialog), about_dialog_id);
+        EXPECT_EQ(AboutDialogProc(dialog, WM_COMMAND, IDOK, 0), 1);
+        ++checked;
+    });
+    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(about_dialog_id), nullptr, AboutDialogProc, 0), 1);
+    EXPECT_EQ(checked, 1);
+}
+
+TEST_F(ConfigDialogTest, AFailedSaveIsReportedAndKeepsTheDialogOpen) {
+    std::ofstream(home.folder()) << "a file where the settings folder belongs";
+    int attempts = 0;
+    const INT_PTR result = run([&](HWND dialog) {
+        replace_edit_text(dialog, "keep me");
+        dialogs::click(dialog, follow_check_id);
+        dialogs::click(dialog, IDOK);
+        ++attempts;
+        ASSERT_EQ(dialogs::message_boxes().size(), 1u);
+        const auto box = dialogs::message_boxes()[0];
+        EXPECT_EQ(box.owner, dialog);
+        EXPECT_NE(box.text.find("NuvexScr_Text"), std::string::npos);
+        EXPECT_NE(box.text.find(home.folder() + "/Nuvex0_01"), std::string::npos);
+        EXPECT_NE(box.text.find("[Nuvex0_01]"), std::string::npos);
+        EXPECT_EQ(box.type & MB_ICONERROR, static_cast<UINT>(MB_ICONERROR));
+        // Still open, with the edits.
+        EXPECT_EQ(dialogs::template_id(dialog), config_dialog_id);
+        EXPECT_EQ(edit_text(dialog), "keep me");
+        EXPECT_FALSE(follow_checked(dialog));
+        // Once the folder can be written, OK succeeds.
+        std::filesystem::remove(home.folder());
+        dialogs::click(dialog, IDOK);
+    });
+    EXPECT_EQ(attempts, 1);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(stored_text(), "keep me");
+    EXPECT_EQ(stored_follow(), 1);
+}
+
+TEST_F(ConfigDialogTest, TheEditBoxTakesNoMoreThanTheSettingsKeep) {
+    use_code_page("936");
+    const INT_PTR result = run([](HWND dialog) {
+        replace_edit_text(dialog, std::string(5000, 'a'));
+        EXPECT_EQ(edit_text(dialog).size(), static_cast<std::size_t>(message_text_limit));
+        // One byte of room left: a double-byte character does not fit whole.
+        replace_edit_text(dialog, std::string(message_text_limit - 1, 'b'));
+        dialogs::type_text(dialog, message_edit_id, "\xc9\xfa");
+        EXPECT_EQ(edit_text(dialog), std::string(message_text_limit - 1, 'b'));
+        dialogs::type_text(dialog, message_edit_id, "c");
+        dialogs::click(dialog, IDOK);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(stored_text(), std::string(message_text_limit - 1, 'b') + "c");
+}
+
+TEST_F(ConfigDialogTest, ALongerTextSetByTheProgramIsCutBetweenCharactersOnOk) {
+    use_code_page("936");
+    const INT_PTR result = run([](HWND dialog) {
+        // The limit binds typing only; a program may set more.
+        const std::string text = std::string(message_text_limit - 1, 'a') + "\xc9\xfa" + "zz";
+        SetWindowTextA(GetDlgItem(dialog, message_edit_id), text.c_str());
+        dialogs::click(dialog, IDOK);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(stored_text(), std::string(message_text_limit - 1, 'a'));
+}
+
+}  // namespace
