@@ -135,7 +135,8 @@ std::uint64_t monotonic_ms() {
 }
 
 std::uint64_t now_ms() {
-    return backend().clock_ms();
+    // Asking the clock must not start the display.
+    return null_mode_on() ? null_backend().clock_ms() : monotonic_ms();
 }
 
 void set_last_error(DWORD error) {
@@ -188,7 +189,11 @@ DWORD GetTickCount() {
 }
 
 void Sleep(DWORD milliseconds) {
-    portable::backend().sleep_ms(milliseconds);
+    if (portable::null_mode_on()) {
+        portable::null_backend().sleep_ms(milliseconds);
+    } else {
+        portable::sleep_real(milliseconds);
+    }
 }
 
 BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status) {

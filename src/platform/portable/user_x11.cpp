@@ -1,0 +1,276 @@
+// Xlib work of the display backend on its own connection to the X server.
+#include "platform/portable/user_x11.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cctype>
+#include <cstring>
+#include <vector>
+
+namespace portable::x11 {
+namespace {
+
+Display* g_display = nullptr;
+bool g_tried = false;
+unsigned long g_errors = 0;
+
+int ignore_error(Display*, XErrorEvent*) {
+    ++g_errors;
+    return 0;
+}
+
+Display* display() {
+    if (!g_tried) {
+        g_tried = true;
+        g_display = XOpenDisplay(nullptr);
+        if (g_display) {
+            install_error_handler();
+        }
+    }
+    return g_display;
+}
+
+// X window ids are 29-bit numbers; anything else would only draw an error.
+bool plausible(std::uint32_t xid) {
+    return xid != 0 && xid < 0x20000000u;
+}
+
+Atom atom(const char* name) {
+    return XInternAtom(display(), name, False);
+}
+
+std::string string_property(::Window w, Atom property) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    std::string out;
+    if (XGetWindowProperty(display(), w, property, 0, 1024, False, AnyPropertyType, &type, &format,
+                           &count, &after, &data) == Success &&
+        data) {
+        if (format == 8) {
+            out.assign(reinterpret_cast<const char*>(data), count);
+        }
+        XFree(data);
+    }
+    return out;
+}
+
+std::string lower(const char* s) {
+    std::string out(s ? s : "");
+    for (char& c : out) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+}  // namespace
+
+bool available() {
+    return display() != nullptr;
+}
+
+void install_error_handler() {
+    XSetErrorHandler(ignore_error);
+}
+
+unsigned long error_count() {
+    return g_errors;
+}
+
+bool window_exists(std::uint32_t xid) {
+    if (!plausible(xid) || !display()) {
+        return false;
+    }
+    XWindowAttributes attr;
+    return XGetWindowAttributes(display(), xid, &attr) != 0;
+}
+
+bool window_geometry(std::uint32_t xid, RECT* screen) {
+    if (!plausible(xid) || !display()) {
+        return false;
+    }
+    XWindowAttributes attr;
+    if (!XGetWindowAttributes(display(), xid, &attr)) {
+        return false;
+    }
+    int x = 0;
+    int y = 0;
+    ::Window child = 0;
+    if (!XTranslateCoordinates(display(), xid, attr.root, 0, 0, &x, &y, &child)) {
+        x = attr.x;
+        y = attr.y;
+    }
+    *screen = RECT{x, y, x + attr.width, y + attr.height};
+    return true;
+}
+
+bool root_size(int* width, int* height) {
+    if (!display()) {
+        return false;
+    }
+    *width = DisplayWidth(display(), DefaultScreen(display()));
+    *height = DisplayHeight(display(), DefaultScreen(display()));
+    return true;
+}
+
+bool pointer(POINT* p) {
+    if (!display()) {
+        return false;
+    }
+    ::Window rootReturn = 0;
+    ::Window childReturn = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int winX = 0;
+    int winY = 0;
+    unsigned int mask = 0;
+    if (!XQueryPointer(display(), DefaultRootWindow(display()), &rootReturn, &childReturn, &rootX,
+                       &rootY, &winX, &winY, &mask)) {
+        return false;  // the pointer is on another screen
+    }
+    *p = POINT{rootX, rootY};
+    return true;
+}
+
+void set_identity(std::uint32_t xid, const std::string& className, const std::string& title) {
+    if (!plausible(xid) || !display()) {
+        return;
+    }
+    XChangeProperty(display(), xid, atom("_NUVEX_WINDOW_CLASS"), XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(className.data()),
+                    static_cast<int>(className.size()));
+    XChangeProperty(display(), xid, atom("_NUVEX_WINDOW_TITLE"), XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()),
+                    static_cast<int>(title.size()));
+    XFlush(display());
+}
+
+std::uint32_t find_window(const char* className, const char* title, std::uint32_t skipA,
+                          std::uint32_t skipB) {
+    if (!display()) {
+        return 0;
+    }
+    const Atom classAtom = XInternAtom(display(), "_NUVEX_WINDOW_CLASS", True);
+    if (classAtom == None) {
+        return 0;  // no window anywhere was ever marked
+    }
+    const Atom titleAtom = atom("_NUVEX_WINDOW_TITLE");
+    const std::string wantClass = lower(className);
+    auto matches = [&](::Window w) {
+        if (w == skipA || w == skipB) {
+            return false;
+        }
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display(), w, classAtom, 0, 256, False, AnyPropertyType, &type,
+                               &format, &count, &after, &data) != Success ||
+            !data) {
+            return false;
+        }
+        std::string cls(reinterpret_cast<const char*>(data), format == 8 ? count : 0);
+        XFree(data);
+        if (className && lower(cls.c_str()) != wantClass) {
+            return false;
+        }
+        return !title || string_property(w, titleAtom) == title;
+    };
+    // Top-level windows, and one level further down for windows that a
+    // window manager has put into frames.
+    std::vector<::Window> level{DefaultRootWindow(display())};
+    for (int depth = 0; depth < 2; ++depth) {
+        std::vector<::Window> next;
+        for (::Window parent : level) {
+            ::Window root = 0;
+            ::Window up = 0;
+            ::Window* children = nullptr;
+            unsigned int n = 0;
+            if (!XQueryTree(display(), parent, &root, &up, &children, &n)) {
+                continue;
+            }
+            for (unsigned int i = n; i-- > 0;) {  // topmost first
+                if (matches(children[i])) {
+                    const std::uint32_t found = static_cast<std::uint32_t>(children[i]);
+                    XFree(children);
+                    return found;
+                }
+                next.push_back(children[i]);
+            }
+            if (children) {
+                XFree(children);
+            }
+        }
+        level.swap(next);
+    }
+    return 0;
+}
+
+bool activate(std::uint32_t xid) {
+    if (!window_exists(xid)) {
+        return false;
+    }
+    Display* d = display();
+    XRaiseWindow(d, xid);
+    // Ask a window manager, if there is one, to activate the window ...
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = xid;
+    e.xclient.message_type = atom("_NET_ACTIVE_WINDOW");
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = 2;  // a request on the user's behalf
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &e);
+    // ... and give it the keyboard directly where there is none.
+    XWindowAttributes attr;
+    if (XGetWindowAttributes(d, xid, &attr) && attr.map_state == IsViewable) {
+        XSetInputFocus(d, xid, RevertToParent, CurrentTime);
+    }
+    XSync(d, False);
+    return true;
+}
+
+std::uint32_t create_child(std::uint32_t parent, int x, int y, int width, int height) {
+    if (!window_exists(parent)) {
+        return 0;
+    }
+    Display* d = display();
+    const unsigned long black = BlackPixel(d, DefaultScreen(d));
+    ::Window w = XCreateSimpleWindow(d, parent, x, y, static_cast<unsigned>(width > 0 ? width : 1),
+                                     static_cast<unsigned>(height > 0 ? height : 1), 0, black,
+                                     black);
+    // The other connection (SDL's) must find the window when it looks.
+    const unsigned long errorsBefore = g_errors;
+    XSync(d, False);
+    if (g_errors != errorsBefore) {
+        return 0;
+    }
+    return static_cast<std::uint32_t>(w);
+}
+
+void destroy_child(std::uint32_t xid) {
+    if (plausible(xid) && display()) {
+        XDestroyWindow(display(), xid);
+        XSync(display(), False);
+    }
+}
+
+void map_child(std::uint32_t xid, bool show) {
+    if (!plausible(xid) || !display()) {
+        return;
+    }
+    if (show) {
+        XMapWindow(display(), xid);
+    } else {
+        XUnmapWindow(display(), xid);
+    }
+    XSync(display(), False);
+}
+
+}  // namespace portable::x11
