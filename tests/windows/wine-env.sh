@@ -89,9 +89,10 @@ wine_env_start() {
     # window closes.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     # A fault must reach the program's own handling instead of starting the
-    # crash dialog of the debugger.
-    "$WINE" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-        /v Debugger /f >/dev/null 2>&1 || true
+    # debugger and its crash dialog: Wine starts its own debugger when the
+    # value is absent, so name one that cannot start.
+    "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+        /v Debugger /t REG_SZ /d 'nuvex-no-debugger.exe %ld %ld' /f >/dev/null 2>&1
     "$WINE" wineserver -w >/dev/null 2>&1 || true
 }
 

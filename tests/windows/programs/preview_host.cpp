@@ -1,0 +1,127 @@
+// Stands in for the display settings' preview pane: makes a top-level window
+// with a 152 × 112 client area at (100, 100), starts the saver module in it
+// with "/p <window>", and reports what the test script needs:
+//   window <decimal handle>           once the window exists
+//   child-window <0|1>                the module made a child window in ours
+//   lit-pixels <n> of <m>             non-black pixels of our client area
+//   running-before-destroy <0|1>      the module still ran after the input phase
+//   exit-code <n> after <ms> ms       after our window was destroyed
+// The input phase lasts <input ms> (second argument, default 1500): the script
+// sends keys, clicks and mouse moves to our window meanwhile.
+//   nuvex-preview-host.exe <module path> [input ms] [extra command-line text]
+#include <cstdio>
+#include <cstdlib>
+
+#include <windows.h>
+
+namespace {
+
+constexpr int client_w = 152;
+constexpr int client_h = 112;
+
+LRESULT CALLBACK host_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) return 0;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void pump_for(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < milliseconds) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    }
+}
+
+// Reads our client area back, the child's pixels included, and counts the
+// non-black ones.
+long lit_pixels(HWND window) {
+    HDC screen = GetDCEx(window, nullptr, DCX_CACHE);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = client_w;
+    info.bmiHeader.biHeight = -client_h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, client_w, client_h, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    long lit = 0;
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (int k = 0; k < client_w * client_h; ++k) lit += (pixels[k] & 0xFFFFFF) != 0;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, screen);
+    return lit;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: nuvex-preview-host <module> [input ms] [extra]\n");
+        return 2;
+    }
+    const DWORD input_ms = argc > 2 ? static_cast<DWORD>(std::atol(argv[2])) : 1500;
+    const char* extra = argc > 3 ? argv[3] : "";
+
+    WNDCLASSA host_class{};
+    host_class.lpfnWndProc = host_proc;
+    host_class.hInstance = GetModuleHandleA(nullptr);
+    host_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    host_class.lpszClassName = "NuvexPreviewHost";
+    RegisterClassA(&host_class);
+    RECT frame{0, 0, client_w, client_h};
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN;
+    AdjustWindowRect(&frame, style, FALSE);
+    HWND window = CreateWindowExA(0, "NuvexPreviewHost", "Preview host", style, 100, 100,
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                  nullptr, host_class.hInstance, nullptr);
+    if (!window) return 2;
+    const auto handle = static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window));
+    std::printf("window %llu\n", handle);
+    std::fflush(stdout);
+
+    char command[1024];
+    std::snprintf(command, sizeof command, "\"%s\" /p %llu%s", argv[1], handle, extra);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        std::printf("cannot start %s\n", command);
+        return 2;
+    }
+    pump_for(input_ms);
+    std::printf("child-window %d\n", GetWindow(window, GW_CHILD) != nullptr ? 1 : 0);
+    std::printf("lit-pixels %ld of %d\n", lit_pixels(window), client_w * client_h);
+    std::printf("running-before-destroy %d\n",
+                WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT ? 1 : 0);
+    std::fflush(stdout);
+
+    const DWORD destroyed_at = GetTickCount();
+    DestroyWindow(window);
+    DWORD waited = 0;
+    while (WaitForSingleObject(process.hProcess, 10) == WAIT_TIMEOUT && waited < 5000) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        waited = GetTickCount() - destroyed_at;
+    }
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process.hProcess, &code) || code == STILL_ACTIVE) {
+        std::printf("exit-code none after %lu ms\n", static_cast<unsigned long>(waited));
+        TerminateProcess(process.hProcess, 99);
+        return 1;
+    }
+    std::printf("exit-code %ld after %lu ms\n", static_cast<long>(code),
+                static_cast<unsigned long>(GetTickCount() - destroyed_at));
+    return 0;
+}
