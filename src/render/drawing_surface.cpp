@@ -16,11 +16,43 @@ colour_ref to_colour(std::uint32_t pixel) {
     return ((pixel & 0xFFu) << 16) | (pixel & 0xFF00u) | ((pixel >> 16) & 0xFFu);
 }
 
+// More recorded areas than this and a whole clear is as cheap as the list.
+constexpr std::size_t max_lit_areas = 1u << 17;
+
+void forget_lit_areas(DrawingSurface& surface) {
+    surface.lit_areas.clear();
+    surface.lit_areas_known = false;
+}
+
+// The rows of a point are a few pixels wide; a library call per row (which the
+// compiler would otherwise make of the black case) costs more than the stores.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("no-tree-loop-distribute-patterns")))
+#endif
+void fill_rows(DrawingSurface& surface, std::int64_t left, std::int64_t top, std::int64_t right,
+               std::int64_t bottom, std::uint32_t pixel) {
+    const std::int64_t width = right - left;
+    std::uint32_t* line = surface.bits + top * surface.width + left;
+    if (width <= 8) {
+        for (std::int64_t row = top; row < bottom; ++row, line += surface.width) {
+            for (std::int64_t k = 0; k < width; ++k) line[k] = pixel;
+        }
+        return;
+    }
+    for (std::int64_t row = top; row < bottom; ++row, line += surface.width) {
+        std::fill(line, line + width, pixel);
+    }
+}
+
 }  // namespace
 
-HDC__* acquire_screen_context() { return GetDC(nullptr); }
+HDC__* acquire_screen_context() {
+    return GetDC(nullptr);
+}
 
-void release_screen_context(HDC__* screen) { ReleaseDC(nullptr, screen); }
+void release_screen_context(HDC__* screen) {
+    ReleaseDC(nullptr, screen);
+}
 
 bool create_compatible(DrawingSurface& surface, HDC__* reference, int width, int height) {
     surface.dc = CreateCompatibleDC(reference);
@@ -41,6 +73,8 @@ bool create_compatible(DrawingSurface& surface, HDC__* reference, int width, int
     surface.width = width;
     surface.height = height;
     surface.original_bitmap = SelectObject(surface.dc, surface.bitmap);
+    std::fill_n(surface.bits, static_cast<std::size_t>(width) * height, 0u);
+    surface.lit_areas_known = true;
     return true;
 }
 
@@ -73,9 +107,26 @@ void fill_solid(DrawingSurface& surface, int x, int y, int w, int h, colour_ref 
     const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{y} + h, surface.height);
     if (left >= right || top >= bottom) return;
     const std::uint32_t pixel = to_pixel(colour);
-    for (std::int64_t row = top; row < bottom; ++row) {
-        std::uint32_t* line = surface.bits + row * surface.width;
-        std::fill(line + left, line + right, pixel);
+    const bool whole = left == 0 && top == 0 && right == surface.width && bottom == surface.height;
+    if (pixel == 0 && whole && surface.lit_areas_known) {
+        // Black everywhere but where something was drawn since the last clear.
+        for (const surface_rect& r : surface.lit_areas)
+            fill_rows(surface, r.left, r.top, r.right, r.bottom, 0);
+        surface.lit_areas.clear();
+        return;
+    }
+    fill_rows(surface, left, top, right, bottom, pixel);
+    if (whole && pixel == 0) {
+        surface.lit_areas.clear();
+        surface.lit_areas_known = true;
+    } else if (pixel != 0 && surface.lit_areas_known) {
+        if (surface.lit_areas.size() < max_lit_areas) {
+            surface.lit_areas.push_back(
+                {static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+                 static_cast<std::int32_t>(right), static_cast<std::int32_t>(bottom)});
+        } else {
+            forget_lit_areas(surface);
+        }
     }
 }
 
@@ -99,6 +150,7 @@ void text_out(DrawingSurface& surface, int x, int y, std::string_view bytes) {
     if (!surface.dc) return;
     TextOutA(surface.dc, x, y, bytes.data(), static_cast<int>(bytes.size()));
     GdiFlush();  // the bitmap memory is read directly afterwards
+    forget_lit_areas(surface);
 }
 
 colour_ref get_pixel(const DrawingSurface& surface, int x, int y) {

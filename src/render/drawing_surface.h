@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 struct HDC__;
 struct HBITMAP__;
@@ -30,6 +31,11 @@ struct DrawingSurface {
     int height = 0;
     void* original_bitmap = nullptr;  // what the context held before ours was selected
     void* original_font = nullptr;
+    // Where non-black pixels may be since the surface was last cleared whole, so
+    // that the next whole clear touches only those squares instead of every
+    // pixel. Unknown (anything may be lit) unless the surface was made here.
+    std::vector<surface_rect> lit_areas;
+    bool lit_areas_known = false;
 };
 
 // Value a read outside the bitmap yields, as on Win32.

@@ -37,20 +37,21 @@ namespace {
 
 // Turns the pair (a, b) of every record by theta, keeping each record's
 // distance from the axis: the rotation works on the normalised pair and
-// scales back.
-void turn_axis(double theta, Particle* first, int count, double Particle::*a_field,
-               double Particle::*b_field) {
+// scales back. The fields are template arguments so that each axis compiles
+// to plain loads and stores.
+template <double Particle::*A, double Particle::*B>
+void turn_axis(double theta, Particle* first, int count) {
     const double s = std::sin(theta);
     const double c = std::cos(theta);
     if ((s == 0 && c == 1) || count <= 0) return;
     for (int k = 0; k < count; ++k) {
         Particle& p = first[k];
-        const double a = p.*a_field;
-        const double b = p.*b_field;
+        const double a = p.*A;
+        const double b = p.*B;
         const double r = std::sqrt(a * a + b * b);
         if (r > 0) {
-            p.*a_field = r * ((a / r) * c - (b / r) * s);
-            p.*b_field = r * ((b / r) * c + (a / r) * s);
+            p.*A = r * ((a / r) * c - (b / r) * s);
+            p.*B = r * ((b / r) * c + (a / r) * s);
         }
     }
 }
@@ -58,9 +59,9 @@ void turn_axis(double theta, Particle* first, int count, double Particle::*a_fie
 }  // namespace
 
 void rotate_translate(const Particle& pose, Particle* first, int count) {
-    turn_axis(pose.angle_x, first, count, &Particle::y, &Particle::z);
-    turn_axis(pose.angle_y, first, count, &Particle::z, &Particle::x);
-    turn_axis(pose.angle_z, first, count, &Particle::x, &Particle::y);
+    turn_axis<&Particle::y, &Particle::z>(pose.angle_x, first, count);
+    turn_axis<&Particle::z, &Particle::x>(pose.angle_y, first, count);
+    turn_axis<&Particle::x, &Particle::y>(pose.angle_z, first, count);
     for (int k = 0; k < count; ++k) {
         first[k].x += pose.x;
         first[k].y += pose.y;

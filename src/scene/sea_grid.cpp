@@ -34,18 +34,6 @@ std::int32_t clamp_count(std::int32_t count) {
 // Jitter of a node's position, in cells: -49/120 to 50/120.
 double jitter(int r) { return (50 - r) * 0.008333333333333333; }
 
-// The cell under a world point, clamped into the grid; none without a grid.
-Particle* node_under(const SeaScene& scene, double x, double y) {
-    if (scene.rows <= 0 || scene.cols <= 0) return nullptr;
-    std::int32_t i = trunc_to_int(scene.rows / 2 + x * (1 / scene.spacing));
-    std::int32_t j = trunc_to_int(scene.cols / 2 + y * (1 / scene.spacing));
-    if (i < 0) i = 0;
-    if (i > scene.rows - 1) i = scene.rows - 1;
-    if (j < 0) j = 0;
-    if (j > scene.cols - 1) j = scene.cols - 1;
-    return &scene.grid[i][j];
-}
-
 }  // namespace
 
 void build_grid(SeaScene& scene, std::int32_t rows, std::int32_t cols) {
@@ -92,17 +80,4 @@ void drop_ripple(SeaScene& scene, std::int32_t row, std::int32_t col, double amp
             }
         }
     }
-}
-
-double sample_height(const SeaScene& scene, double x, double y) {
-    const Particle* node = node_under(scene, x, y);
-    return node ? node->z : 0.0;
-}
-
-void stain(SeaScene& scene, double x, double y, double red, double green, double blue) {
-    Particle* node = node_under(scene, x, y);
-    if (!node) return;
-    node->red = red;
-    node->green = green;
-    node->blue = blue;
 }

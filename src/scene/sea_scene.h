@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "render/drawing_surface.h"
+#include "scene/numeric.h"
 #include "scene/particle.h"
 #include "text/particle_list.h"
 
@@ -56,7 +57,30 @@ void free_grid(SeaScene& scene);
 // Adds a ring-shaped impulse to the wave velocity around cell (row, col).
 void drop_ripple(SeaScene& scene, std::int32_t row, std::int32_t col, double amplitude,
                  std::int32_t radius);
+// The node under a world point, clamped into the grid; none without a grid.
+// Inline: the step asks this once or twice for every text particle.
+inline Particle* node_under(const SeaScene& sea, double x, double y) {
+    if (sea.rows <= 0 || sea.cols <= 0) return nullptr;
+    std::int32_t i = trunc_to_int(sea.rows / 2 + x * (1 / sea.spacing));
+    std::int32_t j = trunc_to_int(sea.cols / 2 + y * (1 / sea.spacing));
+    if (i < 0) i = 0;
+    if (i > sea.rows - 1) i = sea.rows - 1;
+    if (j < 0) j = 0;
+    if (j > sea.cols - 1) j = sea.cols - 1;
+    return &sea.grid[i][j];
+}
+
 // z of the node under a world point, clamped into the grid.
-double sample_height(const SeaScene& scene, double x, double y);
+inline double sample_height(const SeaScene& sea, double x, double y) {
+    const Particle* node = node_under(sea, x, y);
+    return node ? node->z : 0.0;
+}
+
 // Colours the node under a world point, clamped into the grid.
-void stain(SeaScene& scene, double x, double y, double red, double green, double blue);
+inline void stain(SeaScene& sea, double x, double y, double red, double green, double blue) {
+    Particle* node = node_under(sea, x, y);
+    if (!node) return;
+    node->red = red;
+    node->green = green;
+    node->blue = blue;
+}
