@@ -13,16 +13,16 @@ expect_exit_within "$saver" 3 "after a button press"
 
 # 3 pixels right and 2 down: 5 in sum.
 start_full_screen_saver
-xdotool mousemove 503 502
+"$host" move 503 502
 expect_exit_within "$saver" 3 "after a move of 3+2 pixels"
 [[ $exit_status -eq 0 ]] || fail "exit status $exit_status after a mouse move"
 
 # 4 pixels in one direction are not more than 4; one more pixel is.
 start_full_screen_saver
-xdotool mousemove 504 500
+"$host" move 504 500
 sleep 1
 expect_running "$saver" "after a move of 4 pixels"
-xdotool mousemove 505 500
+"$host" move 505 500
 expect_exit_within "$saver" 3 "after one more pixel"
 [[ $exit_status -eq 0 ]] || fail "exit status $exit_status after the fifth pixel"
 

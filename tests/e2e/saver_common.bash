@@ -43,28 +43,25 @@ fail() {
     exit 1
 }
 
-# Starts Xvfb on the first free display number at 1920×1080, 24 bits.
+# Starts Xvfb at 1920×1080, 24 bits, on a display number it picks itself, so
+# that tests running side by side never share a screen.
 start_xvfb() {
-    local n
-    for n in $(seq 91 160); do
-        [[ -e "/tmp/.X$n-lock" || -e "/tmp/.X11-unix/X$n" ]] && continue
-        Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >"$work_dir/xvfb.log" 2>&1 &
-        xvfb_pid=$!
-        export DISPLAY=":$n"
-        local i
-        for i in $(seq 1 100); do
+    local number_file="$work_dir/display"
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$number_file" \
+        >"$work_dir/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    local i
+    for i in $(seq 1 200); do
+        if [[ -s "$number_file" ]]; then
+            export DISPLAY=":$(head -n 1 "$number_file")"
             if xdpyinfo >/dev/null 2>&1; then
                 return 0
             fi
-            if ! kill -0 "$xvfb_pid" 2>/dev/null; then
-                break  # lost the race for this number: try the next one
-            fi
-            sleep 0.05
-        done
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-        xvfb_pid=""
+        fi
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.05
     done
+    cat "$work_dir/xvfb.log" >&2
     fail "no Xvfb display could be started"
 }
 
@@ -118,7 +115,7 @@ wait_for_picture() {
 # Starts `nuvex /s` with the pointer at (500, 500) and waits for its first
 # picture; the pid is left in $saver.
 start_full_screen_saver() {
-    xdotool mousemove 500 500
+    "$host" move 500 500
     start_background "$nuvex" /s
     saver=$started
     wait_for_picture 5 || fail "the saver drew nothing"

@@ -4,7 +4,7 @@
 source "$(dirname "$0")/saver_common.bash"
 start_xvfb
 
-xdotool mousemove 500 500
+"$host" move 500 500
 start_background "$nuvex" /s
 saver=$started
 wait_for_picture 1.0 || fail "no picture within a second of the start"

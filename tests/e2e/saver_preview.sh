@@ -27,8 +27,8 @@ for mode in /p /l; do
     awk -v f="$area" 'BEGIN { exit !(f > 0.001 && f < 0.9) }' ||
         fail "$mode: the preview area has $area of its pixels lit"
 
-    xdotool mousemove 200 150
-    xdotool mousemove 300 250
+    "$host" move 200 150
+    "$host" move 300 250
     xdotool click 1
     xdotool key a
     sleep 1

@@ -5,6 +5,7 @@
 //   parent W H         make a W×H window, print its id, live until killed
 //   focus              make a small window, give it the input focus, live until killed
 //   topmost            print the id of the top-most viewable child of the root
+//   move X Y           move the pointer to (X, Y) on the screen, through XTEST
 //   cursor-hidden      exit 0 when the pointer shows no visible pixel
 //   lit X Y W H        print the fraction of non-black pixels in a screen area
 //   first-frame MS PROGRAM ARGS...
@@ -14,6 +15,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
+#include <X11/extensions/XTest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -94,6 +96,16 @@ int topmost() {
         }
     }
     if (children) XFree(children);
+    return 0;
+}
+
+// Real pointer motion through the server's test extension, as a mouse gives it.
+int move(int x, int y) {
+    Display* display = open_display();
+    int event_base = 0, error_base = 0, major = 0, minor = 0;
+    if (!XTestQueryExtension(display, &event_base, &error_base, &major, &minor)) return 2;
+    XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
+    XSync(display, False);
     return 0;
 }
 
@@ -228,6 +240,7 @@ int main(int argc, char** argv) {
     if (command == "parent" && argc == 4) return parent(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "focus") return focus();
     if (command == "topmost") return topmost();
+    if (command == "move" && argc == 4) return move(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "cursor-hidden") return cursor_hidden();
     if (command == "lit" && argc == 6) {
         return lit(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
@@ -235,6 +248,6 @@ int main(int argc, char** argv) {
     if (command == "first-frame" && argc >= 4) return first_frame(std::atoi(argv[2]), argv + 3);
     if (command == "frame-rate" && argc == 3) return frame_rate(std::atof(argv[2]));
     std::fprintf(stderr, "usage: x11_test_host parent W H | focus | topmost | cursor-hidden | "
-                         "lit X Y W H | first-frame MS PROGRAM ARGS... | frame-rate SECONDS\n");
+                         "move X Y | lit X Y W H | first-frame MS PROGRAM ARGS... | frame-rate SECONDS\n");
     return 2;
 }

@@ -113,6 +113,25 @@ TEST(RenderFrame, TextCoversTheSeaAndHiddenRecordsAreSkipped) {
     EXPECT_EQ(scene.particles.items[1].x, 50.0);  // items are never transformed
 }
 
+TEST(RenderFrame, ClearingOnlyWhatWasDrawnGivesTheSameFrameAsAFullClear) {
+    SeaScene first, second;
+    build_grid(first, 100, 100);
+    build_grid(second, 100, 100);
+    first.pose.angle_x = 1.7278759594743864;
+    second.pose.angle_x = 1.2;
+    second.view.angle_z = 0.7;
+    Frame reused(640, 512);
+    std::fill(reused.pixels.begin(), reused.pixels.end(), 0u);
+    reused.surface.lit_areas_known = true;  // known black, as a new surface is
+    const surface_rect rect{0, 0, 640, 512};
+    render_frame(first, reused.surface, rect);
+    render_frame(second, reused.surface, rect);
+    Frame fresh(640, 512);  // unknown contents: cleared pixel by pixel
+    render_frame(second, fresh.surface, rect);
+    EXPECT_GT(fresh.lit(), 1000);
+    EXPECT_EQ(reused.pixels, fresh.pixels);
+}
+
 TEST(RenderFrame, SkipsAListWithoutSnapshot) {
     SeaScene scene;
     Particle p;

@@ -1,0 +1,203 @@
+#!/usr/bin/env bash
+# The configuration dialog of the real program under Xvfb, driven with real
+# key presses: it shows the stored (or default) settings, OK stores the edited
+# lines and ends with 1, Esc ends with 0 and stores nothing, the About box
+# opens and closes back to the dialog, and a settings folder that cannot be
+# written makes OK report the error and keep the dialog open.
+# Usage: config_dialog.sh <build folder>
+set -uo pipefail
+
+build=${1:?usage: config_dialog.sh <build folder>}
+nuvex=$build/src/nuvex
+[[ -x $nuvex ]] || { echo "no program at $nuvex" >&2; exit 1; }
+for tool in Xvfb xdotool import; do
+    command -v $tool >/dev/null || { echo "SKIP: $tool is missing" >&2; exit 77; }
+done
+
+work=$(mktemp -d /tmp/nuvex-config-e2e.XXXXXX)
+chmod 755 "$work"
+artifacts=$build/e2e-artifacts/config_dialog
+mkdir -p "$artifacts"
+failures=0
+xvfb_pid=""
+app_pid=""
+
+cleanup() {
+    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+    chmod -R u+w "$work" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# A display of our own: Xvfb picks a free number and tells it through -displayfd.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 50); do
+    [[ -s $work/display ]] && break
+    sleep 0.1
+done
+[[ -s $work/display ]] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+export NO_AT_BRIDGE=1 GDK_BACKEND=x11
+unset NUVEX_VIDEO NUVEX_CODEPAGE
+export LC_ALL=C.UTF-8
+
+# start <config home> [command prefix...]: runs `nuvex /c` in the background.
+start() {
+    local home=$1
+    shift
+    XDG_CONFIG_HOME=$home "$@" "$nuvex" /c >"$work/app.log" 2>&1 &
+    app_pid=$!
+}
+
+# finish: waits for the program and prints its exit code.
+finish() {
+    local code
+    for _ in $(seq 100); do
+        kill -0 "$app_pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    if kill -0 "$app_pid" 2>/dev/null; then
+        kill "$app_pid"
+        wait "$app_pid" 2>/dev/null
+        app_pid=""
+        echo "still-running"
+        return
+    fi
+    wait "$app_pid"
+    code=$?
+    app_pid=""
+    echo "$code"
+}
+
+# window <name>: the id of the visible window with that title, given focus.
+window() {
+    local id
+    id=$(timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" | tail -n1)
+    [[ -n $id ]] || return 1
+    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+    sleep 0.3
+    echo "$id"
+}
+
+keys() {
+    xdotool key --delay 80 "$@"
+    sleep 0.3
+}
+
+dialog_title="Lumora设置"
+about_title="关于 Lumora"
+
+# 1. Without settings: the default message and a checked box.
+home1=$work/home1
+start "$home1"
+if id=$(window "$dialog_title"); then
+    import -window root "$artifacts/opened.png"
+    geometry=$(xdotool getwindowgeometry "$id" | tr '\n' ' ')
+    echo "dialog window: $geometry"
+    keys Escape
+    code=$(finish)
+    [[ $code == 0 ]] || fail "Esc ended with '$code', expected 0"
+    [[ -e $home1/nuvex/Nuvex0_01 ]] && fail "Esc wrote the settings file"
+else
+    fail "the dialog did not appear"
+    finish >/dev/null
+fi
+
+# 2. Two typed lines and OK: stored joined by "^n", exit code 1.
+home2=$work/home2
+start "$home2"
+if window "$dialog_title" >/dev/null; then
+    # Focus starts on OK; Tab, Tab reaches the edit box (template order).
+    keys Tab Tab ctrl+a
+    xdotool type --delay 40 "Hello"
+    keys Return
+    xdotool type --delay 40 "World"
+    sleep 0.3
+    import -window root "$artifacts/typed.png"
+    # Tab to the check box, where Enter presses the default button, OK.
+    keys Tab Return
+    code=$(finish)
+    [[ $code == 1 ]] || fail "OK ended with '$code', expected 1"
+    grep -q $'^NuvexScr_Text=Hello^nWorld\r$' "$home2/nuvex/Nuvex0_01" 2>/dev/null ||
+        fail "stored text is not 'Hello^nWorld': $(cat "$home2/nuvex/Nuvex0_01" 2>&1)"
+    grep -q $'^NuvexScr_Follow=0\r$' "$home2/nuvex/Nuvex0_01" 2>/dev/null || fail "follow value not stored as 0"
+else
+    fail "the dialog did not appear for typing"
+    finish >/dev/null
+fi
+
+# 3. Stored settings show up; About opens and closes back to the dialog.
+home3=$work/home3
+mkdir -p "$home3/nuvex"
+printf '[Nuvex0_01]\r\nNuvexScr_Text=One^nTwo^n\r\nNuvexScr_Follow=1\r\n' >"$home3/nuvex/Nuvex0_01"
+cp "$home3/nuvex/Nuvex0_01" "$work/before3"
+start "$home3"
+if window "$dialog_title" >/dev/null; then
+    import -window root "$artifacts/stored.png"
+    # Shift+Tab from OK wraps to the About button; Enter presses it.
+    keys shift+Tab Return
+    if window "$about_title" >/dev/null; then
+        import -window root "$artifacts/about.png"
+        keys Return
+        sleep 0.5
+        xdotool search --onlyvisible --name "^$about_title\$" >/dev/null && fail "the About box did not close"
+        if window "$dialog_title" >/dev/null; then
+            keys Escape
+        else
+            fail "the dialog did not stay open after About"
+        fi
+    else
+        fail "the About box did not appear"
+    fi
+    code=$(finish)
+    [[ $code == 0 ]] || fail "Esc after About ended with '$code', expected 0"
+    cmp -s "$work/before3" "$home3/nuvex/Nuvex0_01" || fail "the settings file changed without OK"
+else
+    fail "the dialog did not appear for About"
+    finish >/dev/null
+fi
+
+# 4. A settings folder that cannot be written: OK reports it, the dialog stays.
+home4=$work/home4
+mkdir -p "$home4/nuvex"
+prefix=()
+if [[ $(id -u) == 0 ]]; then
+    # Root may write anywhere; run the program as an ordinary user instead.
+    chown -R 65534:65534 "$home4"
+    prefix=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+chmod 555 "$home4/nuvex"
+start "$home4" "${prefix[@]}"
+if window "$dialog_title" >/dev/null; then
+    keys Return
+    sleep 0.5
+    import -window root "$artifacts/save-failed.png"
+    count=$(xdotool search --onlyvisible --name "^$dialog_title\$" | wc -l)
+    [[ $count -ge 2 ]] || fail "no error message box appeared (windows named '$dialog_title': $count)"
+    # Dismiss the message box; the dialog is still there and Esc ends it.
+    keys Return
+    sleep 0.3
+    kill -0 "$app_pid" 2>/dev/null || fail "the dialog closed after a failed save"
+    if window "$dialog_title" >/dev/null; then keys Escape; fi
+    code=$(finish)
+    [[ $code == 0 ]] || fail "Esc after the failed save ended with '$code', expected 0"
+    [[ -e $home4/nuvex/Nuvex0_01 ]] && fail "a settings file appeared in the read-only folder"
+else
+    fail "the dialog did not appear for the read-only folder"
+    finish >/dev/null
+fi
+
+if ((failures > 0)); then
+    echo "$failures check(s) failed; screenshots in $artifacts" >&2
+    exit 1
+fi
+echo "configuration dialog: all checks passed; screenshots in $artifacts"
