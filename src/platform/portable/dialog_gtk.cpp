@@ -204,6 +204,8 @@ GtkWidget* make_widget(DialogControl& c) {
             gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller),
                                            (c.style & (WS_HSCROLL | ES_AUTOHSCROLL)) ? GTK_POLICY_AUTOMATIC : GTK_POLICY_NEVER,
                                            (c.style & WS_VSCROLL) ? GTK_POLICY_ALWAYS : GTK_POLICY_AUTOMATIC);
+            // Scroll bars that stay visible, as the template asks for them.
+            gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(scroller), FALSE);
             if (c.style & WS_BORDER) gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scroller), GTK_SHADOW_IN);
             gtk_container_add(GTK_CONTAINER(scroller), view);
             c.inner = view;
