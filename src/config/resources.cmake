@@ -38,12 +38,14 @@ add_custom_command(OUTPUT ${NUVEX_ICON_FILE}
 
 # windres reads the UTF-8 script (#pragma code_page(65001)) and finds the
 # manifest next to it and the icon in the build folder.
+# A Windows build uses its toolchain's compiler, so the object file is made
+# for the module's machine type.
 if(CMAKE_RC_COMPILER)
-    set(nuvex_windres_default ${CMAKE_RC_COMPILER})
+    set(NUVEX_WINDRES ${CMAKE_RC_COMPILER})
+else()
+    find_program(NUVEX_WINDRES
+        NAMES x86_64-w64-mingw32-windres i686-w64-mingw32-windres windres REQUIRED)
 endif()
-find_program(NUVEX_WINDRES
-    NAMES ${nuvex_windres_default} x86_64-w64-mingw32-windres i686-w64-mingw32-windres windres
-    REQUIRED)
 set(nuvex_windres_flags -c 65001 -I ${CMAKE_CURRENT_LIST_DIR} -I ${NUVEX_RESOURCE_DIR})
 
 if(WIN32)
