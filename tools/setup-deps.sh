@@ -11,7 +11,7 @@ packages=(
     # text: fonts and their rendering
     libfreetype-dev libfontconfig-dev fonts-wqy-microhei
     # windows, input, dialogs
-    libsdl2-dev libx11-dev libxfixes-dev libgtk-3-dev
+    libsdl2-dev libx11-dev libxext-dev libxfixes-dev libxtst-dev libgtk-3-dev
     # the recorder's file formats
     libwebp-dev
     # headless display and real input for the end-to-end tests

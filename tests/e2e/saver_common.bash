@@ -44,10 +44,12 @@ fail() {
 }
 
 # Starts Xvfb at 1920×1080, 24 bits, on a display number it picks itself, so
-# that tests running side by side never share a screen.
+# that tests running side by side never share a screen. Without -noreset the
+# server would start afresh (pointer back in the middle) whenever its last
+# client leaves, between two steps of a test.
 start_xvfb() {
     local number_file="$work_dir/display"
-    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$number_file" \
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$number_file" \
         >"$work_dir/xvfb.log" 2>&1 &
     xvfb_pid=$!
     local i
@@ -65,9 +67,10 @@ start_xvfb() {
     fail "no Xvfb display could be started"
 }
 
-# Runs a program in the background; its pid is left in $started.
+# Runs a program in the background, its output dropped; its pid is left in
+# $started.
 start_background() {
-    "$@" &
+    "$@" >/dev/null &
     started=$!
     background_pids+=("$started")
 }
