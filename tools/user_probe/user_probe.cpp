@@ -25,7 +25,9 @@
 namespace {
 
 HWND g_window = nullptr;
-std::vector<std::uint32_t> g_frame;
+// The frame lives in pixel memory of the platform, as a bitmap's does.
+std::uint32_t* g_frame = nullptr;
+std::size_t g_frameSize = 0;
 int g_width = 0;
 int g_height = 0;
 unsigned g_ticks = 0;
@@ -51,7 +53,7 @@ void fill_frame(unsigned n) {
     // Bands of colour that move with the tick, so each frame differs.
     for (int y = 0; y < g_height; ++y) {
         const std::uint32_t c = ((y + n) / 16 % 2) ? 0x00204080u : 0x00C08020u;
-        std::uint32_t* row = g_frame.data() + static_cast<std::size_t>(y) * g_width;
+        std::uint32_t* row = g_frame + static_cast<std::size_t>(y) * g_width;
         for (int x = 0; x < g_width; ++x) {
             row[x] = c;
         }
@@ -77,7 +79,9 @@ LRESULT CALLBACK probe_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             GetClientRect(hwnd, &r);
             g_width = r.right;
             g_height = r.bottom;
-            g_frame.assign(static_cast<std::size_t>(g_width) * g_height, 0);
+            portable_free_pixels(g_frame);
+            g_frameSize = static_cast<std::size_t>(g_width) * g_height;
+            g_frame = portable_alloc_pixels(g_frameSize);
             say("WM_CREATE %dx%d", g_width, g_height);
             SetTimer(hwnd, 1, 33, on_tick);
             return 0;
@@ -89,7 +93,7 @@ LRESULT CALLBACK probe_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                 fill_frame(g_ticks);
             }
             if (!g_skipPresent) {
-                portable_present(hwnd, 0, 0, g_width, g_height, g_frame.data(), g_width);
+                portable_present(hwnd, 0, 0, g_width, g_height, g_frame, g_width);
             }
             ++g_paints;
             EndPaint(hwnd, &ps);
@@ -238,16 +242,16 @@ int main(int argc, char** argv) {
                                  GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
         say("created in %u ms", static_cast<unsigned>(GetTickCount() - t0));
         KillTimer(w, 1);
-        std::vector<std::uint32_t> copy(g_frame.size());
+        std::vector<std::uint32_t> copy(g_frameSize);
         const DWORD c0 = GetTickCount();
         for (int i = 0; i < count; ++i) {
             fill_frame(static_cast<unsigned>(i));
-            std::memcpy(copy.data(), g_frame.data(), g_frame.size() * 4);
+            std::memcpy(copy.data(), g_frame, g_frameSize * 4);
         }
         const DWORD c1 = GetTickCount();
         for (int i = 0; i < count; ++i) {
             fill_frame(static_cast<unsigned>(i));
-            portable_present(w, 0, 0, g_width, g_height, g_frame.data(), g_width);
+            portable_present(w, 0, 0, g_width, g_height, g_frame, g_width);
         }
         const DWORD c2 = GetTickCount();
         say("fill+copy %.3f ms, fill+present %.3f ms per frame of %dx%d",

@@ -2,6 +2,7 @@
 // system, process). Nothing outside platform/portable/ includes this.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/portable/windows.h"
@@ -17,6 +18,12 @@ void portable_delete_window_dc(HDC dc);
 // in the window at (x, y), as one copy. In the null mode it is only recorded.
 void portable_present(HWND hwnd, int x, int y, int width, int height, const std::uint32_t* pixels,
                       int stride);
+// Zero-filled pixel memory for bitmaps. On a display that allows it the memory
+// is shared with the X server, and portable_present shows a block of it
+// without copying; elsewhere it is plain heap memory. Free it only with
+// portable_free_pixels.
+std::uint32_t* portable_alloc_pixels(std::size_t count);
+void portable_free_pixels(std::uint32_t* pixels);
 
 // --- provided by the process part ------------------------------------------------
 // Records argv so that GetCommandLineA returns the command line as Windows

@@ -5,9 +5,11 @@
 #include <SDL_syswm.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
+#include "platform/portable/bridge.h"
 #include "platform/portable/user_internal.h"
 #include "platform/portable/user_x11.h"
 
@@ -19,6 +21,7 @@ struct NativeWindow {
     std::uint32_t ownChild = 0;  // our X child inside a foreign parent, if any
     Display* sdlDisplay = nullptr;
     bool hadFocus = false;
+    bool direct = false;  // blocks in shared memory go straight to the window
 };
 
 namespace {
@@ -112,8 +115,20 @@ public:
         SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
         SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "1");
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+        // Window ids are X11 window ids throughout: only the X11 driver will do.
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
+        // SDL opens an X input method, which parses the locale's whole compose
+        // table (most of SDL's start-up time). The saver takes no text, so the
+        // table is left empty for that moment when the user has not named one.
+        const bool composeNamed = std::getenv("XCOMPOSEFILE") != nullptr;
+        if (!composeNamed) {
+            setenv("XCOMPOSEFILE", "/dev/null", 1);
+        }
+        const int started = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+        if (!composeNamed) {
+            unsetenv("XCOMPOSEFILE");
+        }
+        if (started != 0) {
             return false;
         }
         // Destruction of a preview's parent arrives only as a raw X event.
@@ -178,6 +193,7 @@ public:
             XFlush(native->sdlDisplay);
         }
         x11::set_identity(native->xid, w.className, w.title);
+        native->direct = x11::takes_xrgb(native->xid);
         w.native = native;
         bySdlId_[SDL_GetWindowID(native->window)] = w.hwnd;
         return true;
@@ -190,6 +206,7 @@ public:
         }
         w.native = nullptr;
         bySdlId_.erase(SDL_GetWindowID(native->window));
+        x11::forget_window(native->xid);
         SDL_DestroyWindow(native->window);
         if (native->ownChild) {
             x11::destroy_child(native->ownChild);
@@ -239,6 +256,10 @@ public:
     void present(Window& w, int x, int y, int width, int height, const std::uint32_t* pixels,
                  int stride) override {
         if (!w.native) {
+            return;
+        }
+        if (w.native->direct &&
+            x11::put_shared(w.native->xid, pixels, stride, x, y, width, height)) {
             return;
         }
         SDL_Surface* surface = SDL_GetWindowSurface(w.native->window);
@@ -527,6 +548,25 @@ private:
 };
 
 }  // namespace
+
+}  // namespace portable
+
+std::uint32_t* portable_alloc_pixels(std::size_t count) {
+    if (!portable::null_mode_on()) {
+        if (std::uint32_t* shared = portable::x11::alloc_shared(count)) {
+            return shared;
+        }
+    }
+    return static_cast<std::uint32_t*>(std::calloc(count, sizeof(std::uint32_t)));
+}
+
+void portable_free_pixels(std::uint32_t* pixels) {
+    if (pixels && !portable::x11::free_shared(pixels)) {
+        std::free(pixels);
+    }
+}
+
+namespace portable {
 
 Backend* display_backend() {
     static DisplayBackend* backend = [] {

@@ -4,9 +4,15 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 
 #include <cctype>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 namespace portable::x11 {
@@ -67,7 +73,193 @@ std::string lower(const char* s) {
     return out;
 }
 
+// Blocks smaller than this are not worth a shared segment of their own.
+constexpr std::size_t kSharedMinimumPixels = 16384;
+
+struct SharedBlock {
+    XShmSegmentInfo info{};
+    std::size_t pixels = 0;
+    std::map<int, XImage*> imagesByStride;
+};
+
+struct Shared {
+    std::mutex lock;
+    std::vector<std::unique_ptr<SharedBlock>> blocks;
+    std::map<std::uint32_t, GC> gcs;
+    int usable = -1;  // unknown until asked
+};
+
+Shared& shared() {
+    static Shared* s = new Shared();  // used until the process ends
+    return *s;
+}
+
+// Our pixels go to the server as they are: 32 bits per pixel, least
+// significant byte first, 24-bit true colour with red in bits 16..23.
+bool default_visual_takes_xrgb(Display* d) {
+    const int screen = DefaultScreen(d);
+    const Visual* v = DefaultVisual(d, screen);
+    if (DefaultDepth(d, screen) != 24 || v->red_mask != 0xFF0000 || v->green_mask != 0xFF00 ||
+        v->blue_mask != 0xFF || ImageByteOrder(d) != LSBFirst) {
+        return false;
+    }
+    int count = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(d, &count);
+    bool ok = false;
+    for (int i = 0; i < count; ++i) {
+        if (formats[i].depth == 24) {
+            ok = formats[i].bits_per_pixel == 32;
+        }
+    }
+    if (formats) {
+        XFree(formats);
+    }
+    return ok;
+}
+
+bool shared_usable() {
+    Shared& s = shared();
+    if (s.usable < 0) {
+        s.usable = display() && XShmQueryExtension(display()) &&
+                           default_visual_takes_xrgb(display())
+                       ? 1
+                       : 0;
+    }
+    return s.usable == 1;
+}
+
 }  // namespace
+
+std::uint32_t* alloc_shared(std::size_t pixels) {
+    if (pixels < kSharedMinimumPixels || pixels > (std::size_t{1} << 28)) {
+        return nullptr;
+    }
+    Shared& s = shared();
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (!shared_usable()) {
+        return nullptr;
+    }
+    const int id = shmget(IPC_PRIVATE, pixels * 4, IPC_CREAT | 0600);
+    if (id < 0) {
+        return nullptr;
+    }
+    void* address = shmat(id, nullptr, 0);
+    if (address == reinterpret_cast<void*>(-1)) {
+        shmctl(id, IPC_RMID, nullptr);
+        return nullptr;
+    }
+    auto block = std::make_unique<SharedBlock>();
+    block->info.shmid = id;
+    block->info.shmaddr = static_cast<char*>(address);
+    block->info.readOnly = True;
+    block->pixels = pixels;
+    const unsigned long errorsBefore = g_errors;
+    XShmAttach(display(), &block->info);
+    XSync(display(), False);
+    // The segment goes away by itself once both sides have let go of it,
+    // even if this process is killed.
+    shmctl(id, IPC_RMID, nullptr);
+    if (g_errors != errorsBefore) {  // a display on another machine, say
+        shmdt(address);
+        s.usable = 0;
+        return nullptr;
+    }
+    s.blocks.push_back(std::move(block));
+    return static_cast<std::uint32_t*>(address);  // zero-filled by the kernel
+}
+
+bool free_shared(std::uint32_t* pixels) {
+    Shared& s = shared();
+    std::lock_guard<std::mutex> guard(s.lock);
+    for (auto it = s.blocks.begin(); it != s.blocks.end(); ++it) {
+        SharedBlock& b = **it;
+        if (reinterpret_cast<std::uint32_t*>(b.info.shmaddr) != pixels) {
+            continue;
+        }
+        for (auto& [stride, image] : b.imagesByStride) {
+            image->data = nullptr;  // the memory is the segment's, not the image's
+            XDestroyImage(image);
+        }
+        XShmDetach(display(), &b.info);
+        XSync(display(), False);
+        shmdt(b.info.shmaddr);
+        s.blocks.erase(it);
+        return true;
+    }
+    return false;
+}
+
+bool takes_xrgb(std::uint32_t xid) {
+    if (!plausible(xid) || !display()) {
+        return false;
+    }
+    {
+        std::lock_guard<std::mutex> guard(shared().lock);
+        if (!shared_usable()) {
+            return false;
+        }
+    }
+    XWindowAttributes attr;
+    return XGetWindowAttributes(display(), xid, &attr) && attr.depth == 24 &&
+           attr.visual->red_mask == 0xFF0000 && attr.visual->green_mask == 0xFF00 &&
+           attr.visual->blue_mask == 0xFF;
+}
+
+bool put_shared(std::uint32_t xid, const std::uint32_t* pixels, int stride, int x, int y,
+                int width, int height) {
+    Shared& s = shared();
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (s.blocks.empty() || stride <= 0 || !plausible(xid)) {
+        return false;
+    }
+    for (auto& block : s.blocks) {
+        const auto* base = reinterpret_cast<const std::uint32_t*>(block->info.shmaddr);
+        if (pixels < base || pixels >= base + block->pixels) {
+            continue;
+        }
+        const std::size_t offset = static_cast<std::size_t>(pixels - base);
+        const std::size_t rows = block->pixels / static_cast<std::size_t>(stride);
+        const int sx = static_cast<int>(offset % static_cast<std::size_t>(stride));
+        const std::size_t sy = offset / static_cast<std::size_t>(stride);
+        if (sx + width > stride || sy + static_cast<std::size_t>(height) > rows) {
+            return false;
+        }
+        XImage*& image = block->imagesByStride[stride];
+        if (!image) {
+            Display* d = display();
+            image = XShmCreateImage(d, DefaultVisual(d, DefaultScreen(d)), 24, ZPixmap,
+                                    block->info.shmaddr, &block->info,
+                                    static_cast<unsigned>(stride), static_cast<unsigned>(rows));
+            if (!image) {
+                block->imagesByStride.erase(stride);
+                return false;
+            }
+        }
+        if (image->bits_per_pixel != 32 || image->bytes_per_line != stride * 4) {
+            return false;
+        }
+        GC& gc = s.gcs[xid];
+        if (!gc) {
+            gc = XCreateGC(display(), xid, 0, nullptr);
+        }
+        XShmPutImage(display(), xid, gc, image, sx, static_cast<int>(sy), x, y,
+                     static_cast<unsigned>(width), static_cast<unsigned>(height), False);
+        // The caller may draw into the block again as soon as this returns.
+        XSync(display(), False);
+        return true;
+    }
+    return false;
+}
+
+void forget_window(std::uint32_t xid) {
+    Shared& s = shared();
+    std::lock_guard<std::mutex> guard(s.lock);
+    auto it = s.gcs.find(xid);
+    if (it != s.gcs.end()) {
+        XFreeGC(display(), it->second);
+        s.gcs.erase(it);
+    }
+}
 
 bool available() {
     return display() != nullptr;

@@ -39,4 +39,19 @@ std::uint32_t create_child(std::uint32_t parent, int x, int y, int width, int he
 void destroy_child(std::uint32_t xid);
 void map_child(std::uint32_t xid, bool show);
 
+// Pixel memory shared with the X server (MIT-SHM), so that a block in it is
+// shown without a copy on our side. alloc_shared answers nullptr when the
+// display has no shared memory or the block is too small to be worth it.
+std::uint32_t* alloc_shared(std::size_t pixels);
+// False when `pixels` was not made by alloc_shared.
+bool free_shared(std::uint32_t* pixels);
+// Whether a window takes 0x00RRGGBB pixels as they are (24-bit true colour).
+bool takes_xrgb(std::uint32_t xid);
+// Shows a block of shared memory in a window. False (nothing done) when the
+// block is not in shared memory, so the caller copies instead.
+bool put_shared(std::uint32_t xid, const std::uint32_t* pixels, int stride, int x, int y,
+                int width, int height);
+// Forgets what was kept for drawing into a window.
+void forget_window(std::uint32_t xid);
+
 }  // namespace portable::x11
