@@ -49,11 +49,19 @@ protected:
         wc.lpfnWndProc = RecordingProc;
         wc.lpszClassName = "QueueTest";
         ASSERT_NE(RegisterClassA(&wc), 0);
-        a = CreateWindowExA(0, "QueueTest", "A", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
-                            nullptr, nullptr);
-        b = CreateWindowExA(0, "QueueTest", "B", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
-                            nullptr, nullptr);
+        a = CreateWindowExA(0, "QueueTest", "A", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                            nullptr, nullptr, nullptr);
+        b = CreateWindowExA(0, "QueueTest", "B", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                            nullptr, nullptr, nullptr);
         ASSERT_TRUE(a && b);
+        // Both were just shown and wait for their first paint.
+        MSG m{};
+        for (HWND w : {a, b}) {
+            ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+            ASSERT_EQ(m.message, static_cast<UINT>(WM_PAINT));
+            ASSERT_EQ(m.hwnd, w);
+            DispatchMessageA(&m);
+        }
         seen.clear();
     }
     void TearDown() override { nullmode::reset(); }
@@ -106,6 +114,16 @@ TEST_F(MessageQueue, PaintOnlyWhenInvalidatedAndCoalesced) {
     for (const Seen& s : seen) {
         EXPECT_NE(s.msg, static_cast<UINT>(WM_ERASEBKGND));
     }
+}
+
+TEST_F(MessageQueue, HiddenWindowsArePaintedOnlyOnceShown) {
+    ShowWindow(a, SW_HIDE);
+    InvalidateRect(a, nullptr, FALSE);
+    MSG m{};
+    EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_FALSE(ShowWindow(a, SW_SHOW));
+    EXPECT_EQ(pump_one(), static_cast<UINT>(WM_PAINT));
+    EXPECT_EQ(seen.back().hwnd, a);
 }
 
 TEST_F(MessageQueue, PaintStaysPendingUntilValidatedButNeverLoops) {

@@ -167,11 +167,20 @@ public:
                 reinterpret_cast<const void*>(static_cast<std::uintptr_t>(native->ownChild)));
         } else {
             Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
-            if (w.exStyle & WS_EX_TOPMOST) {
+            const bool topmost = (w.exStyle & WS_EX_TOPMOST) != 0;
+            if (topmost) {
                 flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+                // A top-most popup over the whole virtual screen is kept out of
+                // the window manager's hands, so that it is neither moved onto
+                // one monitor nor stacked under panels; it takes the keyboard
+                // itself (SetForegroundWindow).
+                SDL_SetHint(SDL_HINT_X11_FORCE_OVERRIDE_REDIRECT, "1");
             }
             native->window = SDL_CreateWindow(w.title.c_str(), w.rect.left, w.rect.top, width,
                                               height, flags);
+            if (topmost) {
+                SDL_SetHint(SDL_HINT_X11_FORCE_OVERRIDE_REDIRECT, "0");
+            }
         }
         if (!native->window) {
             if (native->ownChild) {

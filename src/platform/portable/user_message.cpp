@@ -98,7 +98,8 @@ bool take(MSG* out, HWND hwnd, UINT lo, UINT hi, bool remove) {
     if (range_matches(WM_PAINT, lo, hi)) {
         for (HWND h : window_handles()) {
             Window* w = find_window(h);
-            if (w && w->invalid && !w->destroying && hwnd_matches(h, hwnd)) {
+            // Hidden windows wait with their painting until they are shown.
+            if (w && w->invalid && w->visible && !w->destroying && hwnd_matches(h, hwnd)) {
                 // Stays pending until the window is validated.
                 fill(out, h, WM_PAINT, 0, 0);
                 return true;
