@@ -36,6 +36,13 @@ double elapsed_ms(Clock::time_point since) {
     return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
 }
 
+// The median resists the pauses a shared machine inflicts on single rounds.
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 // One GDI call per point, as a plain GDI program would fill its squares.
 void gdi_fill(DrawingSurface& surface, int x, int y, int s, colour_ref colour) {
     SetBkColor(surface.dc, colour);
@@ -133,17 +140,14 @@ int main(int argc, char** argv) {
     // The same scene drawn both ways gives the same pixels.
     const surface_rect rect{0, 0, frame_w, frame_h};
     render_frame(scene, frame, rect);
-    std::vector<std::uint32_t> direct(frame.bits, frame.bits + frame_w * frame_h);
+    std::vector<std::uint32_t> direct_pixels(frame.bits, frame.bits + frame_w * frame_h);
     const long gdi_points_drawn = render_frame_with_gdi(scene, frame);
-    const bool same = std::memcmp(direct.data(), frame.bits, direct.size() * 4) == 0;
+    const bool same = std::memcmp(direct_pixels.data(), frame.bits, direct_pixels.size() * 4) == 0;
 
     // Ticks and paints as the saver does them: the step, the frame drawn into
     // the bitmap's memory, one block transfer to the window.
     constexpr int rounds = 60;
-    double tick_ms = 0;
-    double render_ms = 0;
-    double copy_ms = 0;
-    double worst_frame_ms = 0;
+    std::vector<double> ticks_ms, renders_ms, copies_ms, frames_ms;
     for (int k = 0; k < rounds; ++k) {
         const auto t0 = Clock::now();
         tick_scene(scene);
@@ -153,66 +157,50 @@ int main(int argc, char** argv) {
         copy_to(frame, target, frame_w, frame_h);
         GdiFlush();
         const auto t3 = Clock::now();
-        const double t = std::chrono::duration<double, std::milli>(t1 - t0).count();
-        const double r = std::chrono::duration<double, std::milli>(t2 - t1).count();
-        const double c = std::chrono::duration<double, std::milli>(t3 - t2).count();
-        tick_ms += t;
-        render_ms += r;
-        copy_ms += c;
-        worst_frame_ms = std::max(worst_frame_ms, t + r + c);
+        ticks_ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+        renders_ms.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
+        copies_ms.push_back(std::chrono::duration<double, std::milli>(t3 - t2).count());
+        frames_ms.push_back(ticks_ms.back() + renders_ms.back() + copies_ms.back());
         pump();
     }
-    tick_ms /= rounds;
-    render_ms /= rounds;
-    copy_ms /= rounds;
+    double mean_frame_ms = 0;
+    for (double f : frames_ms) mean_frame_ms += f / rounds;
 
     // The last frame drawn again both ways, alternating: into the bitmap's
-    // memory, and with one GDI fill per point.
-    constexpr int compare_rounds = 10;
-    double direct_ms = 0;
-    double gdi_ms = 0;
+    // memory, and with one GDI fill per point; then the transforms alone (a
+    // surface without memory ignores every fill).
+    constexpr int compare_rounds = 15;
+    std::vector<double> direct, gdi, transforms;
+    DrawingSurface no_memory;
     for (int k = 0; k < compare_rounds; ++k) {
         auto p0 = Clock::now();
         render_frame(scene, frame, rect);
-        direct_ms += elapsed_ms(p0);
+        direct.push_back(elapsed_ms(p0));
         p0 = Clock::now();
         render_frame_with_gdi(scene, frame);
-        gdi_ms += elapsed_ms(p0);
-    }
-    direct_ms /= compare_rounds;
-    gdi_ms /= compare_rounds;
-
-    // Where the direct drawing's time goes: the transforms alone (a surface
-    // without memory ignores every fill) and the clearing of the frame.
-    DrawingSurface no_memory;
-    double transform_ms = 0;
-    double clear_ms = 0;
-    for (int k = 0; k < compare_rounds; ++k) {
-        auto p0 = Clock::now();
-        render_frame(scene, no_memory, rect);
-        transform_ms += elapsed_ms(p0);
+        gdi.push_back(elapsed_ms(p0));
         p0 = Clock::now();
-        fill_solid(frame, rect, 0);
-        clear_ms += elapsed_ms(p0);
+        render_frame(scene, no_memory, rect);
+        transforms.push_back(elapsed_ms(p0));
     }
-    transform_ms /= compare_rounds;
-    clear_ms /= compare_rounds;
 
-    const double frame_ms = tick_ms + render_ms + copy_ms;
+    const double frame_ms = median(frames_ms);
+    const double direct_ms = median(direct);
+    const double gdi_ms = median(gdi);
+    const double transform_ms = median(transforms);
     const double ratio = gdi_ms / direct_ms;
-    const double paint_ratio = (gdi_ms + copy_ms) / (direct_ms + copy_ms);
     std::printf("scene: %d text particles after %ld ticks, %ld points per frame, %dx%d\n",
                 cloud_count, ticks, gdi_points_drawn, frame_w, frame_h);
-    std::printf("tick %.3f ms + drawing %.3f ms + block transfer %.3f ms = %.3f ms per frame "
-                "(mean of %d; worst %.3f ms)\n",
-                tick_ms, render_ms, copy_ms, frame_ms, rounds, worst_frame_ms);
-    std::printf("same frame drawn with one GDI fill per point: %.3f ms, into memory: %.3f ms: "
-                "%.1f times faster (%.1f with the block transfer on both sides)\n",
-                gdi_ms, direct_ms, ratio, paint_ratio);
-    std::printf("of the drawing: transforms %.3f ms, clearing the frame %.3f ms, the squares "
-                "%.3f ms (with GDI fills: %.3f ms)\n",
-                transform_ms, clear_ms, direct_ms - transform_ms - clear_ms,
-                gdi_ms - transform_ms - clear_ms);
+    std::printf("one tick + one paint, median of %d: tick %.3f ms + drawing %.3f ms + block "
+                "transfer %.3f ms = %.3f ms (mean %.3f ms, worst %.3f ms)\n",
+                rounds, median(ticks_ms), median(renders_ms), median(copies_ms), frame_ms,
+                mean_frame_ms, *std::max_element(frames_ms.begin(), frames_ms.end()));
+    std::printf("the same frame drawn with one GDI fill per point: %.3f ms, into memory: %.3f ms "
+                "(medians of %d): %.1f times faster\n",
+                gdi_ms, direct_ms, compare_rounds, ratio);
+    std::printf("of the drawing, the transforms take %.3f ms; the squares alone: %.3f ms into "
+                "memory, %.3f ms with GDI fills\n",
+                transform_ms, direct_ms - transform_ms, gdi_ms - transform_ms);
     std::printf("GDI and direct frames %s\n", same ? "identical" : "DIFFER");
     ReleaseDC(window, target);
     DestroyWindow(window);

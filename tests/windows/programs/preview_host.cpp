@@ -3,7 +3,13 @@
 // with "/p <window>", and reports what the test script needs:
 //   window <decimal handle>           once the window exists
 //   child-window <0|1>                the module made a child window in ours
-//   lit-pixels <n> of <m>             non-black pixels of our client area
+//   child-size <w> <h> visible <0|1> title <text>
+//                                     that child window
+//   background-pixels <n>             pixels of our client area, read back from
+//                                     the screen, still in our own background
+//   lit-pixels <n> of <m>             pixels neither black nor our background
+//                                     (where the system shows what another
+//                                     process draws in our window)
 //   running-before-destroy <0|1>      the module still ran after the input phase
 //   exit-code <n> after <ms> ms       after our window was destroyed
 // The input phase lasts <input ms> (second argument, default 1500): the script
@@ -18,6 +24,9 @@ namespace {
 
 constexpr int client_w = 152;
 constexpr int client_h = 112;
+// Our background, a colour the saver's black sea does not produce around it.
+constexpr COLORREF background = RGB(0x12, 0x34, 0x56);
+constexpr DWORD background_pixel = 0x123456;  // the same in DIB order
 
 LRESULT CALLBACK host_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) return 0;
@@ -37,9 +46,11 @@ void pump_for(DWORD milliseconds) {
 }
 
 // Reads our client area back, the child's pixels included, and counts the
-// non-black ones.
-long lit_pixels(HWND window) {
-    HDC screen = GetDCEx(window, nullptr, DCX_CACHE);
+// pixels still in our background colour and those neither black nor that.
+void count_pixels(HWND window, long& lit, long& uncovered) {
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -51,16 +62,23 @@ long lit_pixels(HWND window) {
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, client_w, client_h, screen, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, client_w, client_h, screen, origin.x, origin.y, SRCCOPY);
     GdiFlush();
-    long lit = 0;
+    lit = 0;
+    uncovered = 0;
     const auto* pixels = static_cast<const DWORD*>(bits);
-    for (int k = 0; k < client_w * client_h; ++k) lit += (pixels[k] & 0xFFFFFF) != 0;
+    for (int k = 0; k < client_w * client_h; ++k) {
+        const DWORD pixel = pixels[k] & 0xFFFFFF;
+        if (pixel == background_pixel) {
+            ++uncovered;
+        } else if (pixel != 0) {
+            ++lit;
+        }
+    }
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
-    ReleaseDC(window, screen);
-    return lit;
+    ReleaseDC(nullptr, screen);
 }
 
 }  // namespace
@@ -76,7 +94,7 @@ int main(int argc, char** argv) {
     WNDCLASSA host_class{};
     host_class.lpfnWndProc = host_proc;
     host_class.hInstance = GetModuleHandleA(nullptr);
-    host_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    host_class.hbrBackground = CreateSolidBrush(background);
     host_class.lpszClassName = "NuvexPreviewHost";
     RegisterClassA(&host_class);
     RECT frame{0, 0, client_w, client_h};
@@ -101,8 +119,21 @@ int main(int argc, char** argv) {
         return 2;
     }
     pump_for(input_ms);
-    std::printf("child-window %d\n", GetWindow(window, GW_CHILD) != nullptr ? 1 : 0);
-    std::printf("lit-pixels %ld of %d\n", lit_pixels(window), client_w * client_h);
+    const HWND child = GetWindow(window, GW_CHILD);
+    std::printf("child-window %d\n", child != nullptr ? 1 : 0);
+    if (child) {
+        RECT box{};
+        GetClientRect(child, &box);
+        char title[64] = "";
+        GetWindowTextA(child, title, sizeof title);
+        std::printf("child-size %ld %ld visible %d title %s\n", box.right, box.bottom,
+                    IsWindowVisible(child) ? 1 : 0, title);
+    }
+    long lit = 0;
+    long uncovered = 0;
+    count_pixels(window, lit, uncovered);
+    std::printf("background-pixels %ld\n", uncovered);
+    std::printf("lit-pixels %ld of %d\n", lit, client_w * client_h);
     std::printf("running-before-destroy %d\n",
                 WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT ? 1 : 0);
     std::fflush(stdout);

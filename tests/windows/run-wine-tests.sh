@@ -1,0 +1,287 @@
+#!/usr/bin/env bash
+# Tests of the Windows modules.
+#
+#   run-wine-tests.sh <win64 build folder> [<win32 build folder>] [<linux build folder>]
+#
+# Without Wine: reads both modules back (image, imports, resources).
+# With Wine (64-bit module only; this machine cannot run 32-bit programs), on a
+# headless X server with real input from xdotool, in a zh_CN.UTF-8 prefix:
+#   - /s draws the sea within a second; a key press, a button press and a
+#     mouse move of 3+2 pixels each end it with exit code 0, a move of 4
+#     pixels does not; a second /s while one runs returns 0 at once;
+#   - /p <window> draws inside a window of our preview host, ignores input and
+#     ends with 0 when that window is destroyed;
+#   - /p:1234, an unknown letter and /a return -1;
+#   - /c and an empty command line open the configuration dialog;
+#   - the fault guard, the frame benchmark, and (with a Linux build folder) the
+#     comparison of the simulation with the Linux nuvex-trace.
+# When Wine is missing the Wine part is skipped with a message, unless
+# NUVEX_WITH_WINE=1 asks for it, in which case its absence is a failure.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+win64=${1:?win64 build folder}
+win32=${2:-}
+linux=${3:-}
+
+passed=0
+failed=0
+pass() { echo "  ok: $*"; passed=$((passed + 1)); }
+fail() { echo "  FAILED: $*"; failed=$((failed + 1)); }
+ms_now() { echo $(($(date +%s%N) / 1000000)); }
+
+module64=$win64/src/Nuvex.scr
+module32=${win32:+$win32/src/Nuvex.scr}
+
+echo "== reading the modules back"
+if python3 "$here/check_module.py" --arch x64 "$module64"; then pass "64-bit module"; else fail "64-bit module"; fi
+if [[ -n $module32 ]]; then
+    if python3 "$here/check_module.py" --arch x86 "$module32"; then pass "32-bit module"; else fail "32-bit module"; fi
+fi
+
+source "$here/wine-env.sh"
+if ! wine_env_available; then
+    if [[ ${NUVEX_WITH_WINE:-0} == 1 ]]; then
+        fail "Wine and Xvfb are needed (NUVEX_WITH_WINE=1) but not installed"
+    else
+        echo "== Wine is not installed: the tests that run the module are skipped" \
+             "(NUVEX_WITH_WINE=1 tools/setup-deps.sh installs it)"
+    fi
+    echo "windows tests: $passed passed, $failed failed"
+    ((failed == 0))
+    exit
+fi
+
+wine_env_start || { fail "the Wine environment did not start"; exit 1; }
+saver_pids=()
+cleanup() {
+    for p in "${saver_pids[@]}"; do kill "$p" 2>/dev/null; done
+    wine_env_stop
+}
+trap cleanup EXIT
+
+# Starts the saver in the background; its launcher's pid lands in $saver.
+start_saver() {
+    "$WINE" "$module64" "$@" >/dev/null 2>&1 &
+    saver=$!
+    saver_pids+=("$saver")
+}
+
+# Waits up to $2 ms for pid $1 to end; sets $code and $took (ms).
+wait_end() {
+    local pid=$1 limit=$2 start
+    start=$(ms_now)
+    while kill -0 "$pid" 2>/dev/null; do
+        if (($(ms_now) - start > limit)); then
+            code=none
+            took=$limit
+            return 1
+        fi
+        sleep 0.01
+    done
+    wait "$pid"
+    code=$?
+    took=$(($(ms_now) - start))
+    return 0
+}
+
+# Fraction of non-black pixels in a screenshot of the whole X screen.
+screen_lit_fraction() {
+    import -display "$DISPLAY" -window root ppm:- 2>/dev/null | python3 -c '
+import sys
+data = sys.stdin.buffer.read()
+fields, at = [], 0
+while len(fields) < 4:
+    while data[at:at + 1].isspace():
+        at += 1
+    end = at
+    while not data[end:end + 1].isspace():
+        end += 1
+    fields.append(data[at:end])
+    at = end
+pixels = data[at + 1:]
+step = 3 * 101
+total = len(pixels) // step
+lit = sum(1 for k in range(0, total * step, step) if pixels[k:k + 3] != b"\0\0\0")
+print(f"{lit / max(total, 1):.4f}")'
+}
+
+saver_window_shown() {
+    xdotool search --name '^Screen Saver$' >/dev/null 2>&1
+}
+
+# Runs the full-screen saver until its window is shown and has drawn.
+full_screen_run() {
+    xdotool mousemove 700 500
+    local start
+    start=$(ms_now)
+    start_saver /s
+    while ! saver_window_shown && (($(ms_now) - start < 5000)); do sleep 0.05; done
+    sleep 0.5
+}
+
+echo "== full screen: drawing, closing on input"
+xdotool mousemove 700 500
+launched=$(ms_now)
+start_saver /s
+sleep 1
+after=$(($(ms_now) - launched))
+lit=$(screen_lit_fraction)
+if awk "BEGIN { exit !($lit > 0.005) }"; then
+    pass "/s: ${lit} of the screen lit in a screenshot taken ${after} ms after the start"
+else
+    fail "/s: the screen is black (${lit} lit) ${after} ms after the start"
+fi
+sleep 0.5
+second_start=$(ms_now)
+timeout 10 "$WINE" "$module64" /s >/dev/null 2>&1
+second_code=$?
+second_took=$(($(ms_now) - second_start))
+if [[ $second_code == 0 ]] && ((second_took < 3000)) && kill -0 "$saver" 2>/dev/null; then
+    pass "a second /s returned 0 after ${second_took} ms (its Wine start included); the first runs on"
+else
+    fail "a second /s: exit ${second_code} after ${second_took} ms"
+fi
+xdotool key space
+if wait_end "$saver" 2000 && [[ $code == 0 ]] && ((took < 500)); then
+    pass "a key press ended it: exit 0 after ${took} ms"
+else
+    fail "a key press: exit ${code} after ${took} ms"
+fi
+
+full_screen_run
+xdotool click 1
+if wait_end "$saver" 2000 && [[ $code == 0 ]]; then
+    pass "a button press ended it: exit 0 after ${took} ms"
+else
+    fail "a button press: exit ${code} after ${took} ms"
+fi
+
+full_screen_run
+xdotool mousemove_relative 4 0
+sleep 0.5
+if kill -0 "$saver" 2>/dev/null; then
+    pass "a mouse move of 4 pixels left it running"
+else
+    fail "a mouse move of 4 pixels ended it"
+fi
+xdotool key Escape
+wait_end "$saver" 2000 || fail "Escape did not end it"
+
+full_screen_run
+xdotool mousemove_relative 3 0
+sleep 0.5
+still=$(kill -0 "$saver" 2>/dev/null && echo 1 || echo 0)
+xdotool mousemove_relative 2 0
+if [[ $still == 1 ]] && wait_end "$saver" 2000 && [[ $code == 0 ]]; then
+    pass "a mouse move of 3 pixels left it running, 2 more ended it: exit 0 after ${took} ms"
+else
+    fail "mouse moves of 3+2 pixels: running after 3: ${still}, exit ${code}"
+fi
+
+echo "== preview in a window of the test host"
+# Wine 8 does not show what one process draws into a child window of another
+# process's window, so the preview's pixels cannot be read back here. What the
+# preview draws is observed at its source instead: every block transfer to
+# its window is logged (Wine's relay trace of BitBlt) and counted.
+host=$win64/tests/windows/programs/nuvex-preview-host.exe
+report=$(mktemp)
+relay=$(mktemp)
+"$WINE" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d 'gdi32.BitBlt' /f >/dev/null 2>&1
+WINEDEBUG=+relay "$WINE" "$host" "$(winepath -w "$module64" 2>/dev/null)" 3000 >"$report" 2>"$relay" &
+host_pid=$!
+for _ in $(seq 100); do grep -q '^window ' "$report" && break; sleep 0.05; done
+sleep 1
+host_window=$(xdotool search --name '^Preview host$' | head -n1)
+if [[ -n $host_window ]]; then
+    xdotool windowfocus "$host_window" 2>/dev/null
+    xdotool mousemove --window "$host_window" 60 60 key space click 1 mousemove_relative 30 30
+else
+    fail "the preview host's window was not found on the X screen"
+fi
+wait "$host_pid"
+"$WINE" reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >/dev/null 2>&1
+tr -d '\r' <"$report" | sed 's/^/    /'
+result() { tr -d '\r' <"$report" | awk -v k="$1" '$1 == k { print $2 }'; }
+[[ $(result child-window) == 1 ]] && pass "the module made a child window in the host's window" \
+    || fail "no child window in the host's window"
+[[ $(tr -d '\r' <"$report" | awk '$1 == "child-size" { print $2 "x" $3 }') == 152x112 ]] \
+    && pass "the preview window fills the host's 152x112 client area" \
+    || fail "the preview window does not fill the host's client area"
+# Transfers of 152 x 112 pixels with SRCCOPY: one per frame of the preview
+# (and one from the host's own read-back).
+frames=$(grep -o 'Call gdi32.BitBlt([^)]*)' "$relay" | python3 -c '
+import sys
+count = 0
+for line in sys.stdin:
+    args = [int(a, 16) & 0xFFFFFFFF for a in line[line.index("(") + 1:-2].split(",")]
+    if args[3] == 152 and args[4] == 112 and args[8] == 0xCC0020:
+        count += 1
+print(count)')
+((frames >= 30)) && pass "the preview painted ${frames} frames of its window's size in about 3 s" \
+    || fail "the preview painted ${frames} frames of its window's size in about 3 s"
+[[ $(result running-before-destroy) == 1 ]] && pass "the preview ignored key, button and mouse input" \
+    || fail "the preview ended before its parent was destroyed"
+[[ $(result exit-code) == 0 ]] && pass "the preview ended with 0 when its parent was destroyed ($(tr -d '\r' <"$report" | grep ^exit-code))" \
+    || fail "the preview's exit after its parent was destroyed: $(tr -d '\r' <"$report" | grep ^exit-code)"
+rm -f "$report" "$relay"
+
+echo "== command lines that name no usable mode"
+for tail in "/p:1234" "/x" "/a" "/p 0"; do
+    timeout 20 "$WINE" "$module64" $tail >/dev/null 2>&1
+    got=$?
+    [[ $got == 255 ]] && pass "'$tail' returned -1" || fail "'$tail' returned $got, expected -1 (255)"
+done
+
+echo "== configuration dialog"
+for tail in "/c" ""; do
+    start_saver $tail
+    found=
+    for _ in $(seq 100); do
+        found=$(xdotool search --name 'Lumora设置' 2>/dev/null | head -n1)
+        [[ -n $found ]] && break
+        sleep 0.05
+    done
+    if [[ -n $found ]]; then
+        xdotool windowfocus "$found" 2>/dev/null
+        sleep 0.3
+        xdotool key Escape
+        if wait_end "$saver" 3000 && [[ $code == 0 ]]; then
+            pass "'${tail:-(empty)}' opened the configuration dialog; Esc closed it with 0"
+        else
+            fail "'${tail:-(empty)}' opened the dialog but Esc gave exit ${code}"
+        fi
+    else
+        fail "'${tail:-(empty)}' showed no configuration dialog"
+    fi
+    kill "$saver" 2>/dev/null
+done
+
+echo "== fault guard"
+if "$WINE" "$win64/tests/windows/programs/nuvex-fault-guard-check.exe" 2>/dev/null | tr -d '\r' | sed 's/^/    /'; \
+   [[ ${PIPESTATUS[0]} == 0 ]]; then
+    pass "fault guard"
+else
+    fail "fault guard"
+fi
+
+echo "== frame benchmark (1920x1080, full text cloud)"
+if "$WINE" "$win64/tests/windows/programs/nuvex-frame-bench.exe" 2>/dev/null | tr -d '\r' | sed 's/^/    /'; \
+   [[ ${PIPESTATUS[0]} == 0 ]]; then
+    pass "frame benchmark"
+else
+    fail "frame benchmark"
+fi
+
+if [[ -n $linux ]]; then
+    echo "== simulation against the Linux nuvex-trace"
+    wine_env_stop
+    trap - EXIT
+    if bash "$here/trace-compare.sh" "$linux" "$win64" 300 | sed 's/^/    /'; [[ ${PIPESTATUS[0]} == 0 ]]; then
+        pass "trace comparison"
+    else
+        fail "trace comparison"
+    fi
+fi
+
+echo "windows tests: $passed passed, $failed failed"
+((failed == 0))
