@@ -196,6 +196,23 @@ else
     finish >/dev/null
 fi
 
+# 5. Under the GBK code page the texts travel through the dialog unchanged:
+# OK without edits stores the default message as GBK bytes.
+home5=$work/home5
+start "$home5" env NUVEX_CODEPAGE=936
+if window "$dialog_title" >/dev/null; then
+    keys Return
+    code=$(finish)
+    [[ $code == 1 ]] || fail "OK under GBK ended with '$code', expected 1"
+    expected=$(printf '生日快乐^nHappy Birthday^n永远美丽^n天天开心^n珍爱每一天^n' | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n')
+    stored=$(grep -a '^NuvexScr_Text=' "$home5/nuvex/Nuvex0_01" 2>/dev/null | sed 's/^NuvexScr_Text=//; s/\r$//' | od -An -tx1 | tr -d ' \n')
+    # od also shows the line's final "\n" (0a).
+    [[ $stored == "${expected}0a" ]] || fail "GBK default message stored as $stored"
+else
+    fail "the dialog did not appear under GBK"
+    finish >/dev/null
+fi
+
 if ((failures > 0)); then
     echo "$failures check(s) failed; screenshots in $artifacts" >&2
     exit 1

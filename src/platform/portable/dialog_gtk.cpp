@@ -3,6 +3,7 @@
 // font's metrics), and the user's clicks and keys handed to the dialog manager.
 #define GDK_DISABLE_DEPRECATION_WARNINGS
 #include <gtk/gtk.h>
+#include <gdk/gdkx.h>
 
 #include <string>
 
@@ -166,6 +167,20 @@ void apply_dialog_font(Dialog& d, GtkWidget* window) {
     g_object_unref(provider);
 }
 
+// An owner that is another program's window (an X11 window id from the
+// command line): the dialog stays above it, as a dialog above its owner.
+void keep_above_foreign_owner(GtkWidget* window, HWND owner) {
+    const auto value = reinterpret_cast<std::uintptr_t>(owner);
+    if (value == 0 || value > 0x7FFFFFFFu || find_dialog(owner)) return;
+    GdkDisplay* display = gdk_display_get_default();
+    if (!GDK_IS_X11_DISPLAY(display)) return;
+    GdkWindow* foreign = gdk_x11_window_foreign_new_for_display(display, static_cast<Window>(value));
+    if (!foreign) return;
+    gtk_widget_realize(window);
+    gdk_window_set_transient_for(gtk_widget_get_window(window), foreign);
+    g_object_unref(foreign);
+}
+
 int px(double units, double scale) { return static_cast<int>(units * scale + 0.5); }
 
 GtkWidget* make_widget(DialogControl& c) {
@@ -267,6 +282,7 @@ void gtk_build_dialog(Dialog& d) {
         gtk_window_set_position(GTK_WINDOW(window), GTK_WIN_POS_CENTER);
     }
     apply_dialog_font(d, window);
+    keep_above_foreign_owner(window, d.owner);
     measure_units(d, window);
 
     GtkWidget* fixed = gtk_fixed_new();
