@@ -18,9 +18,10 @@ namespace dialogs {
 constexpr int key_return = 0x0D;
 constexpr int key_escape = 0x1B;
 
-// Runs inside DialogBoxParamA in the null mode, right after WM_INITDIALOG,
-// for every dialog shown (nested ones too); it plays the user. A dialog the
-// script leaves open ends with -1, since nobody else could end it.
+// Runs inside DialogBoxParamA right after WM_INITDIALOG, for every dialog
+// shown (nested ones too); it plays the user. In the null mode a dialog the
+// script leaves open ends with -1, since nobody else could end it; with GTK
+// the real user goes on from there.
 using Script = std::function<void(HWND dialog, int templateId)>;
 void set_script(Script script);
 

@@ -266,11 +266,11 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLG
         give_focus(d, first);
     }
 
+    if (!d.ended && script()) script()(d.hwnd, d.templateId);
     if (gtk) {
         if (!d.ended) gtk_run_dialog(d);
-    } else {
-        if (!d.ended && script()) script()(d.hwnd, d.templateId);
-        if (!d.ended) d.result = -1;
+    } else if (!d.ended) {
+        d.result = -1;
     }
 
     if (ownerDialog) {

@@ -16,8 +16,6 @@
 struct DialogWidgets {
     GtkWidget* window = nullptr;
     GtkWidget* fixed = nullptr;
-    double unitX = 1.5;  // pixels per horizontal dialog unit
-    double unitY = 1.625;
 };
 
 namespace {
@@ -143,8 +141,8 @@ void measure_units(Dialog& d, GtkWidget* window) {
     g_object_unref(layout);
     if (width > 0 && height > 0) {
         const int average = (width / 26 + 1) / 2;
-        d.widgets->unitX = average / 4.0;
-        d.widgets->unitY = height / 8.0;
+        d.unitX = average / 4.0;
+        d.unitY = height / 8.0;
     }
 }
 
@@ -288,7 +286,7 @@ void gtk_build_dialog(Dialog& d) {
     GtkWidget* fixed = gtk_fixed_new();
     d.widgets->fixed = fixed;
     gtk_container_add(GTK_CONTAINER(window), fixed);
-    const double ux = d.widgets->unitX, uy = d.widgets->unitY;
+    const double ux = d.unitX, uy = d.unitY;
     for (const auto& control : d.controls) {
         DialogControl& c = *control;
         GtkWidget* w = make_widget(c);

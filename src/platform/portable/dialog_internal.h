@@ -47,6 +47,8 @@ struct Dialog {
     int focus = 0;  // control id with the focus; 0 none
     std::vector<std::unique_ptr<DialogControl>> controls;
     DialogWidgets* widgets = nullptr;
+    double unitX = 1.5;  // pixels per horizontal dialog unit (GTK only)
+    double unitY = 1.625;
 
     DialogControl* control(int id) const {
         for (const auto& c : controls) {

@@ -1,0 +1,251 @@
+// The GTK face of the portable dialogs, with real widgets. Needs a display:
+// skipped without one (the end-to-end script runs it under its own Xvfb).
+#include <gtk/gtk.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/portable/codepage.h"
+#include "platform/portable/dialog.h"
+#include "platform/portable/dialog_internal.h"
+#include "platform/portable/null_mode.h"
+#include "platform/win32.h"
+
+namespace {
+
+constexpr int config_template = 2003;
+constexpr int edit_id = 1001;
+constexpr int check_id = 1002;
+
+struct Command {
+    UINT message;
+    WPARAM wParam;
+};
+std::vector<Command> received;
+
+// A dialog procedure that records what reaches it and does nothing else.
+INT_PTR CALLBACK recording_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND || message == WM_CLOSE) received.push_back({message, wParam});
+    return message == WM_INITDIALOG ? 1 : 0;
+}
+
+class DialogGtkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display || std::getenv("NUVEX_VIDEO")) GTEST_SKIP() << "no display";
+        if (nullmode::enabled()) GTEST_SKIP() << "the null mode is on in this process";
+        if (!gtk_available()) GTEST_SKIP() << "GTK cannot open the display";
+        setenv("NUVEX_CODEPAGE", "65001", 1);
+        portable_reset_code_page();
+        received.clear();
+    }
+    void TearDown() override {
+        dialogs::set_script(nullptr);
+        unsetenv("NUVEX_CODEPAGE");
+        portable_reset_code_page();
+    }
+    // Shows template 2003 with the recording procedure, runs `body` inside,
+    // then ends the dialog.
+    void with_dialog(const std::function<void(Dialog&)>& body) {
+        dialogs::set_script([&](HWND hwnd, int) {
+            Dialog* d = find_dialog(hwnd);
+            ASSERT_NE(d, nullptr);
+            ASSERT_NE(d->widgets, nullptr);
+            pump();
+            body(*d);
+            EndDialog(hwnd, 0);
+        });
+        DialogBoxParamA(nullptr, MAKEINTRESOURCEA(config_template), nullptr, recording_proc, 0);
+    }
+    static void pump() {
+        while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+    }
+    static GtkWidget* widget(Dialog& d, int id) { return static_cast<GtkWidget*>(d.control(id)->widget); }
+    static GtkTextBuffer* edit_buffer(Dialog& d) {
+        return gtk_text_view_get_buffer(GTK_TEXT_VIEW(static_cast<GtkWidget*>(d.control(edit_id)->inner)));
+    }
+    static std::string buffer_text(Dialog& d) {
+        GtkTextIter start, end;
+        gtk_text_buffer_get_bounds(edit_buffer(d), &start, &end);
+        gchar* text = gtk_text_buffer_get_text(edit_buffer(d), &start, &end, TRUE);
+        std::string out = text;
+        g_free(text);
+        return out;
+    }
+    static std::string window_text(HWND hwnd) {
+        char buffer[256];
+        const int n = GetWindowTextA(hwnd, buffer, sizeof buffer);
+        return std::string(buffer, static_cast<std::size_t>(n));
+    }
+    static gboolean send_key(Dialog& d, guint keyval) {
+        GtkWidget* window = gtk_widget_get_toplevel(widget(d, IDOK));
+        GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+        event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        event->key.keyval = keyval;
+        event->key.send_event = TRUE;
+        event->key.time = GDK_CURRENT_TIME;
+        gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+        const gboolean handled = gtk_widget_event(window, event);
+        gdk_event_free(event);
+        pump();
+        return handled;
+    }
+};
+
+TEST_F(DialogGtkTest, ControlsStandWhereTheTemplatePutsThem) {
+    with_dialog([](Dialog& d) {
+        GtkWidget* window = gtk_widget_get_toplevel(widget(d, IDOK));
+        EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(window)), "Lumora\xe8\xae\xbe\xe7\xbd\xae");
+        const double ux = d.unitX, uy = d.unitY;
+        EXPECT_GT(ux, 0.5);
+        EXPECT_GT(uy, 0.5);
+        for (const auto& c : d.controls) {
+            if (c->kind == ControlKind::icon) continue;
+            int width = 0, height = 0;
+            gtk_widget_get_size_request(static_cast<GtkWidget*>(c->widget), &width, &height);
+            EXPECT_NEAR(width, c->cx * ux, 1.0) << c->id;
+            EXPECT_NEAR(height, c->cy * uy, 1.0) << c->id;
+        }
+        // OK right of Cancel, right of About; the edit box inside the group box.
+        GtkAllocation ok, cancel, about, edit, group;
+        gtk_widget_get_allocation(widget(d, IDOK), &ok);
+        gtk_widget_get_allocation(widget(d, IDCANCEL), &cancel);
+        gtk_widget_get_allocation(widget(d, 3), &about);
+        gtk_widget_get_allocation(widget(d, edit_id), &edit);
+        gtk_widget_get_allocation(widget(d, -1), &group);
+        EXPECT_GT(ok.x, cancel.x);
+        EXPECT_GT(cancel.x, about.x);
+        EXPECT_EQ(ok.y, cancel.y);
+        EXPECT_GT(edit.x, group.x);
+        EXPECT_LT(edit.x + edit.width, group.x + group.width);
+        EXPECT_GT(ok.y, group.y + group.height - 1);
+        // The edit box: a text view without wrap, a vertical scroll bar always.
+        auto* view = GTK_TEXT_VIEW(static_cast<GtkWidget*>(d.control(edit_id)->inner));
+        EXPECT_EQ(gtk_text_view_get_wrap_mode(view), GTK_WRAP_NONE);
+        GtkPolicyType horizontal, vertical;
+        gtk_scrolled_window_get_policy(GTK_SCROLLED_WINDOW(widget(d, edit_id)), &horizontal, &vertical);
+        EXPECT_EQ(vertical, GTK_POLICY_ALWAYS);
+        EXPECT_EQ(horizontal, GTK_POLICY_AUTOMATIC);
+        EXPECT_TRUE(GTK_IS_FRAME(widget(d, -1)));
+        EXPECT_TRUE(GTK_IS_CHECK_BUTTON(widget(d, check_id)));
+    });
+}
+
+TEST_F(DialogGtkTest, EditTextTravelsBetweenTheCodePageAndTheWidget) {
+    with_dialog([](Dialog& d) {
+        HWND edit = GetDlgItem(d.hwnd, edit_id);
+        SetWindowTextA(edit, "one\r\ntwo\r\n");
+        EXPECT_EQ(buffer_text(d), "one\ntwo\n");
+        gtk_text_buffer_set_text(edit_buffer(d), "\xe7\x94\x9f\nx", -1);  // "生\nx", as typed
+        EXPECT_EQ(window_text(edit), "\xe7\x94\x9f\r\nx");
+        EXPECT_EQ(GetWindowTextLengthA(edit), 6);
+    });
+    setenv("NUVEX_CODEPAGE", "936", 1);
+    portable_reset_code_page();
+    with_dialog([](Dialog& d) {
+        HWND edit = GetDlgItem(d.hwnd, edit_id);
+        SetWindowTextA(edit, "\xc9\xfa\r\n");  // "生" in GBK
+        EXPECT_EQ(buffer_text(d), "\xe7\x94\x9f\n");
+        EXPECT_EQ(window_text(edit), "\xc9\xfa\r\n");
+    });
+}
+
+TEST_F(DialogGtkTest, TypingStopsAtTheLimitCountedInCodePageBytes) {
+    setenv("NUVEX_CODEPAGE", "936", 1);
+    portable_reset_code_page();
+    with_dialog([](Dialog& d) {
+        HWND edit = GetDlgItem(d.hwnd, edit_id);
+        SendMessageA(edit, EM_LIMITTEXT, 10, 0);
+        // A line break counts as the two bytes it is stored as.
+        gtk_text_buffer_insert_at_cursor(edit_buffer(d), "12345\n7890abc", -1);
+        EXPECT_EQ(window_text(edit), "12345\r\n789");
+        SetWindowTextA(edit, "123456789");
+        // "生" is two GBK bytes; one byte of room keeps none of it.
+        gtk_text_buffer_insert_at_cursor(edit_buffer(d), "\xe7\x94\x9f", -1);
+        EXPECT_EQ(window_text(edit), "123456789");
+        gtk_text_buffer_insert_at_cursor(edit_buffer(d), "z", -1);
+        EXPECT_EQ(window_text(edit).size(), 10u);
+    });
+}
+
+TEST_F(DialogGtkTest, ClicksAndKeysBecomeTheCommandsOfWindowsDialogs) {
+    with_dialog([](Dialog& d) {
+        HWND check = GetDlgItem(d.hwnd, check_id);
+        gtk_button_clicked(GTK_BUTTON(widget(d, check_id)));
+        pump();
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(received[0].message, static_cast<UINT>(WM_COMMAND));
+        EXPECT_EQ(LOWORD(received[0].wParam), check_id);
+        EXPECT_EQ(SendMessageA(check, BM_GETCHECK, 0, 0), BST_CHECKED);
+        // A program setting the mark is no click.
+        CheckDlgButton(d.hwnd, check_id, BST_UNCHECKED);
+        pump();
+        EXPECT_EQ(received.size(), 1u);
+        EXPECT_FALSE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget(d, check_id))));
+
+        received.clear();
+        EXPECT_TRUE(send_key(d, GDK_KEY_Escape));
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(LOWORD(received[0].wParam), IDCANCEL);
+
+        // Enter in the edit box is a line break, not a command.
+        received.clear();
+        SetWindowTextA(GetDlgItem(d.hwnd, edit_id), "");
+        gtk_widget_grab_focus(static_cast<GtkWidget*>(d.control(edit_id)->inner));
+        pump();
+        send_key(d, GDK_KEY_Return);
+        EXPECT_TRUE(received.empty());
+        EXPECT_EQ(buffer_text(d), "\n");
+        // Elsewhere Enter presses the default button, or the focused push button.
+        gtk_widget_grab_focus(widget(d, check_id));
+        pump();
+        EXPECT_TRUE(send_key(d, GDK_KEY_Return));
+        gtk_widget_grab_focus(widget(d, IDCANCEL));
+        pump();
+        EXPECT_TRUE(send_key(d, GDK_KEY_Return));
+        ASSERT_EQ(received.size(), 2u);
+        EXPECT_EQ(LOWORD(received[0].wParam), IDOK);
+        EXPECT_EQ(LOWORD(received[1].wParam), IDCANCEL);
+
+        // The close box: WM_CLOSE with 0, then (unhandled) command 2.
+        received.clear();
+        GtkWidget* window = gtk_widget_get_toplevel(widget(d, IDOK));
+        GdkEvent* event = gdk_event_new(GDK_DELETE);
+        event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+        pump();
+        ASSERT_EQ(received.size(), 2u);
+        EXPECT_EQ(received[0].message, static_cast<UINT>(WM_CLOSE));
+        EXPECT_EQ(received[0].wParam, 0u);
+        EXPECT_EQ(LOWORD(received[1].wParam), IDCANCEL);
+    });
+}
+
+TEST_F(DialogGtkTest, TheEditFontComesFromWmSetfont) {
+    with_dialog([](Dialog& d) {
+        HFONT font = CreateFontA(48, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Sans");
+        ASSERT_NE(font, nullptr);
+        SendMessageA(GetDlgItem(d.hwnd, edit_id), WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+        pump();
+        GtkWidget* view = static_cast<GtkWidget*>(d.control(edit_id)->inner);
+        PangoFontDescription* desc = nullptr;
+        gtk_style_context_get(gtk_widget_get_style_context(view), GTK_STATE_FLAG_NORMAL, "font", &desc, nullptr);
+        ASSERT_NE(desc, nullptr);
+        const double pixels = pango_font_description_get_size(desc) / static_cast<double>(PANGO_SCALE);
+        // An em of 48 pixels less the internal leading, in pixels or points.
+        EXPECT_GT(pixels, 24.0);
+        EXPECT_LE(pixels, 48.0);
+        EXPECT_EQ(pango_font_description_get_weight(desc), PANGO_WEIGHT_BOLD);
+        pango_font_description_free(desc);
+        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(d.hwnd, edit_id), WM_GETFONT, 0, 0)), font);
+        DeleteObject(font);
+    });
+}
+
+}  // namespace
