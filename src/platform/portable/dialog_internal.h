@@ -24,7 +24,7 @@ struct DialogControl {
     std::string text;                     // ANSI code page; edit controls hold "\r\n"
     WORD iconId = 0;
     UINT check = BST_UNCHECKED;
-    std::size_t limit = 0x7FFFFFFE;  // bytes a user may type into an edit control
+    std::size_t limit = 32767;  // bytes a user may type into an edit control (Windows' default)
     HFONT font = nullptr;
     void* widget = nullptr;  // GtkWidget*: the control
     void* inner = nullptr;   // GtkWidget*: the text view or entry of an edit control
