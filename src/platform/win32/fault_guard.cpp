@@ -112,8 +112,7 @@ int RunFaultGuarded(int (*mode)(void* context), void* context, void (*onFault)()
     guard->on_fault = onFault;
     guard->outer = active_guard;
     guard->previous_filter = SetUnhandledExceptionFilter(&guard_filter);
-    guard->system_filter =
-        guard->outer ? guard->outer->system_filter : guard->previous_filter;
+    guard->system_filter = guard->outer ? guard->outer->system_filter : guard->previous_filter;
     active_guard = guard;
     if (__builtin_setjmp(guard->jump_buffer) != 0) {
         // Back from a fault: the filter has already run onFault.

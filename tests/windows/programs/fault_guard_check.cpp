@@ -21,9 +21,13 @@ void check(bool ok, const char* what) {
     }
 }
 
-void count_fault() { ++fault_calls; }
+void count_fault() {
+    ++fault_calls;
+}
 
-int returns_seven(void*) { return 7; }
+int returns_seven(void*) {
+    return 7;
+}
 
 int writes_through_null(void* context) {
     volatile int* target = static_cast<volatile int*>(context);
@@ -36,7 +40,9 @@ int divides_by_zero(void* context) {
     return 100 / zero;
 }
 
-int throws(void*) { throw std::runtime_error("escaped"); }
+int throws(void*) {
+    throw std::runtime_error("escaped");
+}
 
 int recurses(void* depth) {
     volatile char pad[4096];
@@ -54,7 +60,9 @@ int catches_its_own(void*) {
     }
 }
 
-LONG WINAPI marker_filter(EXCEPTION_POINTERS*) { return EXCEPTION_CONTINUE_SEARCH; }
+LONG WINAPI marker_filter(EXCEPTION_POINTERS*) {
+    return EXCEPTION_CONTINUE_SEARCH;
+}
 
 struct Case {
     const char* name;

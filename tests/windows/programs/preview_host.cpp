@@ -15,10 +15,10 @@
 // The input phase lasts <input ms> (second argument, default 1500): the script
 // sends keys, clicks and mouse moves to our window meanwhile.
 //   nuvex-preview-host.exe <module path> [input ms] [extra command-line text]
+#include <windows.h>
+
 #include <cstdio>
 #include <cstdlib>
-
-#include <windows.h>
 
 namespace {
 
@@ -113,8 +113,8 @@ int main(int argc, char** argv) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
         std::printf("cannot start %s\n", command);
         return 2;
     }

@@ -6,4 +6,6 @@
 #include "host/saver_host.h"
 #include "platform/win32.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { SaverStartup(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    SaverStartup();
+}
