@@ -216,7 +216,7 @@ fi
 # 6. The GTK dialog tests of the unit test program need a display: this one.
 tests=$build/tests/nuvex_tests_platform
 if [[ -x $tests ]]; then
-    "$tests" --gtest_filter='DialogGtkTest.*' >"$work/gtk-tests.log" 2>&1 || {
+    NUVEX_GTK_TESTS=1 "$tests" --gtest_filter='DialogGtkTest.*' >"$work/gtk-tests.log" 2>&1 || {
         cat "$work/gtk-tests.log" >&2
         fail "the GTK dialog tests failed"
     }
