@@ -199,6 +199,43 @@ TEST_F(ProfileTest, AFolderThatCannotBeWrittenFailsTheWriteAndKeepsTheFile) {
     EXPECT_EQ(read_value("S", "k"), "<default>");
 }
 
+TEST_F(ProfileTest, AFileThatCannotBeReadIsNotReplaced) {
+    const std::string before = "[Other]\r\nprecious=1\r\n";
+    home.write(file, before);
+    std::filesystem::permissions(home.path(file), std::filesystem::perms::none);
+    // Root reads every file, so as root the attempt runs in a child process
+    // that has become an ordinary user owning the folder.
+    const bool root = geteuid() == 0;
+    if (root) {
+        std::filesystem::permissions(home.root(), std::filesystem::perms::others_exec,
+                                     std::filesystem::perm_options::add);
+        ASSERT_EQ(chown(home.folder().c_str(), 65534, 65534), 0);
+        ASSERT_EQ(chown(home.path(file).c_str(), 65534, 65534), 0);
+    }
+    const pid_t child = root ? fork() : 0;
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (root && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+        char value[16];
+        const DWORD n = GetPrivateProfileStringA("S", "k", "dflt", value, sizeof value, file);
+        const bool defaulted = std::string(value, n) == "dflt";
+        const bool refused = !WritePrivateProfileStringA("S", "k", "v", file);
+        if (!root) {
+            EXPECT_TRUE(defaulted);
+            EXPECT_TRUE(refused);
+        } else {
+            _exit(defaulted && refused ? 0 : 1);
+        }
+    } else {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    std::filesystem::permissions(home.path(file), std::filesystem::perms::owner_read);
+    EXPECT_EQ(home.read(file), before);
+}
+
 TEST_F(ProfileTest, AWriteKilledBeforeTheRenameLeavesTheOldFileWhole) {
     const std::string before = "[Nuvex0_01]\r\nNuvexScr_Text=old^n\r\nNuvexScr_Follow=0\r\n";
     home.write(file, before);

@@ -146,24 +146,33 @@ struct Profile {
     }
 };
 
-bool read_file(const std::string& path, std::string& text) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+enum class ReadResult { read, missing, failed };
+
+ReadResult read_file(const std::string& path, std::string& text) {
     text.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::missing : ReadResult::failed;
     char chunk[65536];
+    ReadResult result = ReadResult::read;
     for (;;) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);
         if (got < 0 && errno == EINTR) continue;
+        if (got < 0) result = ReadResult::failed;
         if (got <= 0) break;
         text.append(chunk, static_cast<std::size_t>(got));
     }
     ::close(fd);
-    return true;
+    if (result == ReadResult::failed) text.clear();
+    return result;
 }
 
-Profile load(const std::string& path) {
+// The file's contents; a file that exists but cannot be read counts as
+// empty for reading and stops a write (which would otherwise replace it).
+Profile load(const std::string& path, ReadResult* result = nullptr) {
     Profile profile;
-    if (read_file(path, profile.text)) profile.lines = split_lines(profile.text);
+    const ReadResult r = read_file(path, profile.text);
+    if (r == ReadResult::read) profile.lines = split_lines(profile.text);
+    if (result) *result = r;
     return profile;
 }
 
@@ -353,7 +362,9 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
         return FALSE;
     }
     const std::string path = portable_profile_path(fileName);
-    Profile profile = load(path);
+    ReadResult read = ReadResult::read;
+    Profile profile = load(path, &read);
+    if (read == ReadResult::failed) return FALSE;
     const std::string eol = profile.line_ending();
     std::string& text = profile.text;
     const std::size_t header = profile.find_section(section);
