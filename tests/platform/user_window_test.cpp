@@ -272,6 +272,19 @@ TEST_F(Windows, PaintingPresentsThroughTheWindowDc) {
     // Nothing is presented to a window that does not exist.
     portable_present(nullptr, 0, 0, 4, 4, pixels.data(), 4);
     EXPECT_EQ(nullmode::present_count(), 1);
+
+    // Bitmap memory from the platform starts black and can be presented.
+    const std::size_t count = 1920u * 4u;
+    std::uint32_t* frame = portable_alloc_pixels(count);
+    ASSERT_NE(frame, nullptr);
+    for (std::size_t i = 0; i < count; i += 97) {
+        EXPECT_EQ(frame[i], 0u);
+    }
+    frame[count - 1] = 0x00FFFFFF;
+    portable_present(w, 0, 0, 1920, 4, frame, 1920);
+    EXPECT_EQ(nullmode::present_count(), 2);
+    portable_free_pixels(frame);
+    portable_free_pixels(nullptr);
 }
 
 }  // namespace

@@ -211,10 +211,7 @@ int preview(HWND parent, int seconds) {
     return run_loop();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    portable_init_process(argc, argv);
+int run(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "full") {
         return full(argc > 2 ? std::atoi(argv[2]) : 0);
@@ -262,4 +259,12 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr, "usage: %s full [s] | preview <xid> [s] | find | present [n]\n", argv[0]);
     return 64;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    portable_init_process(argc, argv);
+    // Ends as the saver does: the display libraries' own exit handling (and
+    // what they keep until the end) is not run.
+    ExitProcess(static_cast<UINT>(run(argc, argv)));
 }

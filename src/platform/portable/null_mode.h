@@ -2,6 +2,13 @@
 // it on before any window exists, set what the system would report (cursor,
 // ticks, power, platform family, libraries, registry) and read back what the
 // saver did (posted messages, cursor changes, default handling, presents).
+//
+// Time is a counter here: it moves only through set_tick_count/advance_ticks,
+// Sleep, and GetMessageA, which, finding nothing queued and nothing to paint,
+// moves it on to the next due timer and delivers that at once. When nothing at
+// all can come (no message, no paint, no timer) GetMessageA returns 0 with a
+// WM_NULL message (not WM_QUIT) and counts a stall, so a loop under test ends
+// instead of hanging.
 #pragma once
 
 #include <map>
