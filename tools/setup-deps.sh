@@ -16,8 +16,8 @@ packages=(
     libwebp-dev
     # headless display and real input for the end-to-end tests
     xvfb xdotool x11-utils imagemagick
-    # cross-compilers for the Windows module
-    g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64
+    # cross-compilers for the Windows module, and the scripts that check it
+    g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 python3
 )
 # Further groups, enabled by the test command when it needs them.
 if [[ "${NUVEX_WITH_WINE:-0}" == 1 ]]; then
