@@ -19,7 +19,7 @@
 namespace {
 
 // Every test starts from the state of a fresh program: a new scene, no frame
-// surface, the random sequence at its start.
+// surface (both restored by the host fixture), the random sequence at its start.
 class SaverWindowTest : public hosttest::HostTest {
 protected:
     void SetUp() override {
@@ -30,12 +30,6 @@ protected:
         driverClass.lpfnWndProc = SaverWindowProc;
         driverClass.lpszClassName = "NuvexDriverTest";
         RegisterClassA(&driverClass);
-    }
-    void TearDown() override {
-        release_surface(frame_surface);
-        std::destroy_at(&scene);
-        std::construct_at(&scene);
-        HostTest::TearDown();
     }
     static HWND create(int width, int height, HWND parent = nullptr) {
         return CreateWindowExA(0, "NuvexDriverTest", "driver",

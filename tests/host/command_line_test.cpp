@@ -156,8 +156,7 @@ TEST_F(CommandLineTest, FullScreenAndPreviewReturnTheLoopsExitValue) {
     EXPECT_FALSE(SaverHostState.previewMode);
     EXPECT_NE(SaverHostState.saverWindow, nullptr);
 
-    nullmode::reset();
-    SaverHostState = SaverHostRecord{};
+    start_afresh();
     const HWND parent = nullmode::create_foreign_window(152, 112);
     const std::string tail =
         "/p " + std::to_string(static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(parent)));

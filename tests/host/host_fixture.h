@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/saver_window.h"
 #include "host/host_state.h"
+#include "scene/sea_scene.h"
 #include "platform/portable/null_mode.h"
 #include "platform/win32.h"
 
@@ -54,7 +57,15 @@ protected:
         nullmode::enable();
         SaverHostState = SaverHostRecord{};
     }
-    void TearDown() override {
+    // Each test leaves the animation as a fresh program has it: a saver
+    // window is made once per process, and its surfaces are released here
+    // while the platform still knows them.
+    void TearDown() override { start_afresh(); }
+
+    static void start_afresh() {
+        release_surface(frame_surface);
+        std::destroy_at(&scene);
+        std::construct_at(&scene);
         nullmode::reset();
         SaverHostState = SaverHostRecord{};
     }

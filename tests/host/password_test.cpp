@@ -226,8 +226,7 @@ TEST_F(VerifierLoadTest, NoPasswordMeansNoVerifierAndNoRunningState) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        nullmode::reset();
-        SaverHostState = SaverHostRecord{};
+        start_afresh();
         SaverHostState.win9xFamily = true;
         if (c.setValue) use_password(c.value);
         if (c.library) install_verifier(c.entry);

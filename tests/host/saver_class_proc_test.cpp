@@ -54,8 +54,7 @@ TEST_F(SaverClassProcTest, CreationRecordsTheCursorAndHidesItOnlyFullScreen) {
     EXPECT_EQ(nullmode::cursor_changes().front(), nullptr);
     EXPECT_EQ(nullmode::present_count(), 1) << "the driver painted during creation";
 
-    nullmode::reset();
-    SaverHostState = SaverHostRecord{};
+    start_afresh();
     nullmode::set_cursor({10, 20});
     make_saver(true);
     EXPECT_EQ(SaverHostState.recordedCursor.x, 10);

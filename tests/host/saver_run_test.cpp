@@ -145,8 +145,7 @@ TEST_F(RunSaverWindowTest, PowerStatusIsNotedForFullScreen) {
     RunSaverWindow(nullptr);
     EXPECT_EQ(SaverHostState.lastAcLineStatus, 0);
 
-    nullmode::reset();
-    SaverHostState = SaverHostRecord{};
+    start_afresh();
     SaverHostState.lastAcLineStatus = 1;
     nullmode::set_power_status(false, 0);
     PostQuitMessage(0);
