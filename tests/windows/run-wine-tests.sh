@@ -39,6 +39,19 @@ if [[ -n $module32 ]]; then
     if python3 "$here/check_module.py" --arch x86 "$module32"; then pass "32-bit module"; else fail "32-bit module"; fi
 fi
 
+if [[ -n $win32 ]]; then
+    # The 32-bit animation code must compute in SSE2 doubles as the 64-bit code
+    # does: x87 arithmetic would round through extended precision. Loads and
+    # stores stay (library results come back on the x87 stack, and 64-bit
+    # integers are converted through it exactly).
+    x87=$(i686-w64-mingw32-objdump -d "$win32/src/libnuvex_core.a" |
+        awk -F'\t' 'NF >= 3 { split($3, op, " "); print op[1] }' |
+        grep -E '^f(add|sub|subr|mul|div|divr|sqrt|sin|cos|sincos|prem|prem1|scale|rndint|patan|ptan|yl2x|2xm1)p?l?s?$' |
+        sort | uniq -c | tr '\n' ' ')
+    [[ -z $x87 ]] && pass "the 32-bit animation code does no x87 arithmetic" \
+        || fail "x87 arithmetic in the 32-bit animation code: $x87"
+fi
+
 source "$here/wine-env.sh"
 if ! wine_env_available; then
     if [[ ${NUVEX_WITH_WINE:-0} == 1 ]]; then
