@@ -216,6 +216,8 @@ TEST_F(ConfigDialogTest, ConfigProcedureAnswersEveryRowOfItsTable) {
     const std::string before = home.read(settings_name);
     // Returns, and what stays open, for the messages that do not end it.
     EXPECT_EQ(run([](HWND dialog) {
+                  EXPECT_EQ(ConfigDialogProc(dialog, WM_INITDIALOG, 0, 0), 1);
+                  EXPECT_EQ(edit_text(dialog), "t\r\n");
                   EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(message_edit_id, 0x0300), 0), 0);
                   EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, 4711, 0), 0);
                   EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, follow_check_id, 0), 0);
@@ -231,6 +233,20 @@ TEST_F(ConfigDialogTest, ConfigProcedureAnswersEveryRowOfItsTable) {
     EXPECT_EQ(home.read(settings_name), before);
     EXPECT_EQ(run([](HWND dialog) { EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(IDOK, 0x44), 0), 1); }), 1);
     EXPECT_EQ(stored_text(), "t^n");
+}
+
+TEST_F(ConfigDialogTest, TheAboutCommandReturnsZeroAndLeavesTheDialogOpen) {
+    dialogs::set_script([](HWND dialog, int templateId) {
+        if (templateId == about_dialog_id) {
+            dialogs::click(dialog, IDOK);
+            return;
+        }
+        EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(about_button_id, BN_CLICKED), 0), 0);
+        EXPECT_EQ(dialogs::template_id(dialog), config_dialog_id);
+        EXPECT_TRUE(dialogs::is_enabled(dialog));
+        dialogs::click(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(config_dialog_id), nullptr, ConfigDialogProc, 0), 0);
 }
 
 TEST_F(ConfigDialogTest, AboutProcedureEndsOnlyOnCommandOneExactly) {

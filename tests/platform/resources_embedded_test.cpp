@@ -53,6 +53,45 @@ TEST(EmbeddedResources, EveryResourceIsChinesePrc) {
     EXPECT_NE(manifest->data.find("name=\"XP style manifest\""), std::string_view::npos);
 }
 
+std::string utf16(std::u16string_view text) {
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
+
+TEST(EmbeddedResources, VersionRecordCarriesEveryField) {
+    const ResourceEntry* version = find_resource(portable_resources(), 16, ordinal(1));
+    ASSERT_NE(version, nullptr);
+    const std::string_view data = version->data;
+    const std::size_t fixed = data.find(std::string_view("\xbd\x04\xef\xfe", 4));
+    ASSERT_NE(fixed, std::string_view::npos);
+    const auto dword = [&](std::size_t index) {
+        std::uint32_t v = 0;
+        for (int b = 3; b >= 0; --b) v = v << 8 | static_cast<unsigned char>(data[fixed + index * 4 + b]);
+        return v;
+    };
+    EXPECT_EQ(dword(2), 0u);  // file version 0.0.0.1: high word 0.0, low word 0.1
+    EXPECT_EQ(dword(3), 1u);
+    EXPECT_EQ(dword(4), 0u);  // product version
+    EXPECT_EQ(dword(5), 1u);
+    EXPECT_EQ(dword(6), 0x17u);
+    EXPECT_EQ(dword(7), 0u);
+    EXPECT_EQ(dword(8), 4u);
+    EXPECT_EQ(dword(9), 1u);
+    EXPECT_EQ(dword(10), 0u);
+    EXPECT_EQ(dword(11), 0u);  // file date
+    EXPECT_EQ(dword(12), 0u);
+    for (const std::u16string_view text :
+         {u"080404b0", u"FileDescription", u"NuvexScr \u5c4f\u4fdd\u7a0b\u5e8f", u"FileVersion", u"0, 0, 0, 1",
+          u"InternalName", u"LegalCopyright", u"OriginalFilename", u"Nuvex.scr", u"ProductName",
+          u"ProductVersion", u"Translation"}) {
+        EXPECT_NE(data.find(utf16(text)), std::string_view::npos);
+    }
+    // The entries in the order of the record, the notice between the internal and original names.
+    EXPECT_LT(data.find(utf16(u"InternalName")), data.find(utf16(u"LegalCopyright")));
+    EXPECT_LT(data.find(utf16(u"LegalCopyright")), data.find(utf16(u"OriginalFilename")));
+    const std::size_t translation = data.find(utf16(u"Translation"));
+    EXPECT_NE(data.find(std::string_view("\x04\x08\xb0\x04", 4), translation), std::string_view::npos);
+}
+
 TEST(EmbeddedResources, StringsLoadInTheAnsiCodePage) {
     char buffer[80];
     {
