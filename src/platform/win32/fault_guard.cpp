@@ -14,6 +14,8 @@
 // guard and handed to UnhandledExceptionFilter with a context captured there.
 #include "platform/fault_guard.h"
 
+#include <malloc.h>
+
 #include <cstdint>
 
 #include "platform/win32.h"
@@ -30,6 +32,7 @@ struct GuardFrame {
     LPTOP_LEVEL_EXCEPTION_FILTER previous_filter;  // put back when the guard ends
     LPTOP_LEVEL_EXCEPTION_FILTER system_filter;    // the nearest filter that is not ours
     GuardFrame* outer;
+    DWORD fault_code;  // of the fault the guard came back from
 };
 
 // The innermost guard of the process; the saver runs on one thread.
@@ -66,6 +69,7 @@ LONG WINAPI guard_filter(EXCEPTION_POINTERS* info) {
     const LONG verdict = UnhandledExceptionFilter(info);
     SetUnhandledExceptionFilter(&guard_filter);
     if (verdict != EXCEPTION_EXECUTE_HANDLER) return verdict;
+    guard->fault_code = info->ExceptionRecord->ExceptionCode;
     guard->on_fault();
     redirect_to_resume(*info->ContextRecord);
     return EXCEPTION_CONTINUE_EXECUTION;
@@ -115,7 +119,10 @@ int RunFaultGuarded(int (*mode)(void* context), void* context, void (*onFault)()
     guard->system_filter = guard->outer ? guard->outer->system_filter : guard->previous_filter;
     active_guard = guard;
     if (__builtin_setjmp(guard->jump_buffer) != 0) {
-        // Back from a fault: the filter has already run onFault.
+        // Back from a fault: the filter has already run onFault. A stack
+        // overflow used up the stack's guard page; put it back so that the
+        // thread can detect the next one.
+        if (guard->fault_code == EXCEPTION_STACK_OVERFLOW) _resetstkoflw();
         leave_guard(*guard);
         return -1;
     }

@@ -89,6 +89,7 @@ int main() {
         {"an escaped C++ exception ends the mode with -1", &throws, nullptr, -1, 1},
         {"the guard works again after a fault", &writes_through_null, nullptr, -1, 1},
         {"a stack overflow ends the mode with -1", &recurses, &depth, -1, 1},
+        {"a second stack overflow ends the mode with -1 too", &recurses, &depth, -1, 1},
         {"an ordinary mode after faults keeps its result", &returns_seven, nullptr, 7, 0},
     };
     for (const Case& c : cases) {
