@@ -75,6 +75,12 @@ finish() {
     wait "$app_pid"
     code=$?
     app_pid=""
+    # A sanitizer build reports memory errors on stderr.
+    if grep -q "Sanitizer" "$work/app.log"; then
+        cat "$work/app.log" >&2
+        echo "sanitizer-report"
+        return
+    fi
     echo "$code"
 }
 
