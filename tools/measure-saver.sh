@@ -4,7 +4,9 @@
 #     pixel on the screen (the X client polls the whole screen), five runs;
 #   - processor time: utime + stime from /proc/<pid>/stat over 20 s, as a
 #     share of one core;
-#   - frames per second: how often a band across the screen changes, 10 s.
+#   - frames per second: how often a band across the screen changes, 10 s;
+#   - ticks and paints per second over 20 s, counted by user-space probes on
+#     TimerTick and render_frame (only as root, with perf).
 # Usage: tools/measure-saver.sh BUILD_DIR   (a Release build is what ships)
 set -euo pipefail
 source "$(dirname "$0")/../tests/e2e/saver_common.bash"
@@ -33,4 +35,13 @@ awk -v b="$before" -v a="$after" -v s="$start" -v e="$end" -v hz="$clock_ticks" 
 
 echo "== frames presented per second, 10 s"
 "$host" frame-rate 10
+
+if [[ $(id -u) -eq 0 ]] && command -v perf >/dev/null &&
+    perf probe -q -x "$nuvex" TimerTick 2>/dev/null &&
+    perf probe -q -x "$nuvex" render_frame 2>/dev/null; then
+    echo "== ticks and paints per second, 20 s"
+    perf stat -x, -e probe_nuvex:TimerTick -e probe_nuvex:render_frame -p "$saver" -- sleep 20 2>&1 |
+        awk -F, '/probe_nuvex/ { split($3, name, ":"); printf "%s: %.2f per second\n", name[2], $1 / 20 }'
+    perf probe -q -d 'probe_nuvex:TimerTick' -d 'probe_nuvex:render_frame' 2>/dev/null || true
+fi
 kill "$saver"
