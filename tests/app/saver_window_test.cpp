@@ -116,14 +116,6 @@ TEST_F(SaverWindowTest, EmptyMessageShowsTheDefaultMessageAndFollowIsCopied) {
     EXPECT_EQ(scene.follow, 3);
 }
 
-TEST_F(SaverWindowTest, StoredMessageReachesTheScene) {
-    WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Text", "first^nsecond", "Nuvex0_01");
-    create(64, 48);
-    SeaScene reference;
-    set_message(reference, "first^nsecond");
-    EXPECT_EQ(scene.text, reference.text);
-}
-
 TEST_F(SaverWindowTest, OnlyTimerOneTicks) {
     const HWND window = create(64, 48);
     const double angle = scene.view.angle_z;
@@ -163,13 +155,6 @@ TEST_F(SaverWindowTest, DestroyStopsTheTicksBeforeTheQuit) {
     const int presents = nullmode::present_count();
     SaverWindowProc(window, WM_PAINT, 0, 0);
     EXPECT_EQ(nullmode::present_count(), presents + 1);
-}
-
-TEST_F(SaverWindowTest, OtherMessagesGoToTheDefaultBehaviour) {
-    const HWND window = create(32, 24);
-    SaverWindowProc(window, WM_KEYDOWN, 'A', 0);
-    EXPECT_EQ(hosttest::count_posted(window, WM_CLOSE), 1);
-    EXPECT_EQ(hosttest::count_default_calls(WM_KEYDOWN), 1);
 }
 
 // Twenty thousand ticks with their paints through the message loop, as the

@@ -192,15 +192,6 @@ protected:
     }
 };
 
-TEST_F(PasswordModeTest, PasswordChangeReturnsZeroWithTheGivenOrForegroundOwner) {
-    EXPECT_EQ(SaverMain(nullptr, ("/a " + id).c_str()), 0);
-    EXPECT_EQ(FakeRouter::owner, window);
-    EXPECT_EQ(SaverMain(nullptr, "/a"), 0);
-    EXPECT_EQ(FakeRouter::owner, foreground);
-    EXPECT_EQ(FakeRouter::calls, 2);
-    EXPECT_TRUE(nullmode::system_parameter_calls().empty());
-}
-
 TEST_F(PasswordModeTest, FaultInsideAModeReturnsMinusOneAndClearsTheRunningState) {
     for (int behaviour : {1, 2}) {
         SCOPED_TRACE(behaviour == 1 ? "exception" : "processor fault");

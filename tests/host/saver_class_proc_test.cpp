@@ -131,13 +131,6 @@ TEST_F(SaverClassProcTest, PaintingStopsOnceClosingIsApproved) {
     EXPECT_EQ(count_default_calls(WM_PAINT), 1);
 }
 
-TEST_F(SaverClassProcTest, PreviewPaintLeavesTheCursorAlone) {
-    const HWND window = make_saver(true);
-    SaverClassProc(window, WM_PAINT, 0, 0);
-    EXPECT_TRUE(nullmode::cursor_changes().empty());
-    EXPECT_EQ(nullmode::present_count(), 2);
-}
-
 TEST_F(SaverClassProcTest, PreviewHandsHelpAndContextMenuToItsParent) {
     const HWND window = make_saver(true);
     for (UINT message : {static_cast<UINT>(WM_HELP), static_cast<UINT>(WM_CONTEXTMENU)}) {
@@ -156,12 +149,6 @@ TEST_F(SaverClassProcTest, PreviewHandsHelpAndContextMenuToItsParent) {
         EXPECT_EQ(m.lParam, 0x00500060);
     }
     EXPECT_EQ(count_default_calls(WM_HELP), 0);
-}
-
-TEST_F(SaverClassProcTest, HelpFullScreenIsForwarded) {
-    const HWND window = make_saver(false);
-    SaverClassProc(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), 0);
-    EXPECT_EQ(count_default_calls(WM_CONTEXTMENU), 1);
 }
 
 TEST_F(SaverClassProcTest, InputGoesToTheDefaultHandlingOnceClosingIsApproved) {

@@ -132,13 +132,6 @@ TEST_F(RunSaverWindowTest, SecondFullScreenSaverRaisesTheFirstAndCreatesNothing)
     EXPECT_TRUE(nullmode::system_parameter_calls().empty());
 }
 
-TEST_F(RunSaverWindowTest, AWindowOfAnotherTitleIsNoRunningSaver) {
-    nullmode::create_foreign_window(800, 600, "WindowsScreenSaverClass", "Preview");
-    PostQuitMessage(0);
-    RunSaverWindow(nullptr);
-    EXPECT_NE(SaverHostState.saverWindow, nullptr);
-}
-
 TEST_F(RunSaverWindowTest, PowerStatusIsNotedForFullScreen) {
     nullmode::set_power_status(true, 0);
     PostQuitMessage(0);
