@@ -95,8 +95,9 @@ HBITMAP__* new_bitmap(std::int64_t width, std::int64_t height, bool bottomUp) {
         width * height > max_bitmap_pixels) {
         return nullptr;
     }
-    // Zero-filled, as new bitmap memory is on Windows.
-    void* memory = std::calloc(static_cast<std::size_t>(width * height), sizeof(std::uint32_t));
+    // Zero-filled, as new bitmap memory is on Windows; shared with the display
+    // where it can be, so that presenting a frame copies nothing more.
+    void* memory = portable_alloc_pixels(static_cast<std::size_t>(width * height));
     if (!memory) return nullptr;
     auto* bitmap = new HBITMAP__();
     bitmap->width = static_cast<int>(width);
@@ -245,7 +246,7 @@ BOOL DeleteObject(HGDIOBJ object) {
     switch (header->kind) {
         case gdi_kind::bitmap: {
             auto* bitmap = reinterpret_cast<HBITMAP__*>(header);
-            std::free(bitmap->memory);
+            portable_free_pixels(bitmap->memory);
             delete bitmap;
             break;
         }
