@@ -55,6 +55,7 @@ void release_screen_context(HDC__* screen) {
 }
 
 bool create_compatible(DrawingSurface& surface, HDC__* reference, int width, int height) {
+    release_surface(surface);  // a surface made again starts from nothing
     surface.dc = CreateCompatibleDC(reference);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
