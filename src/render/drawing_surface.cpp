@@ -131,6 +131,23 @@ void fill_solid(DrawingSurface& surface, int x, int y, int w, int h, colour_ref 
     }
 }
 
+void fill_square(DrawingSurface& surface, int x, int y, int s, colour_ref colour) {
+    // A small square wholly inside a surface that records its lit areas, the
+    // common case, goes straight to memory; anything else takes the general way.
+    if (s > 8 || x < 0 || y < 0 || x > surface.width - s || y > surface.height - s ||
+        colour == 0 || !surface.lit_areas_known || !surface.bits ||
+        surface.lit_areas.size() >= max_lit_areas) {
+        fill_solid(surface, x, y, s, s, colour);
+        return;
+    }
+    const std::uint32_t pixel = to_pixel(colour);
+    std::uint32_t* line = surface.bits + static_cast<std::int64_t>(y) * surface.width + x;
+    for (int row = 0; row < s; ++row, line += surface.width) {
+        for (int k = 0; k < s; ++k) line[k] = pixel;
+    }
+    surface.lit_areas.push_back({x, y, x + s, y + s});
+}
+
 void fill_solid(DrawingSurface& surface, const surface_rect& rect, colour_ref colour) {
     fill_solid(surface, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                colour);

@@ -54,6 +54,8 @@ void set_text_color(DrawingSurface& surface, colour_ref colour);
 void set_transparent(DrawingSurface& surface);
 void fill_solid(DrawingSurface& surface, int x, int y, int w, int h, colour_ref colour);
 void fill_solid(DrawingSurface& surface, const surface_rect& rect, colour_ref colour);
+// fill_solid of an s × s square: the frame's points, thousands per frame.
+void fill_square(DrawingSurface& surface, int x, int y, int s, colour_ref colour);
 // Extent of one line of text in the selected font: (0, 0, width, height).
 surface_rect measure_text(DrawingSurface& surface, std::string_view bytes);
 void text_out(DrawingSurface& surface, int x, int y, std::string_view bytes);

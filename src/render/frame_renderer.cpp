@@ -63,5 +63,5 @@ void draw_point(const Particle& record, DrawingSurface& surface, std::int32_t cx
     if (s < 1) s = 1;
     const std::int32_t X = trunc_to_int(sx * record.x + cx);
     const std::int32_t Y = trunc_to_int(sy * record.y + cy);
-    fill_solid(surface, X, Y, s, s, point_colour(record));
+    fill_square(surface, X, Y, s, point_colour(record));
 }

@@ -96,6 +96,10 @@ void rotate_translate(const Particle& pose, Particle* first, int count) {
     turn_axis<&Particle::y, &Particle::z>(pose.angle_x, first, count);
     turn_axis<&Particle::z, &Particle::x>(pose.angle_y, first, count);
     turn_axis<&Particle::x, &Particle::y>(pose.angle_z, first, count);
+    // The scene's poses never move (their position stays at the origin), and
+    // adding zero changes nothing but the sign of a zero coordinate, which no
+    // later use can tell apart: skip the pass over the run then.
+    if (pose.x == 0 && pose.y == 0 && pose.z == 0) return;
     for (int k = 0; k < count; ++k) {
         first[k].x += pose.x;
         first[k].y += pose.y;

@@ -124,9 +124,12 @@ void move_text(SeaScene& scene, double turn_phase) {
         if (particle.visible && particle.released) {
             stain(scene, particle.x, particle.y, particle.red, particle.green, particle.blue);
         }
-        particle.visible = sample_height(scene, particle.x, particle.y) < particle.z ? 1 : 0;
+        // The sea under the particle: staining changes only colours, so one
+        // look serves both the visibility test and the riding.
+        const double sea_z = sample_height(scene, particle.x, particle.y);
+        particle.visible = sea_z < particle.z ? 1 : 0;
         if (scene.follow == 0 && particle.visible && !particle.released) {
-            particle.z = sample_height(scene, particle.x, particle.y) + particle.height;
+            particle.z = sea_z + particle.height;
         }
     }
     // Sweep: let the line go from the top down, faster and faster.
