@@ -33,8 +33,8 @@ void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& 
     for (std::int32_t i = 0; i < scene.rows; ++i) {
         const Particle* row = scene.grid[i].get();
         if (!row) continue;
-        std::copy_n(row, scene.cols, scratch.data());
-        rotate_translate(scene.view, scratch.data(), scene.cols);
+        // Copy the row into the scratch array, turned by the view on the way.
+        copy_rotate_translate(scene.view, row, scratch.data(), scene.cols);
         rotate_translate(scene.pose, scratch.data(), scene.cols);
         project(scratch.data(), scene.cols, scene.eye_distance);
         for (std::int32_t j = 0; j < scene.cols; ++j) {
@@ -48,8 +48,8 @@ void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t 
                       std::int32_t cy, Particle view, double eye_distance, double sx, double sy) {
     if (!list.items || !list.snapshot) return;
     Particle* snapshot = list.snapshot.get();
-    std::copy_n(list.items.get(), list.count, snapshot);
-    rotate_translate(view, snapshot, list.count);
+    // Copy the items into the snapshot, turned by the view on the way.
+    copy_rotate_translate(view, list.items.get(), snapshot, list.count);
     rotate_translate(list.pose, snapshot, list.count);
     project(snapshot, list.count, eye_distance);
     for (std::int32_t k = 0; k < list.count; ++k) {

@@ -1,5 +1,6 @@
 #include "scene/particle.h"
 
+#include <algorithm>
 #include <cmath>
 
 #if defined(__SSE2__)
@@ -57,17 +58,24 @@ inline void turn_record(Particle& p, double c, double s) {
 // Where the processor has two-lane double arithmetic, two records are turned
 // at once; each lane does exactly the scalar operations (IEEE division and
 // square root are exact in either form), so the results are the same bits.
+// With a source, each record is first copied from it, so that the copy and the
+// first turn make one pass over the run. Returns whether the axis turned (and
+// so consumed the source).
 template <double Particle::*A, double Particle::*B>
-void turn_axis(double theta, Particle* first, int count) {
+bool turn_axis(double theta, Particle* first, int count, const Particle* source) {
     const double s = std::sin(theta);
     const double c = std::cos(theta);
-    if ((s == 0 && c == 1) || count <= 0) return;
+    if ((s == 0 && c == 1) || count <= 0) return false;
     int k = 0;
 #if defined(__SSE2__)
     const __m128d cv = _mm_set1_pd(c);
     const __m128d sv = _mm_set1_pd(s);
     const __m128d zero = _mm_setzero_pd();
     for (; k + 1 < count; k += 2) {
+        if (source) {
+            first[k] = source[k];
+            first[k + 1] = source[k + 1];
+        }
         Particle& p0 = first[k];
         Particle& p1 = first[k + 1];
         const __m128d a = _mm_set_pd(p1.*A, p0.*A);
@@ -87,15 +95,25 @@ void turn_axis(double theta, Particle* first, int count) {
         _mm_storeh_pd(&(p1.*B), nb);
     }
 #endif
-    for (; k < count; ++k) turn_record<A, B>(first[k], c, s);
+    for (; k < count; ++k) {
+        if (source) first[k] = source[k];
+        turn_record<A, B>(first[k], c, s);
+    }
+    return true;
 }
 
 }  // namespace
 
-void rotate_translate(const Particle& pose, Particle* first, int count) {
-    turn_axis<&Particle::y, &Particle::z>(pose.angle_x, first, count);
-    turn_axis<&Particle::z, &Particle::x>(pose.angle_y, first, count);
-    turn_axis<&Particle::x, &Particle::y>(pose.angle_z, first, count);
+void copy_rotate_translate(const Particle& pose, const Particle* source, Particle* first,
+                           int count) {
+    const Particle* pending = source;
+    if (turn_axis<&Particle::y, &Particle::z>(pose.angle_x, first, count, pending))
+        pending = nullptr;
+    if (turn_axis<&Particle::z, &Particle::x>(pose.angle_y, first, count, pending))
+        pending = nullptr;
+    if (turn_axis<&Particle::x, &Particle::y>(pose.angle_z, first, count, pending))
+        pending = nullptr;
+    if (pending && count > 0) std::copy_n(pending, count, first);
     // The scene's poses never move (their position stays at the origin), and
     // adding zero changes nothing but the sign of a zero coordinate, which no
     // later use can tell apart: skip the pass over the run then.
@@ -105,6 +123,10 @@ void rotate_translate(const Particle& pose, Particle* first, int count) {
         first[k].y += pose.y;
         first[k].z += pose.z;
     }
+}
+
+void rotate_translate(const Particle& pose, Particle* first, int count) {
+    copy_rotate_translate(pose, nullptr, first, count);
 }
 
 void project(Particle* first, int count, double eye_distance) {

@@ -32,5 +32,9 @@ void add_angle(Particle& pose, double increment);
 // Turns the run about x, then y, then z by the pose's angles, then moves it by
 // the pose's position. Only x, y, z change.
 void rotate_translate(const Particle& pose, Particle* first, int count);
+// The same on a copy: the run `first` receives the `count` records of `source`
+// and is then turned and moved. One pass where the two would take two.
+void copy_rotate_translate(const Particle& pose, const Particle* source, Particle* first,
+                           int count);
 // Perspective: scales x and y and writes size; z keeps its value.
 void project(Particle* first, int count, double eye_distance);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "scene/numeric.h"
 
@@ -151,6 +152,34 @@ TEST(TruncToInt, TruncatesTowardZeroAndNeverOverflows) {
     EXPECT_EQ(trunc_to_int(-1e300), -2147483647 - 1);
     EXPECT_EQ(trunc_to_int(INFINITY), 2147483647);
     EXPECT_EQ(trunc_to_int(NAN), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CopyRotateTranslate, EqualsACopyFollowedByTheTurnForAnyPose) {
+    std::vector<Particle> source(7);
+    for (int k = 0; k < 7; ++k) {
+        source[k] = at(k * 1.25 - 3, 2.5 - k, k % 3 == 0 ? 0.0 : k * 0.75);
+        source[k].red = k * 0.1;
+        source[k].visible = static_cast<std::uint8_t>(k & 1);
+    }
+    source[3].x = source[3].y = 0;  // on the z axis
+    for (const Particle& pose : {pose_with(0, 0, 0), pose_with(1.7278759594743864, 0, 0),
+                                 pose_with(0, 0, 1.2566370614359172), pose_with(0.3, -0.7, 2.9)}) {
+        for (int count : {0, 1, 6, 7}) {
+            std::vector<Particle> expected(source.begin(), source.begin() + count);
+            rotate_translate(pose, expected.data(), count);
+            std::vector<Particle> fused(static_cast<std::size_t>(count));
+            copy_rotate_translate(pose, source.data(), fused.data(), count);
+            for (int k = 0; k < count; ++k) {
+                ASSERT_EQ(std::memcmp(&fused[k], &expected[k], sizeof(Particle)), 0)
+                    << "pose " << pose.angle_x << "," << pose.angle_y << "," << pose.angle_z
+                    << " count " << count << " record " << k;
+            }
+        }
+    }
 }
 
 }  // namespace
