@@ -5,24 +5,15 @@
 #include <vector>
 
 #include "scene/sea_scene.h"
+#include "support/memory_surface.h"
 #include "text/particle_list.h"
 
 namespace {
 
-struct Frame {
-    std::vector<std::uint32_t> pixels;
-    DrawingSurface surface;
-    Frame(int w, int h) : pixels(static_cast<std::size_t>(w) * h, 0x123456) {
-        surface.bits = pixels.data();
-        surface.width = w;
-        surface.height = h;
-    }
-    colour_ref at(int x, int y) const { return get_pixel(surface, x, y); }
-    int lit() const {
-        int n = 0;
-        for (auto p : pixels) n += p != 0;
-        return n;
-    }
+// Frames start filled with a colour that no drawing makes, so that a missing
+// clear shows.
+struct Frame : MemorySurface {
+    Frame(int w, int h) : MemorySurface(w, h, 0x123456) {}
 };
 
 Particle projected(double x, double y, int size, double r, double g, double b) {
@@ -35,6 +26,15 @@ Particle projected(double x, double y, int size, double r, double g, double b) {
     p.green = g;
     p.blue = b;
     return p;
+}
+
+// A 3 × 3 grid whose only visible node lies at the origin.
+void one_node_at_the_origin(SeaScene& scene) {
+    build_grid(scene, 3, 3);
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) scene.grid[i][j].visible = 0;
+    scene.grid[1][1].visible = 1;
+    scene.grid[1][1].x = scene.grid[1][1].y = scene.grid[1][1].z = 0;
 }
 
 TEST(PointColour, PacksTruncatedBytesWithoutClamping) {
@@ -77,11 +77,7 @@ TEST(RenderFrame, EmptySceneGivesABlackFrame) {
 
 TEST(RenderFrame, OriginLandsAtTheCentreOneThirdDown) {
     SeaScene scene;
-    build_grid(scene, 3, 3);
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) scene.grid[i][j].visible = 0;
-    scene.grid[1][1].visible = 1;
-    scene.grid[1][1].x = scene.grid[1][1].y = scene.grid[1][1].z = 0;
+    one_node_at_the_origin(scene);
     Frame f(152, 112);
     render_frame(scene, f.surface, surface_rect{0, 0, 152, 112});
     EXPECT_EQ(f.lit(), 1);  // side 2 * 0.11875 → 1
@@ -90,11 +86,7 @@ TEST(RenderFrame, OriginLandsAtTheCentreOneThirdDown) {
 
 TEST(RenderFrame, TextCoversTheSeaAndHiddenRecordsAreSkipped) {
     SeaScene scene;
-    build_grid(scene, 3, 3);
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) scene.grid[i][j].visible = 0;
-    scene.grid[1][1].visible = 1;
-    scene.grid[1][1].x = scene.grid[1][1].y = scene.grid[1][1].z = 0;
+    one_node_at_the_origin(scene);
     scene.grid[0][1].x = 100;  // hidden: never drawn
     Particle red;
     init_particle(red);

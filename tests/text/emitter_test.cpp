@@ -6,23 +6,11 @@
 
 #include "render/drawing_surface.h"
 #include "scene/random.h"
+#include "support/memory_surface.h"
 #include "scene/sea_scene.h"
 #include "text/particle_list.h"
 
 namespace {
-
-// A surface over plain memory: enough for the emitter's fills and reads.
-struct MemorySurface {
-    std::vector<std::uint32_t> pixels;
-    DrawingSurface surface;
-    MemorySurface(int w, int h) : pixels(static_cast<std::size_t>(w) * h, 0) {
-        surface.bits = pixels.data();
-        surface.width = w;
-        surface.height = h;
-    }
-    void light(int x, int y) { pixels[static_cast<std::size_t>(y) * surface.width + x] = 0x010101; }
-    ~MemorySurface() { surface = DrawingSurface{}; }
-};
 
 TEST(RasteriseSlice, FortyEightRowsSplitOneTwoOneTwo) {
     MemorySurface m(1, 48);

@@ -12,6 +12,7 @@
 #include "app/animation.h"
 #include "app/code_page_setup.h"
 #include "common/headless_scene.h"
+#include "common/options.h"
 #include "render/frame_renderer.h"
 #include "text/builtin_strings.h"
 
@@ -40,35 +41,10 @@ struct Options {
     std::exit(2);
 }
 
-bool parse_size(const char* text, int& w, int& h) {
-    unsigned a = 0, b = 0;
-    char tail = 0;
-    if (std::sscanf(text, "%ux%u%c", &a, &b, &tail) != 2 || a < 16 || b < 16 || a > 8192 ||
-        b > 8192) {
-        return false;
-    }
-    w = static_cast<int>(a);
-    h = static_cast<int>(b);
-    return true;
-}
-
 bool parse_number(const char* text, double& value) {
     char* end = nullptr;
     value = std::strtod(text, &end);
     return end != text && *end == '\0';
-}
-
-bool parse_hex(std::string_view hex, std::string& bytes) {
-    if (hex.size() % 2 != 0) return false;
-    bytes.clear();
-    for (std::size_t k = 0; k < hex.size(); k += 2) {
-        char pair[3] = {hex[k], hex[k + 1], 0};
-        char* end = nullptr;
-        const long v = std::strtol(pair, &end, 16);
-        if (*end != '\0') return false;
-        bytes.push_back(static_cast<char>(v));
-    }
-    return true;
 }
 
 Options parse(int argc, char** argv) {
@@ -83,9 +59,9 @@ Options parse(int argc, char** argv) {
         if (arg == "--out") {
             o.out = need();
         } else if (arg == "--size") {
-            if (!parse_size(need(), o.width, o.height)) usage("--size wants WxH");
+            if (!parse_size(need(), o.width, o.height, 16, 8192)) usage("--size wants WxH");
         } else if (arg == "--screen") {
-            if (!parse_size(need(), o.screen_w, o.screen_h)) usage("--screen wants WxH");
+            if (!parse_size(need(), o.screen_w, o.screen_h, 16, 8192)) usage("--screen wants WxH");
         } else if (arg == "--seconds") {
             if (!parse_number(need(), number) || number <= 0 || number > 3600) {
                 usage("--seconds wants a duration up to 3600");

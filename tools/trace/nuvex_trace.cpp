@@ -13,6 +13,7 @@
 
 #include "app/animation.h"
 #include "common/headless_scene.h"
+#include "common/options.h"
 #include "app/code_page_setup.h"
 #include "render/drawing_surface.h"
 #include "render/frame_renderer.h"
@@ -46,36 +47,6 @@ bool parse_long(const char* text, long& value) {
     char* end = nullptr;
     value = std::strtol(text, &end, 10);
     return end != text && *end == '\0';
-}
-
-bool parse_size(const char* text, int& w, int& h) {
-    unsigned a = 0, b = 0;
-    char tail = 0;
-    if (std::sscanf(text, "%ux%u%c", &a, &b, &tail) != 2 || a == 0 || b == 0 || a > 16384 ||
-        b > 16384) {
-        return false;
-    }
-    w = static_cast<int>(a);
-    h = static_cast<int>(b);
-    return true;
-}
-
-bool parse_hex(std::string_view hex, std::string& bytes) {
-    if (hex.size() % 2 != 0) return false;
-    bytes.clear();
-    for (std::size_t k = 0; k < hex.size(); k += 2) {
-        unsigned value = 0;
-        for (std::size_t d = k; d < k + 2; ++d) {
-            const char c = hex[d];
-            value <<= 4;
-            if (c >= '0' && c <= '9') value |= static_cast<unsigned>(c - '0');
-            else if (c >= 'a' && c <= 'f') value |= static_cast<unsigned>(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F') value |= static_cast<unsigned>(c - 'A' + 10);
-            else return false;
-        }
-        bytes.push_back(static_cast<char>(value));
-    }
-    return true;
 }
 
 Options parse(int argc, char** argv) {
@@ -113,17 +84,6 @@ Options parse(int argc, char** argv) {
         }
     }
     return o;
-}
-
-std::string to_hex(std::string_view bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        hex.push_back(digits[b >> 4]);
-        hex.push_back(digits[b & 15]);
-    }
-    return hex;
 }
 
 // --- raster dumps ---------------------------------------------------------
