@@ -47,13 +47,21 @@ void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& 
 void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t cx,
                       std::int32_t cy, Particle view, double eye_distance, double sx, double sy) {
     if (!list.items || !list.snapshot) return;
-    Particle* snapshot = list.snapshot.get();
-    // Copy the items into the snapshot, turned by the view on the way.
-    copy_rotate_translate(view, list.items.get(), snapshot, list.count);
-    rotate_translate(list.pose, snapshot, list.count);
-    project(snapshot, list.count, eye_distance);
-    for (std::int32_t k = 0; k < list.count; ++k) {
-        if (snapshot[k].visible) draw_point(snapshot[k], surface, cx, cy, sx, sy);
+    // Every record is transformed on its own and drawn in list order, so the
+    // cloud can go through copy, turns, projection and drawing a block at a
+    // time: the same squares in the same order, while each block is still in
+    // the cache.
+    constexpr std::int32_t block = 256;
+    for (std::int32_t first = 0; first < list.count; first += block) {
+        const std::int32_t n = std::min(block, list.count - first);
+        Particle* snapshot = list.snapshot.get() + first;
+        // Copy the items into the snapshot, turned by the view on the way.
+        copy_rotate_translate(view, list.items.get() + first, snapshot, n);
+        rotate_translate(list.pose, snapshot, n);
+        project(snapshot, n, eye_distance);
+        for (std::int32_t k = 0; k < n; ++k) {
+            if (snapshot[k].visible) draw_point(snapshot[k], surface, cx, cy, sx, sy);
+        }
     }
 }
 
