@@ -12,7 +12,12 @@
 #   - /p <window> draws inside a window of our preview host, ignores input and
 #     ends with 0 when that window is destroyed;
 #   - /p:1234, an unknown letter and /a return -1;
-#   - /c and an empty command line open the configuration dialog;
+#   - /c and an empty command line open the configuration dialog; the dialog
+#     used with clicks and keys (wine-config-dialog.sh): OK writes the typed
+#     lines and exits 1, Esc and Cancel write nothing and exit 0, /c:<window>
+#     gives the dialog that owner, the About box returns to the dialog with
+#     its edits, and an unwritable settings file is reported in a message box
+#     while the dialog stays open;
 #   - the fault guard, the drawing surface against GDI, the frame benchmark,
 #     and (with a Linux build folder) the
 #     comparison of the simulation with the Linux nuvex-trace.
@@ -269,6 +274,7 @@ for tail in "/c" ""; do
     fi
     kill "$saver" 2>/dev/null
 done
+source "$here/wine-config-dialog.sh"
 
 echo "== fault guard"
 if "$WINE" "$win64/tests/windows/programs/nuvex-fault-guard-check.exe" 2>/dev/null | tr -d '\r' | sed 's/^/    /'; \
