@@ -49,12 +49,12 @@ void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t 
     if (!list.items || !list.snapshot) return;
     // Every record is transformed on its own and drawn in list order, so the
     // cloud can go through copy, turns, projection and drawing a block at a
-    // time: the same squares in the same order, while each block is still in
-    // the cache.
+    // time, each block in the front of the snapshot: the same squares in the
+    // same order, with the working records staying in the cache.
     constexpr std::int32_t block = 256;
+    Particle* snapshot = list.snapshot.get();
     for (std::int32_t first = 0; first < list.count; first += block) {
         const std::int32_t n = std::min(block, list.count - first);
-        Particle* snapshot = list.snapshot.get() + first;
         // Copy the items into the snapshot, turned by the view on the way.
         copy_rotate_translate(view, list.items.get() + first, snapshot, n);
         rotate_translate(list.pose, snapshot, n);
