@@ -10,7 +10,16 @@
 namespace {
 
 // Scratch rows for the grid, as long as the widest possible row.
-std::array<Particle, max_grid_count> scratch;
+// Made once, every record through init_particle; each frame copies a row over
+// its front and reads nothing beyond the row.
+std::array<Particle, max_grid_count>& scratch_rows() {
+    static std::array<Particle, max_grid_count> scratch = [] {
+        std::array<Particle, max_grid_count> records;
+        for (Particle& record : records) init_particle(record);
+        return records;
+    }();
+    return scratch;
+}
 
 std::uint32_t colour_byte(double fraction) {
     return static_cast<std::uint32_t>(trunc_to_int(fraction * 255)) & 0xFFu;
@@ -25,7 +34,7 @@ colour_ref point_colour(const Particle& record) {
 
 void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& rect) {
     fill_solid(surface, rect, 0);
-    for (Particle& record : scratch) init_particle(record);
+    std::array<Particle, max_grid_count>& scratch = scratch_rows();
     const std::int32_t cx = (rect.left + rect.right) / 2;
     const std::int32_t cy = rect.top + (rect.bottom - rect.top) / 3;
     const double sx = (rect.right - rect.left) * 0.00078125;
