@@ -74,7 +74,8 @@ bool create_compatible(DrawingSurface& surface, HDC__* reference, int width, int
     surface.width = width;
     surface.height = height;
     surface.original_bitmap = SelectObject(surface.dc, surface.bitmap);
-    std::fill_n(surface.bits, static_cast<std::size_t>(width) * height, 0u);
+    // A new DIB section's memory is zero (fresh pages from the system), so the
+    // surface is known to be black without touching every page of it.
     surface.lit_areas_known = true;
     return true;
 }

@@ -25,6 +25,10 @@ void portable_present(HWND hwnd, int x, int y, int width, int height, const std:
 std::uint32_t* portable_alloc_pixels(std::size_t count);
 void portable_free_pixels(std::uint32_t* pixels);
 
+// Starts looking up the message font's face in the background, so that the
+// first CreateFontA finds it ready.
+void portable_prefetch_message_font();
+
 // --- provided by the process part ------------------------------------------------
 // Records argv so that GetCommandLineA returns the command line as Windows
 // would hand it over (program name first, arguments quoted where needed).

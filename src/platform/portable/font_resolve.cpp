@@ -9,9 +9,11 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <system_error>
 #include <tuple>
 
+#include "platform/portable/bridge.h"
 #include "platform/portable/font_internal.h"
 
 namespace {
@@ -188,4 +190,15 @@ resolved_face resolve_face(const std::string& family, int weight, bool italic) {
     if (it == cache.end())
         it = cache.emplace(key, resolve_uncached(family, bold ? 700 : 400, italic)).first;
     return it->second;
+}
+
+void portable_prefetch_message_font() {
+    // Looking a face up in fontconfig costs a few to a few tens of milliseconds
+    // on a cold cache, all before the first frame. Start the lookup of the
+    // message face ("华文彩云", or its stand-in) while the display comes up;
+    // the resolver's cache hands the answer to CreateFontA, which waits for it
+    // on the cache's lock if it is still being worked out. The thread touches
+    // nothing but that cache.
+    std::thread([] { resolve_face("\xe5\x8d\x8e\xe6\x96\x87\xe5\xbd\xa9\xe4\xba\x91", 900, false); })
+        .detach();
 }

@@ -152,6 +152,7 @@ void portable_init_process(int argc, char** argv) {
     }
     portable::command_line() = portable::build_command_line(args);
     portable::command_line_set() = true;
+    portable_prefetch_message_font();
 }
 
 LPSTR GetCommandLineA() {
