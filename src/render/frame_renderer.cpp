@@ -42,12 +42,21 @@ void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& 
     for (std::int32_t i = 0; i < scene.rows; ++i) {
         const Particle* row = scene.grid[i].get();
         if (!row) continue;
+        // Only the stretch from the first to the last visible node can be
+        // drawn: the nodes outside it are transformed for nothing, so they
+        // are left out (each record is transformed on its own).
+        std::int32_t first = 0;
+        std::int32_t end = scene.cols;
+        while (first < end && !row[first].visible) ++first;
+        while (end > first && !row[end - 1].visible) --end;
+        Particle* part = scratch.data() + first;
+        const std::int32_t n = end - first;
         // Copy the row into the scratch array, turned by the view on the way.
-        copy_rotate_translate(scene.view, row, scratch.data(), scene.cols);
-        rotate_translate(scene.pose, scratch.data(), scene.cols);
-        project(scratch.data(), scene.cols, scene.eye_distance);
-        for (std::int32_t j = 0; j < scene.cols; ++j) {
-            if (scratch[j].visible) draw_point(scratch[j], surface, cx, cy, sx, sy);
+        copy_rotate_translate(scene.view, row + first, part, n);
+        rotate_translate(scene.pose, part, n);
+        project(part, n, scene.eye_distance);
+        for (std::int32_t j = 0; j < n; ++j) {
+            if (part[j].visible) draw_point(part[j], surface, cx, cy, sx, sy);
         }
     }
     render_particles(scene.particles, surface, cx, cy, scene.view, scene.eye_distance, sx, sy);
