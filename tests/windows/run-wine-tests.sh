@@ -276,17 +276,22 @@ for tail in "/c" ""; do
 done
 source "$here/wine-config-dialog.sh"
 
+# Runs one of the Windows test programs, its output indented; true when it
+# exits with status 0.
+run_program() {
+    "$WINE" "$win64/tests/windows/programs/$1" 2>/dev/null | tr -d '\r' | sed 's/^/    /'
+    [[ ${PIPESTATUS[0]} == 0 ]]
+}
+
 echo "== fault guard"
-if "$WINE" "$win64/tests/windows/programs/nuvex-fault-guard-check.exe" 2>/dev/null | tr -d '\r' | sed 's/^/    /'; \
-   [[ ${PIPESTATUS[0]} == 0 ]]; then
+if run_program nuvex-fault-guard-check.exe; then
     pass "fault guard"
 else
     fail "fault guard"
 fi
 
 echo "== drawing surface against GDI"
-if "$WINE" "$win64/tests/windows/programs/nuvex-surface-check.exe" 2>/dev/null | tr -d '\r' | sed 's/^/    /'; \
-   [[ ${PIPESTATUS[0]} == 0 ]]; then
+if run_program nuvex-surface-check.exe; then
     pass "drawing surface"
 else
     fail "drawing surface"
@@ -297,8 +302,7 @@ echo "== frame benchmark (1920x1080, full text cloud)"
 # repeated, up to three runs; a slow module fails all three.
 bench_passed=0
 for attempt in 1 2 3; do
-    if "$WINE" "$win64/tests/windows/programs/nuvex-frame-bench.exe" 2>/dev/null | tr -d '\r' | sed 's/^/    /'; \
-       [[ ${PIPESTATUS[0]} == 0 ]]; then
+    if run_program nuvex-frame-bench.exe; then
         bench_passed=$attempt
         break
     fi
