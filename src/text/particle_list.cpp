@@ -15,8 +15,11 @@ std::unique_ptr<Particle[]> fresh_records(std::int32_t n) {
 void append(ParticleList& list, const Particle& record) {
     if (list.count >= list.capacity) {
         const std::int32_t grown = list.capacity + particle_list_growth;
-        std::unique_ptr<Particle[]> items = fresh_records(grown);
+        // The old records are copied over the front of the new array, so only
+        // the added ones need their initial values.
+        std::unique_ptr<Particle[]> items(new Particle[static_cast<std::size_t>(grown)]);
         if (list.items) std::copy_n(list.items.get(), list.capacity, items.get());
+        for (std::int32_t k = list.capacity; k < grown; ++k) init_particle(items[k]);
         list.items = std::move(items);
         list.capacity = grown;
     }
