@@ -73,6 +73,10 @@ bool turn_axis(double theta, Particle* first, int count, const Particle* source)
     const __m128d zero = _mm_setzero_pd();
     for (; k + 1 < count; k += 2) {
         if (source) {
+            if (k + prefetch_distance + 1 < count) {
+                prefetch_record(source + k + prefetch_distance);
+                prefetch_record(source + k + prefetch_distance + 1);
+            }
             first[k] = source[k];
             first[k + 1] = source[k + 1];
         }

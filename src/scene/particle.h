@@ -23,6 +23,29 @@ struct Particle {
     std::uint8_t released;
 };
 
+// How far ahead the passes over the grid and the text cloud ask for records.
+// Every tick streams megabytes of records that other work has pushed out of
+// the caches in the 33 ms since, and the processor's own prefetching starts
+// afresh at every page; asking 16 records (2 KiB) ahead hides most of that.
+constexpr int prefetch_distance = 16;
+
+// Asks for both cache lines of a record, to be read or (for_write) changed.
+inline void prefetch_record(const Particle* record, bool for_write = false) {
+#if defined(__GNUC__)
+    const char* bytes = reinterpret_cast<const char*>(record);
+    if (for_write) {
+        __builtin_prefetch(bytes, 1, 3);
+        __builtin_prefetch(bytes + 64, 1, 3);
+    } else {
+        __builtin_prefetch(bytes, 0, 3);
+        __builtin_prefetch(bytes + 64, 0, 3);
+    }
+#else
+    (void)record;
+    (void)for_write;
+#endif
+}
+
 constexpr double two_pi = 6.283185307179586;
 constexpr double pi = 3.141592653589793;
 

@@ -44,6 +44,7 @@ void couple(Particle& P, Particle& Q, bool diagonal) {
 
 void restore_row(const SeaScene& scene, Particle* row) {
     for (std::int32_t j = 0; j < scene.cols; ++j) {
+        if (j + prefetch_distance < scene.cols) prefetch_record(row + j + prefetch_distance, true);
         if (row[j].visible) row[j].accel = -(row[j].height * scene.spring);
     }
 }
@@ -116,6 +117,7 @@ void move_text(SeaScene& scene, double turn_phase) {
         } while (k < q);
     }
     for (std::int32_t p = 0; p < n; ++p) {
+        if (p + prefetch_distance < n) prefetch_record(items + p + prefetch_distance, true);
         Particle& particle = items[p];
         if (particle.released && particle.z > fall_floor * scene.max_text_height) {
             particle.velocity += scene.gravity;
