@@ -25,7 +25,31 @@ double turn_phase_of(double angle) {
     return phase;
 }
 
-void couple(Particle& P, Particle& Q, bool diagonal) {
+// What the neighbour coupling reads and changes of one node, held in registers
+// while the node's cells are worked through: with the nodes in memory, each
+// exchange would be a store and a reload, since the compiler cannot tell the
+// four corners of a cell apart.
+struct coupled_node {
+    double height;
+    double accel;
+    double red;
+    double green;
+    double blue;
+    bool visible;
+};
+
+coupled_node load_coupled(const Particle& node) {
+    return {node.height, node.accel, node.red, node.green, node.blue, node.visible != 0};
+}
+
+void store_coupled(Particle& node, const coupled_node& values) {
+    node.accel = values.accel;
+    node.red = values.red;
+    node.green = values.green;
+    node.blue = values.blue;
+}
+
+void couple(coupled_node& P, coupled_node& Q, bool diagonal) {
     if (!P.visible || !Q.visible) return;
     double f = (Q.height - P.height) * coupling;
     if (diagonal) f = f * diagonal_weight;
@@ -49,17 +73,80 @@ void restore_row(const SeaScene& scene, Particle* row) {
     }
 }
 
-void couple_row(const SeaScene& scene, Particle* row, Particle* next) {
-    for (std::int32_t j = 0; j < scene.cols - 1; ++j) {
-        Particle& A = row[j];
-        Particle& B = row[j + 1];
-        Particle& C = next[j];
-        Particle& D = next[j + 1];
-        couple(A, B, false);
-        couple(A, C, false);
-        couple(A, D, true);
-        couple(B, C, true);
+// One line of cells between two rows, worked from left to right. A cell's
+// corners are A = row[j], B = row[j + 1], C = next[j], D = next[j + 1]; after the
+// cell, A and C are final for this line and go back to memory, and B and D
+// become the next cell's A and C without a trip through memory.
+class cell_line {
+public:
+    cell_line(Particle* row, Particle* next) : row_(row), next_(next) {}
+
+    void start() {
+        A_ = load_coupled(row_[0]);
+        C_ = load_coupled(next_[0]);
     }
+
+    void cell(std::int32_t j) {
+        coupled_node B = load_coupled(row_[j + 1]);
+        coupled_node D = load_coupled(next_[j + 1]);
+        couple(A_, B, false);
+        couple(A_, C_, false);
+        couple(A_, D, true);
+        couple(B, C_, true);
+        store_coupled(row_[j], A_);
+        store_coupled(next_[j], C_);
+        A_ = B;
+        C_ = D;
+    }
+
+    // After the last cell, j = cells - 1.
+    void finish(std::int32_t cells) {
+        store_coupled(row_[cells], A_);
+        store_coupled(next_[cells], C_);
+    }
+
+private:
+    Particle* row_;
+    Particle* next_;
+    coupled_node A_{};
+    coupled_node C_{};
+};
+
+void couple_row(const SeaScene& scene, Particle* row, Particle* next) {
+    const std::int32_t cells = scene.cols - 1;
+    if (cells <= 0) return;
+    cell_line line(row, next);
+    line.start();
+    for (std::int32_t j = 0; j < cells; ++j) line.cell(j);
+    line.finish(cells);
+}
+
+// The cells between `row` and `next` and those between `next` and `after`, the
+// second line two cells behind the first. Each cell of the second line touches
+// only nodes that the first line has finished with and stored (its corners in
+// `next` are behind the first line's cells) or that the first line never
+// touches (those in `after`), so every node sees its exchanges in the
+// row-major order; but the two lines are independent chains of arithmetic that
+// the processor can run side by side, where one line alone is one long chain
+// through each colour.
+void couple_two_rows(const SeaScene& scene, Particle* row, Particle* next, Particle* after) {
+    constexpr std::int32_t lag = 2;
+    const std::int32_t cells = scene.cols - 1;
+    if (cells <= 0) return;
+    cell_line first(row, next);
+    cell_line second(next, after);
+    first.start();
+    for (std::int32_t j = 0; j < cells + lag; ++j) {
+        if (j < cells) {
+            first.cell(j);
+            if (j == cells - 1) first.finish(cells);
+        }
+        if (j >= lag) {
+            if (j == lag) second.start();
+            second.cell(j - lag);
+        }
+    }
+    second.finish(cells);
 }
 
 void integrate_row(const SeaScene& scene, Particle* row) {
@@ -90,7 +177,19 @@ void integrate_row(const SeaScene& scene, Particle* row) {
 void move_sea(SeaScene& scene) {
     if (scene.rows <= 0) return;
     restore_row(scene, scene.grid[0].get());
-    for (std::int32_t i = 0; i < scene.rows; ++i) {
+    std::int32_t i = 0;
+    // Two rows of cells at a time (see couple_two_rows).
+    for (; i + 2 < scene.rows; i += 2) {
+        Particle* row = scene.grid[i].get();
+        Particle* next = scene.grid[i + 1].get();
+        Particle* after = scene.grid[i + 2].get();
+        restore_row(scene, next);
+        restore_row(scene, after);
+        couple_two_rows(scene, row, next, after);
+        integrate_row(scene, row);
+        integrate_row(scene, next);
+    }
+    for (; i < scene.rows; ++i) {
         Particle* row = scene.grid[i].get();
         if (i + 1 < scene.rows) {
             Particle* next = scene.grid[i + 1].get();
