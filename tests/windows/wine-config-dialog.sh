@@ -89,16 +89,21 @@ open_config_dialog() {
     return 1
 }
 
-# Clicks Cancel in $dialog and expects exit code 0.
-cancel_dialog() {
-    local what=$1
-    click_control "$dialog" 2
-    if wait_end "$saver" 5000 && [[ $code == 0 ]]; then
-        pass "$what: Cancel closed the dialog with 0"
+# Expects $saver to end within 5 s with exit code $2; $1 names the action.
+expect_exit() {
+    local what=$1 expected=$2
+    if wait_end "$saver" 5000 && [[ $code == "$expected" ]]; then
+        pass "$what closed the dialog with $expected"
     else
-        fail "$what: Cancel gave exit ${code}"
+        fail "$what gave exit ${code}"
         kill "$saver" 2>/dev/null
     fi
+}
+
+# Clicks Cancel in $dialog and expects exit code 0.
+cancel_dialog() {
+    click_control "$dialog" 2
+    expect_exit "$1: Cancel" 0
 }
 
 # The file is unchanged since its copy $1.
@@ -132,12 +137,7 @@ if open_config_dialog "/c without a settings file" /c; then
         fail "/c: after typing, the edit box reads '$typed'"
     fi
     click_control "$dialog" 1
-    if wait_end "$saver" 5000 && [[ $code == 1 ]]; then
-        pass "/c: OK closed the dialog with 1"
-    else
-        fail "/c: OK gave exit ${code}"
-        kill "$saver" 2>/dev/null
-    fi
+    expect_exit "/c: OK" 1
     if [[ -f $settings_path ]] &&
         cmp -s "$settings_path" <(printf '[Nuvex0_01]\r\nNuvexScr_Text=Hello^nWorld\r\nNuvexScr_Follow=0\r\n'); then
         pass "/c: OK wrote [Nuvex0_01] with NuvexScr_Text=Hello^nWorld and NuvexScr_Follow=0 (CRLF lines) to C:\\windows\\Nuvex0_01"
@@ -155,12 +155,7 @@ if open_config_dialog "/c then Esc" /c; then
     probe_windows "$config_caption"
     typed=$(control_text "$(block_with 1001)" 1001)
     xdotool key Escape
-    if wait_end "$saver" 5000 && [[ $code == 0 ]]; then
-        pass "/c: Esc closed the dialog with 0"
-    else
-        fail "/c: Esc gave exit ${code}"
-        kill "$saver" 2>/dev/null
-    fi
+    expect_exit "/c: Esc" 0
     if [[ $typed == *' changed' ]] && settings_unchanged "$settings_copy"; then
         pass "/c: the edit ('$typed') was discarded by Esc: the settings file is unchanged byte for byte"
     else
