@@ -46,7 +46,7 @@ struct CloudScene {
         int widest_w = -1;
         for (int k = 0; k < 5; ++k) {
             advance_line(scene);
-            const int w = measure_text(scene.text_surface, scene.line).right;
+            const int w = measure_text(scene.text_surface, scene.line, scene.encoding).right;
             if (w > widest_w) {
                 widest_w = w;
                 widest = scene.line;

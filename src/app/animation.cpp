@@ -13,8 +13,9 @@ constexpr int ripple_radius = 50;
 constexpr int warm_up_steps = 100;
 }  // namespace
 
-void load_message(SeaScene& scene, const std::string& stored, int follow) {
-    set_message(scene, stored.empty() ? default_message() : stored);
+void load_message(SeaScene& scene, const encoded_text& stored, int follow) {
+    const encoded_text& message = stored.bytes.empty() ? default_message() : stored;
+    set_message(scene, message.bytes, message.encoding);
     scene.follow = follow;
 }
 

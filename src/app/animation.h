@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "text/byte_string.h"
+
 struct SeaScene;
 
 constexpr double sea_tilt = 1.7278759594743864;        // 99°
@@ -14,7 +16,7 @@ constexpr int tick_milliseconds = 33;
 
 // Hands the loaded message (stored form) to the scene, the default message
 // standing in for an empty one, and copies the drift choice unchanged.
-void load_message(SeaScene& scene, const std::string& stored, int follow);
+void load_message(SeaScene& scene, const encoded_text& stored, int follow);
 // Builds the 100 × 100 grid, tilts the scene, sets the view to 72°, drops the
 // seven seeding ripples (each followed by one step) and runs 100 warm-up steps.
 void seed_scene(SeaScene& scene);

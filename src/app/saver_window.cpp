@@ -38,7 +38,7 @@ void create_animation(HWND window) {
     frame_rect = surface_rect{0, 0, w, h};
 
     // 3-4. The message (the default one when empty) and the drift choice.
-    load_message(scene, message_buffer, follow_value);
+    load_message(scene, {message_buffer, message_encoding}, follow_value);
 
     // 5. The screen's context is the reference for both surfaces.
     HDC__* const screen = acquire_screen_context();

@@ -1,14 +1,15 @@
 // The configuration dialog (template 2003) and the About box (template 103).
 #pragma once
 
+#include "config/nuvex_resource_ids.h"
 #include "platform/win32.h"
 
 // Template ids and control ids of the resource script.
-constexpr int about_dialog_id = 103;
-constexpr int config_dialog_id = 2003;
-constexpr int message_edit_id = 1001;
-constexpr int follow_check_id = 1002;
-constexpr int about_button_id = 3;
+constexpr int about_dialog_id = IDD_ABOUT;
+constexpr int config_dialog_id = IDD_CONFIG;
+constexpr int message_edit_id = IDC_MESSAGE;
+constexpr int follow_check_id = IDC_FOLLOW;
+constexpr int about_button_id = IDC_ABOUT;
 
 // Hook the host calls before it shows the dialog; nonzero lets it show.
 int RegisterCustomClasses(HINSTANCE instance);

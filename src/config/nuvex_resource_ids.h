@@ -11,3 +11,21 @@
 #define IDS_DESCRIPTION 1
 #define IDS_FILE_NAME 1001
 #define IDS_SECTION 1007
+
+// What the configuration dialog tells the user: a save that failed (the
+// headline, why, what became of the file, where it is, what to do), a message
+// too long to store, a kept line that cannot join a Unicode message, and
+// stored bytes that are no text in the system's code page.
+#define IDS_SAVE_FAILED 2101
+#define IDS_REASON_NO_SPACE 2102
+#define IDS_REASON_ACCESS_DENIED 2103
+#define IDS_REASON_NOT_A_FILE 2104
+#define IDS_REASON_UNREADABLE 2105
+#define IDS_REASON_CANNOT_CONVERT 2106
+#define IDS_REASON_OTHER 2107
+#define IDS_SAVE_KEPT 2108
+#define IDS_SAVE_FILE 2109
+#define IDS_SAVE_ADVICE 2110
+#define IDS_TEXT_TOO_LONG 2111
+#define IDS_LINE_NOT_TEXT 2112
+#define IDS_STORED_NOT_TEXT 2113

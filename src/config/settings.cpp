@@ -4,74 +4,104 @@
 #include <cstring>
 
 #include "text/builtin_strings.h"
-#include "text/byte_string.h"
 
 char settings_section[section_name_size];
 char settings_file[file_name_size];
 char message_buffer[message_buffer_size];
+text_encoding message_encoding = text_encoding::ansi;
 LONG follow_value;
 char number_buffer[number_buffer_size];
+StoredSettings stored_settings;
 
 namespace {
 
 constexpr UINT section_string_id = 1007;
 constexpr UINT file_string_id = 1001;
-constexpr const char* text_key = "NuvexScr_Text";
-constexpr const char* follow_key = "NuvexScr_Follow";
 
 }  // namespace
-
-std::size_t character_boundary_at_most(std::string_view text, std::size_t limit) {
-    if (text.size() <= limit) return text.size();
-    // Step character by character, so that the cut never falls between the
-    // bytes of one character.
-    const char* start = text.data();
-    const char* p = start;
-    for (;;) {
-        const char* next = CharNextA(p);
-        const auto offset = static_cast<std::size_t>(next - start);
-        if (next == p || offset > limit) break;
-        p = next;
-    }
-    return static_cast<std::size_t>(p - start);
-}
 
 void load_settings() {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     LoadStringA(instance, section_string_id, settings_section, section_name_size);
     LoadStringA(instance, file_string_id, settings_file, file_name_size);
 
-    // Read a few bytes more than are kept, so that a value longer than the
-    // limit is cut at a character boundary rather than inside a character.
-    char longer[message_text_limit + 8];
-    const std::string& fallback = default_message();
-    GetPrivateProfileStringA(settings_section, text_key, fallback.c_str(), longer, sizeof longer,
-                             settings_file);
-    const std::string_view read(longer);
-    const std::size_t kept = character_boundary_at_most(read, message_text_limit);
-    std::memcpy(message_buffer, longer, kept);
+    StoredSettings stored;
+    stored.location = LocateSettingsFile(settings_file);
+    const std::string& from = stored.location.read_path;
+    const ProfileRead text = ReadProfileValue(from, settings_section, text_key);
+    const ProfileRead follow = ReadProfileValue(from, settings_section, follow_key);
+    stored.readable = text.readable && follow.readable;
+    stored.form = text.form;
+    stored.text_found = text.found;
+    if (text.found) {
+        // A Unicode file holds UTF-8 here; an ANSI file its own bytes, exactly.
+        stored.text = {text.value, text.form == ProfileForm::unicode ? text_encoding::utf8
+                                                                      : text_encoding::ansi};
+    } else {
+        stored.text = default_message();
+    }
+    stored.follow_found = follow.found;
+    stored.follow_text = follow.value;
+    stored.follow = follow.found ? static_cast<LONG>(ProfileInteger(follow.value, 0)) : 0;
+    stored_settings = std::move(stored);
+
+    const encoded_text& message = stored_settings.text;
+    const std::size_t kept =
+        character_boundary_at_most(message.bytes, message_text_limit, message.encoding);
+    std::memcpy(message_buffer, message.bytes.data(), kept);
     message_buffer[kept] = '\0';
-
-    follow_value = static_cast<LONG>(GetPrivateProfileIntA(settings_section, follow_key, 0, settings_file));
+    message_encoding = message.encoding;
+    follow_value = stored_settings.follow;
 }
 
-SaveResult save_settings(const std::string& stored) {
-    if (!WritePrivateProfileStringA(settings_section, text_key, stored.c_str(), settings_file)) {
-        return SaveResult::text_failed;
+ProfileWriteResult save_settings(const encoded_text& stored) {
+    StoredSettings& now = stored_settings;
+    const ProfileForm form =
+        stored.encoding == text_encoding::utf8 ? ProfileForm::unicode : ProfileForm::ansi;
+    std::vector<ProfileEntry> entries;
+    const bool text_changed = !now.text_found || stored.bytes != now.text.bytes ||
+                              stored.encoding != now.text.encoding;
+    if (text_changed) entries.push_back({text_key, stored.bytes});
+    const bool follow_changed = !now.follow_found || follow_value != now.follow;
+    if (follow_changed) {
+        const int written = std::snprintf(number_buffer, sizeof number_buffer, "%ld",
+                                          static_cast<long>(follow_value));
+        if (written > 0 && written < number_buffer_size) entries.push_back({follow_key, number_buffer});
     }
-    const int written = std::snprintf(number_buffer, sizeof number_buffer, "%ld",
-                                      static_cast<long>(follow_value));
-    if (written < 0 || written >= number_buffer_size) return SaveResult::ok;
-    if (!WritePrivateProfileStringA(settings_section, follow_key, number_buffer, settings_file)) {
-        return SaveResult::follow_failed;
+    if (entries.empty()) return {};
+
+    const ProfileWriteResult result = WriteProfileValues(
+        now.location.path, now.location.read_path, settings_section, entries, form);
+    if (result.status != ProfileWriteStatus::written) return result;
+    // The file now holds what was just written.
+    now.location.read_path = now.location.path;
+    now.readable = true;
+    if (form == ProfileForm::unicode) now.form = ProfileForm::unicode;
+    if (text_changed) {
+        now.text_found = true;
+        now.text = stored;
     }
-    return SaveResult::ok;
+    if (follow_changed) {
+        now.follow_found = true;
+        now.follow_text = number_buffer;
+        now.follow = follow_value;
+    }
+    return result;
 }
 
-std::string text_for_edit(std::string_view stored) { return replace_all(stored, "^n", "\r\n"); }
+std::vector<std::string> stored_lines(const encoded_text& stored) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t separator = find_from(stored.bytes, "^n", start, stored.encoding);
+        if (separator == std::string::npos) break;
+        lines.push_back(stored.bytes.substr(start, separator - start));
+        start = separator + 2;
+    }
+    lines.push_back(stored.bytes.substr(start));
+    return lines;
+}
 
-std::string text_from_edit(std::string_view edit) {
-    std::string stored = replace_all(replace_all(edit, "\r", ""), "\n", "^n");
-    if (stored.empty()) stored = default_message();
-    return stored;
+std::string text_for_edit(std::string_view stored, text_encoding encoding) {
+    return replace_all(stored, "^n", "\r\n", encoding);
 }

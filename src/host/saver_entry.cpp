@@ -148,7 +148,8 @@ HWND ParseWindowHandle(LPCSTR text) {
 
 int ShowConfigDialog(HWND owner) {
     if (RegisterCustomClasses(SaverHostState.instance) == 0) return 0;
-    return static_cast<int>(DialogBoxParamA(SaverHostState.instance,
-                                            MAKEINTRESOURCEA(config_dialog_id), owner,
+    // A Unicode dialog: its texts show whatever the code page.
+    return static_cast<int>(DialogBoxParamW(SaverHostState.instance,
+                                            MAKEINTRESOURCEW(config_dialog_id), owner,
                                             ConfigDialogProc, 0));
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/win32.h"
+#include "render/wide_text.h"
 
 namespace {
 
@@ -79,6 +80,18 @@ void fill_rows(DrawingSurface& surface, std::int64_t left, std::int64_t top, std
 
 }  // namespace
 
+wide_text to_wide(std::string_view bytes, text_encoding encoding) {
+    wide_text text;
+    if (bytes.empty()) return text;
+    const UINT page = encoding == text_encoding::utf8 ? CP_UTF8 : CP_ACP;
+    const int n = static_cast<int>(bytes.size());
+    const int count = MultiByteToWideChar(page, 0, bytes.data(), n, nullptr, 0);
+    if (count <= 0) return text;
+    text.resize(static_cast<std::size_t>(count));
+    MultiByteToWideChar(page, 0, bytes.data(), n, text.data(), count);
+    return text;
+}
+
 HDC__* acquire_screen_context() {
     return GetDC(nullptr);
 }
@@ -111,11 +124,6 @@ bool create_compatible(DrawingSurface& surface, HDC__* reference, int width, int
     // surface is known to be black without touching every page of it.
     surface.lit_areas_known = true;
     return true;
-}
-
-HFONT__* create_message_font(int weight, const char* face) {
-    return CreateFontA(48, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
 void select_font(DrawingSurface& surface, HFONT__* font) {
@@ -186,20 +194,25 @@ void fill_solid(DrawingSurface& surface, const surface_rect& rect, colour_ref co
                colour);
 }
 
-surface_rect measure_text(DrawingSurface& surface, std::string_view bytes) {
+surface_rect measure_text(DrawingSurface& surface, std::string_view bytes, text_encoding encoding) {
     RECT rect{0, 0, 0, 0};
     if (surface.dc) {
-        // Measured as TextOutA draws it: an ampersand is a character, not a
+        const wide_text text = to_wide(bytes, encoding);
+        // Measured as TextOutW draws it: an ampersand is a character, not a
         // mnemonic prefix.
-        DrawTextA(surface.dc, bytes.data(), static_cast<int>(bytes.size()), &rect,
-                  DT_CALCRECT | DT_NOPREFIX);
+        if (!text.empty()) {
+            DrawTextW(surface.dc, text.data(), static_cast<int>(text.size()), &rect,
+                      DT_CALCRECT | DT_NOPREFIX);
+        }
     }
     return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
-void text_out(DrawingSurface& surface, int x, int y, std::string_view bytes) {
+void text_out(DrawingSurface& surface, int x, int y, std::string_view bytes,
+              text_encoding encoding) {
     if (!surface.dc) return;
-    TextOutA(surface.dc, x, y, bytes.data(), static_cast<int>(bytes.size()));
+    const wide_text text = to_wide(bytes, encoding);
+    TextOutW(surface.dc, x, y, text.data(), static_cast<int>(text.size()));
     GdiFlush();  // the bitmap memory is read directly afterwards
     forget_lit_areas(surface);
 }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "render/text_encoding.h"
+
 struct HDC__;
 struct HBITMAP__;
 struct HFONT__;
@@ -46,9 +48,6 @@ HDC__* acquire_screen_context();
 void release_screen_context(HDC__* screen);
 
 bool create_compatible(DrawingSurface& surface, HDC__* reference, int width, int height);
-// Font of the message text: cell height 48, the given weight and face (bytes in
-// the ANSI code page); the platform substitutes a face where it is missing.
-HFONT__* create_message_font(int weight, const char* face);
 void select_font(DrawingSurface& surface, HFONT__* font);
 void set_text_color(DrawingSurface& surface, colour_ref colour);
 void set_transparent(DrawingSurface& surface);
@@ -56,9 +55,12 @@ void fill_solid(DrawingSurface& surface, int x, int y, int w, int h, colour_ref 
 void fill_solid(DrawingSurface& surface, const surface_rect& rect, colour_ref colour);
 // fill_solid of an s × s square: the frame's points, thousands per frame.
 void fill_square(DrawingSurface& surface, int x, int y, int s, colour_ref colour);
-// Extent of one line of text in the selected font: (0, 0, width, height).
-surface_rect measure_text(DrawingSurface& surface, std::string_view bytes);
-void text_out(DrawingSurface& surface, int x, int y, std::string_view bytes);
+// Extent of one line of text in the selected font: (0, 0, width, height). The
+// text is measured and drawn through the Unicode text functions, so any
+// character shows whatever the code page.
+surface_rect measure_text(DrawingSurface& surface, std::string_view bytes, text_encoding encoding);
+void text_out(DrawingSurface& surface, int x, int y, std::string_view bytes,
+              text_encoding encoding);
 colour_ref get_pixel(const DrawingSurface& surface, int x, int y);
 void copy_to(const DrawingSurface& surface, HDC__* target, int width, int height);
 // Releases the bitmap, then the context, then the font; leaves the record empty.

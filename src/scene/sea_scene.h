@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "render/drawing_surface.h"
+#include "render/text_encoding.h"
 #include "scene/numeric.h"
 #include "scene/particle.h"
 #include "text/particle_list.h"
@@ -32,6 +33,7 @@ struct SeaScene {
     Particle view;
     std::int32_t follow = 0;
     std::string text;
+    text_encoding encoding = text_encoding::ansi;  // how `text` and `line` are read
     std::int32_t cursor = 0;
     std::int32_t emit_count = 0;
     std::string line;

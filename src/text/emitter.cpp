@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/drawing_surface.h"
+#include "render/message_font.h"
 #include "scene/random.h"
 #include "scene/sea_scene.h"
 #include "text/builtin_strings.h"
@@ -31,7 +32,7 @@ bool lit(const DrawingSurface& surface, std::int32_t px, std::int32_t py) {
 void set_line_observer(line_observer o) { observer = o; }
 
 void prepare_text_surface(SeaScene& scene, HDC__* reference, int width, int height) {
-    scene.text_font = create_message_font(900, message_face().c_str());
+    scene.text_font = create_message_font(900, message_face(), scene.text, scene.encoding);
     create_compatible(scene.text_surface, reference, width, height);
     scene.text_bitmap = scene.text_surface.bitmap;
     select_font(scene.text_surface, scene.text_font);
@@ -44,12 +45,12 @@ void emit_line(SeaScene& scene, std::string_view line) {
     // 1-3. Measure, clear and draw. The cleared area is the usual one, grown to
     //      cover this line and the previous one wherever they reach beyond it,
     //      so that no pixel of an earlier line is read again.
-    const surface_rect extent = measure_text(surface, line);
+    const surface_rect extent = measure_text(surface, line, scene.encoding);
     const std::int32_t W = extent.right;
     const std::int32_t H = extent.bottom;
     fill_solid(surface, 0, 0, std::max({clear_width, scene.text_drawn.right, W}),
                std::max({clear_height, scene.text_drawn.bottom, H}), 0);
-    text_out(surface, 0, 0, line);
+    text_out(surface, 0, 0, line, scene.encoding);
     scene.text_drawn = extent;
     if (observer) observer(line, surface, W, H);
     // 4-7. Extents, base height and mirror.

@@ -14,7 +14,8 @@ struct HDC__;
 constexpr std::int32_t slices_per_line = 32;
 
 // Makes the scene's text surface (width × height, the screen's size) with the
-// message font, white transparent text.
+// message font chosen for the scene's message (so the message is set first),
+// white transparent text.
 void prepare_text_surface(SeaScene& scene, HDC__* reference, int width, int height);
 // Draws the line and emits slice `emit_count` of it; counts the call.
 void emit_line(SeaScene& scene, std::string_view line);

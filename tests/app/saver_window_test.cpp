@@ -110,7 +110,7 @@ TEST_F(SaverWindowTest, EmptyMessageShowsTheDefaultMessageAndFollowIsCopied) {
     WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Follow", "3", "Nuvex0_01");
     create(64, 48);
     SeaScene reference;
-    set_message(reference, default_message());
+    set_message(reference, default_message().bytes, default_message().encoding);
     EXPECT_EQ(scene.text, reference.text);
     EXPECT_FALSE(scene.text.empty());
     EXPECT_EQ(scene.follow, 3);

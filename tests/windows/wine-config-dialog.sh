@@ -2,7 +2,7 @@
 # would: clicks and keys from xdotool on the X screen. What the dialog shows
 # (its windows, their owners, controls, texts and check marks) is read back
 # by nuvex-dialog-probe; what it stores is read from the settings file in the
-# Windows folder of the prefix.
+# user's application-data folder of the prefix.
 #
 # Sourced by run-wine-tests.sh once its Wine environment runs; uses its pass,
 # fail, ms_now, start_saver, wait_end, $WINE, $module64 and $win64.
@@ -11,7 +11,7 @@
 dialog_probe=$win64/tests/windows/programs/nuvex-dialog-probe.exe
 config_caption='Lumora设置'
 about_caption='关于 Lumora'
-settings_path=$WINEPREFIX/drive_c/windows/Nuvex0_01
+settings_path=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Nuvex/Nuvex0_01
 # The default message as the edit box shows it (the probe's escapes): five
 # lines, each ended by a line break, so the sixth line is empty.
 default_edit_text='生日快乐\r\nHappy Birthday\r\n永远美丽\r\n天天开心\r\n珍爱每一天\r\n'
@@ -140,7 +140,7 @@ if open_config_dialog "/c without a settings file" /c; then
     expect_exit "/c: OK" 1
     if [[ -f $settings_path ]] &&
         cmp -s "$settings_path" <(printf '[Nuvex0_01]\r\nNuvexScr_Text=Hello^nWorld\r\nNuvexScr_Follow=0\r\n'); then
-        pass "/c: OK wrote [Nuvex0_01] with NuvexScr_Text=Hello^nWorld and NuvexScr_Follow=0 (CRLF lines) to C:\\windows\\Nuvex0_01"
+        pass "/c: OK wrote [Nuvex0_01] with NuvexScr_Text=Hello^nWorld and NuvexScr_Follow=0 (CRLF lines) to %APPDATA%\\Nuvex\\Nuvex0_01"
     else
         fail "/c: the settings file after OK: $( [[ -f $settings_path ]] && od -c "$settings_path" | head -n 8 || echo missing)"
     fi
@@ -243,10 +243,9 @@ if open_config_dialog "/c for the About box" /c; then
 fi
 
 echo "== configuration dialog: a settings file that cannot be written"
-# A folder in the file's place: the system cannot open it as a file, so
-# WritePrivateProfileStringA fails.
+# A folder in the file's place: it is no file to replace, and the save says so.
 rm -f "$settings_path"
-mkdir "$settings_path"
+mkdir -p "$settings_path"
 if open_config_dialog "/c with a folder in the settings file's place" /c; then
     select_all_in_edit "$dialog"
     type_text Hello
@@ -260,10 +259,11 @@ if open_config_dialog "/c with a folder in the settings file's place" /c; then
             END { if (block != "" && !has) print block }' <<<"$probed")
         message=$(awk '$1 == "control" && $4 == "Static"' <<<"$box" | sed 's/^.* text //' | tr '\n' ' ')
         dialog_enabled=$(window_field "$(block_with 1001)" enabled)
-        if [[ $message == *'NuvexScr_Text'* && $message == *'C:\\windows\\Nuvex0_01'* && $message == *'[Nuvex0_01]'* &&
+        if [[ $message == *'无法保存设置'* && $message == *'不是普通文件'* && $message == *'没有任何改动'* &&
+              $message == *'AppData\\Roaming\\Nuvex\\Nuvex0_01'* &&
               $(window_field "$box" owner) == $(window_handle "$dialog") && $dialog_enabled == 0 ]] &&
             kill -0 "$saver" 2>/dev/null; then
-            pass "OK with an unwritable settings file: a message box over the dialog names NuvexScr_Text, C:\\windows\\Nuvex0_01 and [Nuvex0_01]; the dialog stays open"
+            pass "OK with a folder in the settings file's place: a message box over the dialog says it is no file, that nothing was changed, and where; the dialog stays open"
         else
             fail "OK with an unwritable settings file: box '$message', owner $(window_field "$box" owner), dialog enabled ${dialog_enabled}"
         fi

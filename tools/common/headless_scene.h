@@ -10,7 +10,7 @@
 #include "scene/sea_scene.h"
 #include "text/emitter.h"
 
-inline bool start_headless_scene(SeaScene& scene, DrawingSurface& frame, const std::string& stored,
+inline bool start_headless_scene(SeaScene& scene, DrawingSurface& frame, const encoded_text& stored,
                                  int follow, int frame_w, int frame_h, int screen_w,
                                  int screen_h) {
     load_message(scene, stored, follow);

@@ -214,7 +214,8 @@ int main(int argc, char** argv) {
     SeaScene scene;
     DrawingSurface frame;
     if (!start_headless_scene(scene, frame,
-                              options.message_given ? options.message : default_message(),
+                              options.message_given ? encoded_text{options.message, text_encoding::ansi}
+                                                     : default_message(),
                               options.follow, options.frame_w, options.frame_h, options.screen_w,
                               options.screen_h)) {
         std::fprintf(stderr, "nuvex-trace: cannot make a %dx%d frame\n", options.frame_w,

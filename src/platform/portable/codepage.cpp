@@ -1,6 +1,7 @@
 // Which ANSI code page the portable platform runs in, and how characters are
 // delimited in it (lead bytes, CharNextA).
 #include "platform/portable/codepage.h"
+#include "platform/shared/dbcs.h"
 
 #include <langinfo.h>
 #include <locale.h>
@@ -118,7 +119,7 @@ std::size_t char_length(UINT codePage, std::string_view bytes) {
     switch (codePage) {
         case 936:
             if (is_gbk_lead(static_cast<unsigned char>(bytes[0])) && bytes.size() > 1 &&
-                bytes[1] != '\0') {
+                is_dbcs_trail_byte(936, static_cast<unsigned char>(bytes[1]))) {
                 return 2;
             }
             return 1;

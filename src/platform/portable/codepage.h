@@ -13,6 +13,8 @@
 // (towards UTF-8) or '?' (towards the code page); neither direction fails.
 std::string acp_to_utf8(std::string_view bytes);
 std::string utf8_to_acp(std::string_view utf8);
+// Bytes in the ANSI code page to UTF-8 when every one of them is text there.
+bool acp_to_utf8_strict(std::string_view bytes, std::string& utf8);
 
 // Bytes in the ANSI code page to Unicode code points, one per character, with
 // U+FFFD for bytes that form no character. This is what text drawing looks up.
@@ -27,8 +29,8 @@ UINT code_page_for_codeset(std::string_view codeset);
 UINT effective_code_page(UINT codePage);
 
 // Length in bytes of the character at the start of `bytes` in the given code
-// page, as CharNextA steps: 1 or 2 in 936, one UTF-8 sequence in 65001, 1 in
-// 1252. Stops before a zero byte and never exceeds `bytes.size()`; 0 only for
+// page, as CharNextA steps: in 936 two for a lead byte followed by a valid
+// trail byte, else one; one UTF-8 sequence in 65001; 1 in 1252. Stops before a zero byte and never exceeds `bytes.size()`; 0 only for
 // empty input.
 std::size_t char_length(UINT codePage, std::string_view bytes);
 

@@ -276,6 +276,13 @@ std::string acp_to_utf8(std::string_view bytes) {
     return utf8_encode(acp_to_code_points(bytes));
 }
 
+bool acp_to_utf8_strict(std::string_view bytes, std::string& utf8) {
+    std::u32string points;
+    if (!decode(GetACP(), bytes, true, points)) return false;
+    utf8 = utf8_encode(points);
+    return true;
+}
+
 std::string utf8_to_acp(std::string_view utf8) {
     std::u32string points;
     decode(CP_UTF8, utf8, false, points);

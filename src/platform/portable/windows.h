@@ -343,6 +343,7 @@ struct TEXTMETRICA {
 #define MB_OK 0x00000000L
 #define MB_ICONERROR 0x00000010L
 #define MB_ICONWARNING 0x00000030L
+#define MB_ICONINFORMATION 0x00000040L
 
 #define SW_HIDE 0
 #define SW_SHOW 5
@@ -394,6 +395,7 @@ struct TEXTMETRICA {
 #define CP_UTF8 65001
 #define MB_PRECOMPOSED 0x00000001
 #define MB_ERR_INVALID_CHARS 0x00000008
+#define WC_NO_BEST_FIT_CHARS 0x00000400
 
 // Version, registry, common controls.
 #define VER_PLATFORM_WIN32s 0
@@ -480,6 +482,9 @@ BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR te
 int DrawTextA(HDC dc, LPCSTR text, int count, LPRECT rect, UINT format);
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int count);
 BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
+#define GGI_MARK_NONEXISTING_GLYPHS 0x0001
+#define GDI_ERROR 0xFFFFFFFFu
+DWORD GetGlyphIndicesW(HDC dc, LPCWSTR text, int count, WORD* glyphs, DWORD flags);
 COLORREF GetPixel(HDC dc, int x, int y);
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, int srcY,
             DWORD rop);
@@ -501,6 +506,10 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
                                DWORD size, LPCSTR fileName);
 UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName);
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
+DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPWSTR buffer,
+                               DWORD size, LPCWSTR fileName);
+UINT GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, INT defaultValue, LPCWSTR fileName);
+BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR fileName);
 // Off Windows: the folder in which the profile functions resolve bare file
 // names, as they resolve them in the Windows folder on Windows.
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);

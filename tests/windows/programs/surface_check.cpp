@@ -10,6 +10,7 @@
 
 #include "platform/win32.h"
 #include "render/drawing_surface.h"
+#include "render/message_font.h"
 #include "text/builtin_strings.h"
 
 namespace {
@@ -73,16 +74,16 @@ void check_memory_against_gdi(DrawingSurface& s) {
 }
 
 void check_text(DrawingSurface& s) {
-    HFONT__* font = create_message_font(900, message_face().c_str());
+    const std::string_view text = "Ag";
+    HFONT__* font = create_message_font(900, message_face(), text, text_encoding::ansi);
     check(font != nullptr, "the message font is created");
     select_font(s, font);
     set_text_color(s, 0xFFFFFF);
     set_transparent(s);
-    const std::string_view text = "Ag";
-    const surface_rect extent = measure_text(s, text);
+    const surface_rect extent = measure_text(s, text, text_encoding::ansi);
     check(extent.left == 0 && extent.top == 0 && extent.right > 0 && extent.bottom > 0,
           "measure_text gives (0, 0, width, height)");
-    text_out(s, 0, 0, text);
+    text_out(s, 0, 0, text, text_encoding::ansi);
     int lit = 0;
     int outside = 0;
     for (int y = 0; y < h; ++y) {

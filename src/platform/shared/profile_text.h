@@ -1,0 +1,64 @@
+// The text of a profile (INI) file as Windows' profile functions read and
+// write it, without touching any file: sections in brackets, "key=value"
+// lines, names that match without regard to case, values trimmed and
+// unquoted, and edits that change one line and keep every other byte.
+//
+// A file comes in one of two forms. An ANSI file is bytes in the system's
+// code page and is worked on as it is. A file that starts with the UTF-16
+// byte-order mark is Unicode; it is worked on as UTF-8 and written back as
+// UTF-16, so that text any code page lacks survives.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace profile_text {
+
+enum class Form { ansi, unicode };
+
+// The length in bytes of the character that starts `bytes` (1 or more, never
+// past its end): how names are stepped through in the file's text.
+using CharLength = std::size_t (*)(std::string_view bytes);
+
+// The length of one UTF-8 sequence, a broken one ending at the first byte
+// that does not continue it; what Unicode files are stepped with.
+std::size_t utf8_char_length(std::string_view bytes);
+
+struct Text {
+    Form form = Form::ansi;
+    std::string text;  // the bytes of an ANSI file; UTF-8 for a Unicode file
+    // A Unicode file of odd length keeps its last byte here, to be written back.
+    std::optional<char> odd_byte;
+};
+
+// A file's bytes as text. A lone surrogate of a Unicode file is kept as its
+// own three-byte sequence, so that decoding and encoding give the file back.
+Text decode_file(std::string_view bytes);
+std::string encode_file(const Text& text);
+
+// UTF-16 (as little-endian byte pairs or code units) to UTF-8 and back, with
+// lone surrogates kept as above. from_utf8 reads a broken sequence as U+FFFD.
+std::string utf8_from_utf16(const char16_t* units, std::size_t count);
+std::u16string utf16_from_utf8(std::string_view utf8);
+
+// The value of `key` in `section`, as the profile functions return it; none
+// when the section or the key is absent.
+std::optional<std::string_view> find_value(std::string_view text, std::string_view section,
+                                           std::string_view key, CharLength step);
+// The names of the sections, or of one section's keys, in file order.
+std::vector<std::string_view> section_names(std::string_view text);
+std::vector<std::string_view> key_names(std::string_view text, std::string_view section,
+                                        CharLength step);
+
+// Sets `key` in `section` to `value`: the key's line is rewritten in place (the
+// key keeps its spelling), a new key goes after the section's last non-blank
+// line, a new section at the end. Without a value the key is removed; without
+// a key the whole section is. New lines take the file's first line ending,
+// "\r\n" when it has none.
+void set_value(std::string& text, std::string_view section, std::optional<std::string_view> key,
+               std::optional<std::string_view> value, CharLength step);
+
+}  // namespace profile_text
