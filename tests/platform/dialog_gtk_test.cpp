@@ -187,7 +187,10 @@ TEST_F(DialogGtkTest, UnicodeTextTravelsExactlyBetweenTheWidgetAndTheWFunctions)
             // Typing stops at the limit counted in UTF-16 units.
             SetWindowTextW(edit, u"");
             SendMessageW(edit, EM_LIMITTEXT, 4, 0);
-            gtk_text_buffer_insert_at_cursor(edit_buffer(d), "ab\xf0\x9f\x98\x80" "c", -1);
+            gtk_text_buffer_insert_at_cursor(edit_buffer(d),
+                                             "ab\xf0\x9f\x98\x80"
+                                             "c",
+                                             -1);
             EXPECT_EQ(GetWindowTextW(edit, text, 16), 4);
             EXPECT_EQ(std::u16string(text), u"ab\U0001F600");
         },

@@ -42,15 +42,15 @@ INT_PTR CALLBACK recording_proc(HWND, UINT message, WPARAM wParam, LPARAM) {
 
 std::u16string wide_text(HWND hwnd) {
     std::u16string text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, u'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
 std::string ansi_text(HWND hwnd) {
     std::string text(static_cast<std::size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -80,7 +80,8 @@ TEST_F(UnicodeDialogs, WideTextComesBackExactlyUnderEveryCodePage) {
     for (const char* page : {"1252", "65001", "936"}) {
         CodePageScope scope(page);
         for (bool wide : {true, false}) {
-            SCOPED_TRACE(testing::Message() << "page " << page << (wide ? " W" : " A") << " dialog");
+            SCOPED_TRACE(testing::Message()
+                         << "page " << page << (wide ? " W" : " A") << " dialog");
             show(wide, [&](HWND dialog) {
                 ++shown;
                 // The template's texts, as UTF-16.

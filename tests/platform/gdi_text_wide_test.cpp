@@ -15,13 +15,15 @@
 
 namespace {
 
-const char16_t face[] = u"\u534e\u6587\u5f69\u4e91";  // the saver's face, missing here
+const char16_t face[] = u"\u534e\u6587\u5f69\u4e91";      // the saver's face, missing here
 const char16_t greeting[] = u"\u751f\u65e5\u5feb\u4e50";  // four ideographs
 const char16_t hebrew[] = u"\u05e9\u05dc\u05d5\u05dd";
 const char16_t georgian[] = u"\u10e5\u10d0\u10e0\u10d7";
 const char16_t emoji[] = u"\U0001F600\U0001F0A1";  // two surrogate pairs
 
-std::u16string operator""_u16(const char16_t* text, std::size_t length) { return {text, length}; }
+std::u16string operator""_u16(const char16_t* text, std::size_t length) {
+    return {text, length};
+}
 
 HFONT wide_font(int weight, DWORD charSet = DEFAULT_CHARSET, const char16_t* name = face) {
     return CreateFontW(48, 0, 0, 0, weight, 0, 0, 0, charSet, OUT_DEFAULT_PRECIS,
@@ -161,7 +163,8 @@ TEST_F(WideText, WideAndAnsiCallsOfTheSameCharactersDrawTheSamePixels) {
                 const std::string bytes = ansi(characters[i]);
                 spaced_bytes += bytes;
                 for (std::size_t j = 0; j < bytes.size(); ++j)
-                    by_byte.push_back(j == 0 ? advances[i] - static_cast<int>(bytes.size()) + 1 : 1);
+                    by_byte.push_back(j == 0 ? advances[i] - static_cast<int>(bytes.size()) + 1
+                                             : 1);
             }
             clear();
             ExtTextOutW(dc_, 0, 0, 0, nullptr, spaced.c_str(), static_cast<UINT>(spaced.size()),
@@ -222,20 +225,22 @@ TEST_F(WideText, CharactersTheFaceLacksComeFromAFaceThatHasThem) {
         ASSERT_GT(lit(box), 0);
         std::vector<std::vector<COLORREF>> seen;
         int from_elsewhere = 0;
-        for (const std::u16string& sample : {std::u16string(hebrew), std::u16string(georgian),
-                                             std::u16string(emoji)}) {
+        for (const std::u16string& sample :
+             {std::u16string(hebrew), std::u16string(georgian), std::u16string(emoji)}) {
             for (std::size_t i = 0; i < sample.size(); ++i) {
                 const bool pair = sample[i] >= 0xD800 && sample[i] <= 0xDBFF;
                 const std::u16string one = sample.substr(i, pair ? 2 : 1);
                 if (pair) ++i;
                 const char32_t code =
-                    pair ? 0x10000 + ((char32_t{one[0]} - 0xD800) << 10) + (one[1] - 0xDC00) : one[0];
+                    pair ? 0x10000 + ((char32_t{one[0]} - 0xD800) << 10) + (one[1] - 0xDC00)
+                         : one[0];
                 if (primary_has(code)) continue;
                 ++from_elsewhere;
                 const std::vector<COLORREF> image = drawn_w(one);
                 EXPECT_GT(lit(image), 0) << static_cast<unsigned>(code);
                 EXPECT_NE(image, box) << static_cast<unsigned>(code);
-                for (const auto& other : seen) EXPECT_NE(image, other) << static_cast<unsigned>(code);
+                for (const auto& other : seen)
+                    EXPECT_NE(image, other) << static_cast<unsigned>(code);
                 seen.push_back(image);
             }
         }
@@ -256,8 +261,8 @@ TEST_F(WideText, EveryCommonScriptDrawsRealGlyphs) {
     const std::vector<COLORREF> box = drawn_w(u"\U0010FFFD");
     // Chinese, Cyrillic, accented Latin, kana, Hangul, Greek.
     for (const std::u16string& sample :
-         {u"\u751f\u65e5"_u16, u"\u0416\u044f"_u16, u"\u00e9\u0151\u00df"_u16,
-          u"\u3072\u30ab"_u16, u"\ud55c\uae00"_u16, u"\u03a9\u03bb"_u16}) {
+         {u"\u751f\u65e5"_u16, u"\u0416\u044f"_u16, u"\u00e9\u0151\u00df"_u16, u"\u3072\u30ab"_u16,
+          u"\ud55c\uae00"_u16, u"\u03a9\u03bb"_u16}) {
         for (char16_t unit : sample) {
             const std::vector<COLORREF> image = drawn_w(std::u16string(1, unit));
             EXPECT_GT(lit(image), 0) << static_cast<unsigned>(unit);
@@ -271,7 +276,8 @@ TEST_F(WideText, MeasuringAndDrawingAgreeAcrossFaces) {
     for (int weight : {400, 700, 900}) {
         use(wide_font(weight));
         SCOPED_TRACE(testing::Message() << "weight " << weight);
-        const std::u16string line = u"ab \u05e9\u05dc\u05d5\u05dd \u751f\u65e5 \u10e5\U0001F600 cd"_u16;
+        const std::u16string line =
+            u"ab \u05e9\u05dc\u05d5\u05dd \u751f\u65e5 \u10e5\U0001F600 cd"_u16;
         const RECT box = measure_w(line);
         EXPECT_EQ(box.bottom, 48);
         const std::vector<COLORREF> image = drawn_w(line);

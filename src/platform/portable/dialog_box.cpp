@@ -226,7 +226,9 @@ void close_box(HWND dialog) {
     if (Dialog* d = find_dialog(dialog)) dialog_user_close(*d);
 }
 
-void type_text(HWND dialog, int id, std::string_view ansi) { type_text(dialog, id, acp_to_utf16(ansi)); }
+void type_text(HWND dialog, int id, std::string_view ansi) {
+    type_text(dialog, id, acp_to_utf16(ansi));
+}
 
 void type_text(HWND dialog, int id, std::u16string_view typed) {
     Dialog* d = find_dialog(dialog);

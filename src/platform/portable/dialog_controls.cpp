@@ -28,11 +28,16 @@ ControlKind kind_of(const ControlTemplate& t) {
     }
     if (same_class(t.windowClass, class_button, "Button")) {
         switch (t.style & BS_TYPEMASK) {
-            case BS_DEFPUSHBUTTON: return ControlKind::default_button;
-            case BS_CHECKBOX: return ControlKind::check_box;
-            case BS_AUTOCHECKBOX: return ControlKind::auto_check_box;
-            case BS_GROUPBOX: return ControlKind::group_box;
-            default: return ControlKind::push_button;
+            case BS_DEFPUSHBUTTON:
+                return ControlKind::default_button;
+            case BS_CHECKBOX:
+                return ControlKind::check_box;
+            case BS_AUTOCHECKBOX:
+                return ControlKind::auto_check_box;
+            case BS_GROUPBOX:
+                return ControlKind::group_box;
+            default:
+                return ControlKind::push_button;
         }
     }
     return ControlKind::text;
@@ -65,7 +70,8 @@ LRESULT control_message(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, b
         case BM_GETCHECK:
             return static_cast<LRESULT>(c->check);
         case EM_LIMITTEXT:
-            if (c->kind == ControlKind::edit) c->limit = wParam == 0 ? 0x7FFFFFFE : static_cast<std::size_t>(wParam);
+            if (c->kind == ControlKind::edit)
+                c->limit = wParam == 0 ? 0x7FFFFFFE : static_cast<std::size_t>(wParam);
             return 0;
         default:
             return 0;
@@ -123,8 +129,8 @@ LRESULT CALLBACK dialog_proc_wide(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 
 HWND register_both_forms(WNDPROC ansi, WNDPROC wide, HWND parent, const char* className,
                          const std::u16string& title, int id, void* native) {
-    HWND hwnd = portable_register_window(ansi, parent, className, utf16_to_acp(title).c_str(), id,
-                                         native);
+    HWND hwnd =
+        portable_register_window(ansi, parent, className, utf16_to_acp(title).c_str(), id, native);
     portable_set_unicode_proc(hwnd, wide);
     return hwnd;
 }
@@ -158,10 +164,11 @@ void build_controls(Dialog& d) {
             c->text = utf8_to_utf16(t.text.name);
         }
         const char* className = c->kind == ControlKind::edit ? "Edit"
-                                : (c->kind == ControlKind::text || c->kind == ControlKind::icon) ? "Static"
-                                                                                                   : "Button";
-        c->hwnd = register_both_forms(control_proc_ansi, control_proc_wide, d.hwnd, className, c->text,
-                                      c->id, c.get());
+                                : (c->kind == ControlKind::text || c->kind == ControlKind::icon)
+                                    ? "Static"
+                                    : "Button";
+        c->hwnd = register_both_forms(control_proc_ansi, control_proc_wide, d.hwnd, className,
+                                      c->text, c->id, c.get());
         d.controls.push_back(std::move(c));
     }
 }

@@ -91,7 +91,8 @@ void on_insert_text(GtkTextBuffer* buffer, GtkTextIter* location, gchar* text, g
         const char* here = inserted.data() + keep;
         const auto next = static_cast<std::size_t>(g_utf8_next_char(here) - inserted.data());
         const std::size_t end = std::min(next, inserted.size());
-        const std::size_t size = edit_length(*c, utf8_to_edit(inserted.substr(keep, end - keep), true));
+        const std::size_t size =
+            edit_length(*c, utf8_to_edit(inserted.substr(keep, end - keep), true));
         if (used + size > room) break;
         used += size;
         keep = end;
@@ -368,7 +369,8 @@ void gtk_set_control_text(DialogControl& c) {
 }
 
 void gtk_set_caption(Dialog& d) {
-    if (d.widgets) gtk_window_set_title(GTK_WINDOW(d.widgets->window), utf16_to_utf8(d.caption).c_str());
+    if (d.widgets)
+        gtk_window_set_title(GTK_WINDOW(d.widgets->window), utf16_to_utf8(d.caption).c_str());
 }
 
 std::u16string gtk_control_text(const DialogControl& c) {
@@ -413,7 +415,8 @@ void gtk_set_enabled(Dialog& d, bool enabled) {
     if (d.widgets) gtk_widget_set_sensitive(d.widgets->fixed, enabled);
 }
 
-int gtk_message_box(HWND owner, const std::u16string& text, const std::u16string& caption, UINT type) {
+int gtk_message_box(HWND owner, const std::u16string& text, const std::u16string& caption,
+                    UINT type) {
     Dialog* parent = find_dialog(owner);
     GtkWindow* transient = (parent && parent->widgets) ? GTK_WINDOW(parent->widgets->window) : nullptr;
     const GtkMessageType kind = (type & 0xF0) == MB_ICONERROR ? GTK_MESSAGE_ERROR

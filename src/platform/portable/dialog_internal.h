@@ -22,7 +22,7 @@ struct DialogControl {
     ControlKind kind = ControlKind::text;
     DWORD style = 0;
     short x = 0, y = 0, cx = 0, cy = 0;  // dialog units
-    std::u16string text;                  // edit controls hold "\r\n"
+    std::u16string text;                 // edit controls hold "\r\n"
     WORD iconId = 0;
     UINT check = BST_UNCHECKED;
     // What a user may type into an edit control (Windows' default): UTF-16
@@ -99,4 +99,5 @@ void gtk_set_check(DialogControl& control);
 void gtk_set_font(DialogControl& control);
 void gtk_focus(Dialog& dialog, DialogControl& control);
 void gtk_set_enabled(Dialog& dialog, bool enabled);
-int gtk_message_box(HWND owner, const std::u16string& text, const std::u16string& caption, UINT type);
+int gtk_message_box(HWND owner, const std::u16string& text, const std::u16string& caption,
+                    UINT type);

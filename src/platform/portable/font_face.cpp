@@ -120,7 +120,9 @@ bool face_is_bold(FT_Face face) {
                : (face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
 }
 
-std::mutex& font_library_mutex() { return library_mutex; }
+std::mutex& font_library_mutex() {
+    return library_mutex;
+}
 
 FT_Library font_library() {
     static FT_Library library = nullptr;
@@ -192,31 +194,45 @@ void font_release(font_instance* instance) {
 
 const char* charset_language(DWORD charSet) {
     switch (charSet) {
-        case SHIFTJIS_CHARSET: return "ja";
+        case SHIFTJIS_CHARSET:
+            return "ja";
         case HANGUL_CHARSET:
-        case JOHAB_CHARSET: return "ko";
-        case GB2312_CHARSET: return "zh-cn";
-        case CHINESEBIG5_CHARSET: return "zh-tw";
-        case GREEK_CHARSET: return "el";
-        case TURKISH_CHARSET: return "tr";
-        case VIETNAMESE_CHARSET: return "vi";
-        case HEBREW_CHARSET: return "he";
-        case ARABIC_CHARSET: return "ar";
-        case BALTIC_CHARSET: return "lt";
-        case RUSSIAN_CHARSET: return "ru";
-        case THAI_CHARSET: return "th";
-        case EASTEUROPE_CHARSET: return "pl";
-        default: return "";
+        case JOHAB_CHARSET:
+            return "ko";
+        case GB2312_CHARSET:
+            return "zh-cn";
+        case CHINESEBIG5_CHARSET:
+            return "zh-tw";
+        case GREEK_CHARSET:
+            return "el";
+        case TURKISH_CHARSET:
+            return "tr";
+        case VIETNAMESE_CHARSET:
+            return "vi";
+        case HEBREW_CHARSET:
+            return "he";
+        case ARABIC_CHARSET:
+            return "ar";
+        case BALTIC_CHARSET:
+            return "lt";
+        case RUSSIAN_CHARSET:
+            return "ru";
+        case THAI_CHARSET:
+            return "th";
+        case EASTEUROPE_CHARSET:
+            return "pl";
+        default:
+            return "";
     }
 }
 
 namespace {
 
-HFONT make_font(int height, int width, int weight, DWORD italic, DWORD underline,
-                DWORD strikeOut, DWORD charSet, const std::string& family) {
+HFONT make_font(int height, int width, int weight, DWORD italic, DWORD underline, DWORD strikeOut,
+                DWORD charSet, const std::string& family) {
     auto* font = new HFONT__();
-    font->instance = font_create(height, width, weight, italic != 0, underline != 0,
-                                 strikeOut != 0, family, charset_language(charSet));
+    font->instance = font_create(height, width, weight, italic != 0, underline != 0, strikeOut != 0,
+                                 family, charset_language(charSet));
     gdi_register(&font->header);
     return font;
 }

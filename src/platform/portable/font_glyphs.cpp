@@ -61,7 +61,9 @@ void render_glyph(const face_style& style, char32_t code, glyph_image& image) {
 
 // Control characters are nobody's to draw: they keep the font's own
 // missing-glyph box rather than sending fontconfig looking.
-bool is_control(char32_t code) { return code < 0x20 || (code >= 0x7F && code < 0xA0); }
+bool is_control(char32_t code) {
+    return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
 
 fallback_face* open_fallback(font_instance& font, const resolved_face& where) {
     for (const auto& existing : font.fallbacks) {

@@ -56,7 +56,7 @@ struct font_instance {
     std::string file;  // what was opened, for diagnostics and tests
     int face_index = 0;
     std::string family;
-    std::string language;  // fontconfig language of the requested character set; "" for none
+    std::string language;    // fontconfig language of the requested character set; "" for none
     FT_F26Dot6 em26 = 0;     // the em every face of the font is set to, 26.6 pixels
     FT_F26Dot6 width26 = 0;  // the horizontal size that goes with it
     int em_pixels = 0;

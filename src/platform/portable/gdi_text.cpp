@@ -41,11 +41,10 @@ line_layout lay_out_with_advances(font_instance& font, std::string_view bytes, c
 BOOL ExtTextOutA(HDC handle, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT count,
                  const INT* dx) {
     const std::string_view bytes(text ? text : "", text ? count : 0);
-    return ext_text_out(handle, x, y, options, rect, count != 0 && text,
-                        [&](font_instance& font) {
-                            return dx ? lay_out_with_advances(font, bytes, dx)
-                                      : lay_out(font, acp_to_code_points(bytes));
-                        });
+    return ext_text_out(handle, x, y, options, rect, count != 0 && text, [&](font_instance& font) {
+        return dx ? lay_out_with_advances(font, bytes, dx)
+                  : lay_out(font, acp_to_code_points(bytes));
+    });
 }
 
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int count) {
@@ -70,8 +69,8 @@ int DrawTextA(HDC handle, LPCSTR text, int count, LPRECT rect, UINT format) {
             lines.push_back({acp_to_code_points(piece), -1});
             continue;
         }
-        const prefixed_text<char> prefixed =
-            strip_prefixes(piece, [page](std::string_view rest) { return char_length(page, rest); });
+        const prefixed_text<char> prefixed = strip_prefixes(
+            piece, [page](std::string_view rest) { return char_length(page, rest); });
         lines.push_back({acp_to_code_points(prefixed.text), prefixed.mnemonic});
     }
     return draw_text_lines(dc, lines, single, rect, format);

@@ -18,7 +18,9 @@ struct text_box {
     bool empty() const { return left >= right || top >= bottom; }
 };
 
-inline text_box box_of(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+inline text_box box_of(const RECT& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
 
 struct line_layout {
     std::vector<placed_glyph> glyphs;

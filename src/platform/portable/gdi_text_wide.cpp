@@ -32,14 +32,13 @@ line_layout lay_out_with_advances(font_instance& font, std::u16string_view text,
 
 }  // namespace
 
-BOOL ExtTextOutW(HDC handle, int x, int y, UINT options, const RECT* rect, LPCWSTR text,
-                 UINT count, const INT* dx) {
+BOOL ExtTextOutW(HDC handle, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
+                 const INT* dx) {
     const std::u16string_view units(text ? text : u"", text ? count : 0);
-    return ext_text_out(handle, x, y, options, rect, count != 0 && text,
-                        [&](font_instance& font) {
-                            return dx ? lay_out_with_advances(font, units, dx)
-                                      : lay_out(font, utf16_to_code_points(units));
-                        });
+    return ext_text_out(handle, x, y, options, rect, count != 0 && text, [&](font_instance& font) {
+        return dx ? lay_out_with_advances(font, units, dx)
+                  : lay_out(font, utf16_to_code_points(units));
+    });
 }
 
 BOOL TextOutW(HDC dc, int x, int y, LPCWSTR text, int count) {

@@ -11,8 +11,12 @@ namespace {
 
 constexpr char32_t replacement_character = 0xFFFD;
 
-bool is_high_surrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool is_low_surrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool is_high_surrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool is_low_surrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 // Longer input is converted in pieces that the int counts of the Win32
 // conversions can hold, each ending on a character boundary.
@@ -123,8 +127,14 @@ std::string from_wide(UINT codePage, std::u16string_view text) {
 
 }  // namespace
 
-std::u16string utf8_to_utf16(std::string_view utf8) { return to_wide(CP_UTF8, utf8); }
+std::u16string utf8_to_utf16(std::string_view utf8) {
+    return to_wide(CP_UTF8, utf8);
+}
 
-std::u16string acp_to_utf16(std::string_view bytes) { return to_wide(GetACP(), bytes); }
+std::u16string acp_to_utf16(std::string_view bytes) {
+    return to_wide(GetACP(), bytes);
+}
 
-std::string utf16_to_acp(std::u16string_view text) { return from_wide(GetACP(), text); }
+std::string utf16_to_acp(std::u16string_view text) {
+    return from_wide(GetACP(), text);
+}

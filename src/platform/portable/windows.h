@@ -503,10 +503,9 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
                   DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
                   DWORD outPrecision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
                   LPCSTR faceName);
-HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight,
-                  DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                  DWORD outPrecision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
-                  LPCWSTR faceName);
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCWSTR faceName);
 COLORREF SetTextColor(HDC dc, COLORREF color);
 int SetBkMode(HDC dc, int mode);
 COLORREF SetBkColor(HDC dc, COLORREF color);
