@@ -8,8 +8,10 @@ packages=(
     cmake g++ make pkg-config
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
-    # text: fonts and their rendering
-    libfreetype-dev libfontconfig-dev fonts-wqy-microhei
+    # text: fonts and their rendering; the Chinese face, and a face for the
+    # scripts it lacks (Hebrew, Georgian, Armenian, Arabic, symbols), which
+    # text in those scripts falls back on
+    libfreetype-dev libfontconfig-dev fonts-wqy-microhei fonts-dejavu-core
     # windows, input, dialogs
     libsdl2-dev libx11-dev libxext-dev libxfixes-dev libxtst-dev libgtk-3-dev
     # the recorder's file formats

@@ -51,9 +51,9 @@ protected:
         unsetenv("NUVEX_CODEPAGE");
         portable_reset_code_page();
     }
-    // Shows template 2003 with the recording procedure, runs `body` inside,
-    // then ends the dialog.
-    void with_dialog(const std::function<void(Dialog&)>& body) {
+    // Shows template 2003 with the recording procedure (through
+    // DialogBoxParamW when `wide`), runs `body` inside, then ends the dialog.
+    void with_dialog(const std::function<void(Dialog&)>& body, bool wide = false) {
         dialogs::set_script([&](HWND hwnd, int) {
             Dialog* d = find_dialog(hwnd);
             ASSERT_NE(d, nullptr);
@@ -62,7 +62,11 @@ protected:
             body(*d);
             EndDialog(hwnd, 0);
         });
-        DialogBoxParamA(nullptr, MAKEINTRESOURCEA(config_template), nullptr, recording_proc, 0);
+        if (wide) {
+            DialogBoxParamW(nullptr, MAKEINTRESOURCEW(config_template), nullptr, recording_proc, 0);
+        } else {
+            DialogBoxParamA(nullptr, MAKEINTRESOURCEA(config_template), nullptr, recording_proc, 0);
+        }
     }
     static void pump() {
         while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
@@ -155,6 +159,42 @@ TEST_F(DialogGtkTest, EditTextTravelsBetweenTheCodePageAndTheWidget) {
         EXPECT_EQ(buffer_text(d), "\xe7\x94\x9f\n");
         EXPECT_EQ(window_text(edit), "\xc9\xfa\r\n");
     });
+}
+
+TEST_F(DialogGtkTest, UnicodeTextTravelsExactlyBetweenTheWidgetAndTheWFunctions) {
+    setenv("NUVEX_CODEPAGE", "1252", 1);
+    portable_reset_code_page();
+    with_dialog(
+        [](Dialog& d) {
+            HWND edit = GetDlgItem(d.hwnd, edit_id);
+            SetWindowTextW(edit, u"\u751f\u65e5\r\n\U0001F600 \u0416");
+            EXPECT_EQ(buffer_text(d), "\xe7\x94\x9f\xe6\x97\xa5\n\xf0\x9f\x98\x80 \xd0\x96");
+            // As typed: Hangul, kana and an accented letter.
+            gtk_text_buffer_set_text(edit_buffer(d), "\xed\x95\x9c\n\xe3\x81\xb2\xc3\xa9", -1);
+            WCHAR text[16];
+            EXPECT_EQ(GetWindowTextW(edit, text, 16), 5);
+            EXPECT_EQ(std::u16string(text), u"\ud55c\r\n\u3072\u00e9");
+            // Reading through the code page leaves the widget's text alone.
+            EXPECT_EQ(window_text(edit), "?\r\n?\xe9");
+            EXPECT_EQ(buffer_text(d), "\xed\x95\x9c\n\xe3\x81\xb2\xc3\xa9");
+            // The caption too, and labels.
+            SetWindowTextW(d.hwnd, u"\u0416 \u751f");
+            GtkWidget* window = gtk_widget_get_toplevel(widget(d, IDOK));
+            EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(window)), "\xd0\x96 \xe7\x94\x9f");
+            SetWindowTextW(GetDlgItem(d.hwnd, check_id), u"\u00e9t\u00e9 \u751f");
+            EXPECT_STREQ(gtk_button_get_label(GTK_BUTTON(widget(d, check_id))),
+                         "\xc3\xa9t\xc3\xa9 \xe7\x94\x9f");
+            // Typing stops at the limit counted in UTF-16 units.
+            SetWindowTextW(edit, u"");
+            SendMessageW(edit, EM_LIMITTEXT, 4, 0);
+            gtk_text_buffer_insert_at_cursor(edit_buffer(d),
+                                             "ab\xf0\x9f\x98\x80"
+                                             "c",
+                                             -1);
+            EXPECT_EQ(GetWindowTextW(edit, text, 16), 4);
+            EXPECT_EQ(std::u16string(text), u"ab\U0001F600");
+        },
+        true);
 }
 
 TEST_F(DialogGtkTest, TypingStopsAtTheLimitCountedInCodePageBytes) {

@@ -117,6 +117,30 @@ TEST(EmbeddedResources, StringsLoadInTheAnsiCodePage) {
     }
 }
 
+TEST(EmbeddedResources, WideStringsAreTheResourcesUtf16Exactly) {
+    // The code page plays no part.
+    for (const char* page : {"1252", "936"}) {
+        CodePageScope scope(page);
+        WCHAR buffer[40];
+        EXPECT_EQ(LoadStringW(nullptr, 1, buffer, 40), 12);
+        EXPECT_EQ(std::u16string(buffer), u"Lumora\u7a0b\u5e8f0.01");
+        // At most size - 1 units and a zero.
+        EXPECT_EQ(LoadStringW(nullptr, 1, buffer, 8), 7);
+        EXPECT_EQ(std::u16string(buffer), u"Lumora\u7a0b");
+        EXPECT_EQ(LoadStringW(nullptr, 1001, buffer, 1), 0);
+        EXPECT_EQ(buffer[0], 0);
+        buffer[0] = u'x';
+        EXPECT_EQ(LoadStringW(nullptr, 1002, buffer, 40), 0);
+        EXPECT_EQ(buffer[0], 0);
+        // Size 0: a read-only pointer to the text itself, not terminated.
+        const WCHAR* text = nullptr;
+        EXPECT_EQ(LoadStringW(nullptr, 1007, reinterpret_cast<LPWSTR>(&text), 0), 9);
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(std::u16string(text, 9), u"Nuvex0_01");
+        EXPECT_EQ(LoadStringW(nullptr, 1002, reinterpret_cast<LPWSTR>(&text), 0), 0);
+    }
+}
+
 TEST(EmbeddedResources, OnlyIconGroup102Exists) {
     EXPECT_EQ(LoadIconA(nullptr, MAKEINTRESOURCEA(100)), nullptr);
     const HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(102));

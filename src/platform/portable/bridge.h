@@ -44,5 +44,10 @@ void portable_init_process(int argc, char** argv);
 HWND portable_register_window(WNDPROC proc, HWND parent, const char* className,
                               const char* title, int controlId, void* native);
 void portable_unregister_window(HWND hwnd);
+// A registered window that holds its text as Unicode serves messages in both
+// forms: `unicodeProc` gets those sent with SendMessageW, its own procedure
+// those sent with SendMessageA, each with text in its own form. Without one,
+// SendMessageW converts text messages for the ANSI procedure.
+void portable_set_unicode_proc(HWND hwnd, WNDPROC unicodeProc);
 void* portable_window_native(HWND hwnd);
 int portable_window_control_id(HWND hwnd);

@@ -5,13 +5,15 @@
 #include <gtk/gtk.h>
 #include <gdk/gdkx.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
-#include "platform/portable/codepage.h"
 #include "platform/portable/dialog.h"
 #include "platform/portable/dialog_internal.h"
 #include "platform/portable/font_internal.h"
 #include "platform/portable/gdi_internal.h"
+#include "platform/portable/unicode_text.h"
 
 struct DialogWidgets {
     GtkWidget* window = nullptr;
@@ -23,9 +25,9 @@ namespace {
 GtkWidget* as_widget(void* p) { return static_cast<GtkWidget*>(p); }
 
 // Win32 control texts mark mnemonics with '&'; GTK labels here show none.
-std::string label_text(const std::string& ansi) {
+std::string label_text(const std::u16string& text) {
     std::string out;
-    const std::string utf8 = acp_to_utf8(ansi);
+    const std::string utf8 = utf16_to_utf8(text);
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         if (utf8[i] == '&') {
             if (i + 1 < utf8.size() && utf8[i + 1] == '&') out.push_back('&'), ++i;
@@ -36,26 +38,27 @@ std::string label_text(const std::string& ansi) {
     return out;
 }
 
-// "\r\n" (and a lone "\r") in the ANSI text become the "\n" of a GTK buffer.
-std::string edit_to_utf8(const std::string& ansi) {
-    std::string unix;
-    for (std::size_t i = 0; i < ansi.size(); ++i) {
-        if (ansi[i] == '\r') {
-            if (i + 1 < ansi.size() && ansi[i + 1] == '\n') continue;
-            unix.push_back('\n');
+// "\r\n" (and a lone "\r") in a control's text become the "\n" of a GTK buffer.
+std::string edit_to_utf8(const std::u16string& text) {
+    std::u16string unix;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r') {
+            if (i + 1 < text.size() && text[i + 1] == u'\n') continue;
+            unix.push_back(u'\n');
             continue;
         }
-        unix.push_back(ansi[i]);
+        unix.push_back(text[i]);
     }
-    return acp_to_utf8(unix);
+    return utf16_to_utf8(unix);
 }
 
-std::string utf8_to_edit(const std::string& utf8, bool multiline) {
-    const std::string ansi = utf8_to_acp(utf8);
-    if (!multiline) return ansi;
-    std::string out;
-    for (char ch : ansi) {
-        if (ch == '\n') out.push_back('\r');
+std::u16string utf8_to_edit(std::string_view utf8, bool multiline) {
+    const std::u16string text = utf8_to_utf16(utf8);
+    if (!multiline) return text;
+    std::u16string out;
+    out.reserve(text.size());
+    for (char16_t ch : text) {
+        if (ch == u'\n') out.push_back(u'\r');
         out.push_back(ch);
     }
     return out;
@@ -70,30 +73,34 @@ std::string buffer_text(GtkTextBuffer* buffer) {
     return out;
 }
 
-// Keeps typed and pasted text within the edit control's limit, counted in
-// bytes of the ANSI code page with "\r\n" line breaks, as the saver stores it;
-// what does not fit is dropped at a character boundary.
+// Keeps typed and pasted text within the edit control's limit, counted as the
+// control counts it (UTF-16 units, or bytes of the ANSI code page) with
+// "\r\n" line breaks, as the saver stores it; what does not fit is dropped at
+// a character boundary.
 void on_insert_text(GtkTextBuffer* buffer, GtkTextIter* location, gchar* text, gint length, gpointer data) {
     auto* c = static_cast<DialogControl*>(data);
     if (c->updating) return;
-    const std::string inserted(text, static_cast<std::size_t>(length));
-    const std::size_t current = utf8_to_edit(buffer_text(buffer), true).size();
+    const std::string_view inserted(text, static_cast<std::size_t>(length));
+    const std::size_t current = edit_length(*c, utf8_to_edit(buffer_text(buffer), true));
     const std::size_t room = edit_room(*c, current);
-    if (utf8_to_edit(inserted, true).size() <= room) return;
+    if (edit_length(*c, utf8_to_edit(inserted, true)) <= room) return;
     // The longest prefix of whole characters that fits.
     std::size_t keep = 0;
-    const char* p = inserted.c_str();
-    while (static_cast<std::size_t>(p - inserted.c_str()) < inserted.size()) {
-        const char* next = g_utf8_next_char(p);
-        const std::size_t end = static_cast<std::size_t>(next - inserted.c_str());
-        if (utf8_to_edit(inserted.substr(0, end), true).size() > room) break;
+    std::size_t used = 0;
+    while (keep < inserted.size()) {
+        const char* here = inserted.data() + keep;
+        const auto next = static_cast<std::size_t>(g_utf8_next_char(here) - inserted.data());
+        const std::size_t end = std::min(next, inserted.size());
+        const std::size_t size =
+            edit_length(*c, utf8_to_edit(inserted.substr(keep, end - keep), true));
+        if (used + size > room) break;
+        used += size;
         keep = end;
-        p = next;
     }
     g_signal_stop_emission_by_name(buffer, "insert-text");
     if (keep > 0) {
         c->updating = true;
-        gtk_text_buffer_insert(buffer, location, inserted.c_str(), static_cast<gint>(keep));
+        gtk_text_buffer_insert(buffer, location, inserted.data(), static_cast<gint>(keep));
         c->updating = false;
     }
     gdk_display_beep(gdk_display_get_default());
@@ -268,7 +275,7 @@ void gtk_build_dialog(Dialog& d) {
     d.widgets = new DialogWidgets;
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     d.widgets->window = window;
-    gtk_window_set_title(GTK_WINDOW(window), d.layout.caption.c_str());
+    gtk_window_set_title(GTK_WINDOW(window), utf16_to_utf8(d.caption).c_str());
     gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
     gtk_window_set_modal(GTK_WINDOW(window), TRUE);
     gtk_window_set_type_hint(GTK_WINDOW(window), GDK_WINDOW_TYPE_HINT_DIALOG);
@@ -343,7 +350,7 @@ void gtk_set_control_text(DialogControl& c) {
                 gtk_text_buffer_get_start_iter(buffer, &start);
                 gtk_text_buffer_place_cursor(buffer, &start);
             } else {
-                gtk_entry_set_text(GTK_ENTRY(as_widget(c.inner)), acp_to_utf8(c.text).c_str());
+                gtk_entry_set_text(GTK_ENTRY(as_widget(c.inner)), utf16_to_utf8(c.text).c_str());
             }
             break;
         case ControlKind::group_box:
@@ -361,7 +368,12 @@ void gtk_set_control_text(DialogControl& c) {
     c.updating = false;
 }
 
-std::string gtk_control_text(const DialogControl& c) {
+void gtk_set_caption(Dialog& d) {
+    if (d.widgets)
+        gtk_window_set_title(GTK_WINDOW(d.widgets->window), utf16_to_utf8(d.caption).c_str());
+}
+
+std::u16string gtk_control_text(const DialogControl& c) {
     if (c.kind != ControlKind::edit || !c.inner) return c.text;
     if (c.multiline_edit()) {
         return utf8_to_edit(buffer_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(as_widget(c.inner)))), true);
@@ -403,15 +415,16 @@ void gtk_set_enabled(Dialog& d, bool enabled) {
     if (d.widgets) gtk_widget_set_sensitive(d.widgets->fixed, enabled);
 }
 
-int gtk_message_box(HWND owner, const std::string& text, const std::string& caption, UINT type) {
+int gtk_message_box(HWND owner, const std::u16string& text, const std::u16string& caption,
+                    UINT type) {
     Dialog* parent = find_dialog(owner);
     GtkWindow* transient = (parent && parent->widgets) ? GTK_WINDOW(parent->widgets->window) : nullptr;
     const GtkMessageType kind = (type & 0xF0) == MB_ICONERROR ? GTK_MESSAGE_ERROR
                                 : (type & 0xF0) == MB_ICONWARNING ? GTK_MESSAGE_WARNING
                                                                    : GTK_MESSAGE_INFO;
     GtkWidget* box = gtk_message_dialog_new(transient, GTK_DIALOG_MODAL, kind, GTK_BUTTONS_OK, "%s",
-                                            acp_to_utf8(text).c_str());
-    gtk_window_set_title(GTK_WINDOW(box), acp_to_utf8(caption).c_str());
+                                            utf16_to_utf8(text).c_str());
+    gtk_window_set_title(GTK_WINDOW(box), utf16_to_utf8(caption).c_str());
     if (parent && parent->widgets) gtk_set_enabled(*parent, false);
     gtk_dialog_run(GTK_DIALOG(box));
     gtk_widget_destroy(box);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/portable/resources.h"
@@ -21,10 +22,12 @@ struct DialogControl {
     ControlKind kind = ControlKind::text;
     DWORD style = 0;
     short x = 0, y = 0, cx = 0, cy = 0;  // dialog units
-    std::string text;                     // ANSI code page; edit controls hold "\r\n"
+    std::u16string text;                 // edit controls hold "\r\n"
     WORD iconId = 0;
     UINT check = BST_UNCHECKED;
-    std::size_t limit = 32767;  // bytes a user may type into an edit control (Windows' default)
+    // What a user may type into an edit control (Windows' default): UTF-16
+    // units in a Unicode dialog, bytes of the ANSI code page in an ANSI one.
+    std::size_t limit = 32767;
     HFONT font = nullptr;
     void* widget = nullptr;  // GtkWidget*: the control
     void* inner = nullptr;   // GtkWidget*: the text view or entry of an edit control
@@ -39,7 +42,8 @@ struct Dialog {
     DLGPROC proc = nullptr;
     int templateId = 0;
     DialogTemplate layout;
-    std::string caption;  // ANSI code page
+    std::u16string caption;
+    bool unicode = false;  // made by DialogBoxParamW: its procedure takes W messages
     HWND owner = nullptr;
     bool ended = false;
     INT_PTR result = 0;
@@ -58,6 +62,14 @@ struct Dialog {
     }
 };
 
+// The windows of a dialog (dialog_controls.cpp): the dialog's own, registered
+// with dialog.owner as parent and dialog.caption as title, and one per control
+// of its template. Both serve messages in the A and the W form.
+void register_dialog_window(Dialog& dialog);
+void build_controls(Dialog& dialog);
+// A control's text as it stands now, typed text included.
+std::u16string control_text(const DialogControl& control);
+
 // The dialog manager's entry points for the GTK face.
 Dialog* find_dialog(HWND hwnd);
 // The user clicked a control (an automatic check box has already flipped).
@@ -67,9 +79,13 @@ void dialog_user_command(Dialog& dialog, int id);
 bool dialog_user_key(Dialog& dialog, int virtualKey);
 // The caption's close button: WM_CLOSE with 0.
 void dialog_user_close(Dialog& dialog);
-// The text of an edit control as the user typed it, in the ANSI code page
-// with "\r\n" line breaks; and how many bytes of `ansi` fit within its limit.
-std::size_t edit_room(const DialogControl& control, std::size_t currentBytes);
+// What an edit control's limit counts of `text` ("\r\n" line breaks): UTF-16
+// units in a Unicode dialog, bytes in the ANSI code page in an ANSI one.
+std::size_t edit_length(const DialogControl& control, std::u16string_view text);
+// Room left under the limit, and the units of whole characters at the front
+// of `typed` that fit in it.
+std::size_t edit_room(const DialogControl& control, std::size_t currentLength);
+std::size_t edit_fit(const DialogControl& control, std::u16string_view typed, std::size_t room);
 
 // The GTK face. gtk_available() initialises GTK once; false without a display.
 bool gtk_available();
@@ -77,9 +93,11 @@ void gtk_build_dialog(Dialog& dialog);
 void gtk_run_dialog(Dialog& dialog);    // until dialog.ended
 void gtk_destroy_dialog(Dialog& dialog);
 void gtk_set_control_text(DialogControl& control);  // from control.text
-std::string gtk_control_text(const DialogControl& control);  // ANSI, "\r\n"
+std::u16string gtk_control_text(const DialogControl& control);  // "\r\n" line breaks
+void gtk_set_caption(Dialog& dialog);                           // from dialog.caption
 void gtk_set_check(DialogControl& control);
 void gtk_set_font(DialogControl& control);
 void gtk_focus(Dialog& dialog, DialogControl& control);
 void gtk_set_enabled(Dialog& dialog, bool enabled);
-int gtk_message_box(HWND owner, const std::string& text, const std::string& caption, UINT type);
+int gtk_message_box(HWND owner, const std::u16string& text, const std::u16string& caption,
+                    UINT type);

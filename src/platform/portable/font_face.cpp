@@ -1,8 +1,7 @@
-// CreateFontA and GetTextMetricsA: opening and sizing FreeType faces the Win32
-// way, and rendering glyphs into the font's cache.
+// CreateFontA, CreateFontW and GetTextMetricsA: opening and sizing FreeType
+// faces the Win32 way.
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "platform/portable/codepage.h"
 #include "platform/portable/font_internal.h"
 #include "platform/portable/gdi_internal.h"
+#include "platform/portable/unicode_text.h"
 
 namespace {
 
@@ -84,14 +84,10 @@ void size_font(font_instance& font, int height, int width, bool realBold) {
     font.average_width = width > 0 ? std::min(width, max_pixel_height) : natural_average;
     font.max_width = static_cast<int>(round_div(width26 * face->max_advance_width, em_units * 64));
 
-    // Synthetic bold grows strokes by a share of the em, more for heavier
-    // weights; whole pixels, so advances stay whole pixels too.
-    const int base_weight = realBold ? 700 : 400;
-    if (font.weight >= 600 && font.weight - base_weight >= 100) {
-        const std::int64_t pixels = std::max<std::int64_t>(
-            1, round_div(std::int64_t{em_pixels} * (font.weight - base_weight), 7200));
-        font.embolden = static_cast<FT_Pos>(pixels * 64);
-    }
+    font.em26 = static_cast<FT_F26Dot6>(em26);
+    font.width26 = static_cast<FT_F26Dot6>(width26);
+    font.em_pixels = em_pixels;
+    font.embolden = synthetic_embolden(font.weight, em_pixels, realBold);
 
     font.line_thickness = std::max(1, static_cast<int>(round_div(std::int64_t{em_pixels}, 20)));
     if (face->underline_position < 0) {
@@ -103,47 +99,30 @@ void size_font(font_instance& font, int height, int width, bool realBold) {
         std::min(font.underline_offset, std::max(0, font.descent - font.line_thickness));
 }
 
-void render_glyph(font_instance& font, char32_t code, glyph_image& image) {
-    FT_Face face = font.face;
-    if (!face) return;
-    const FT_UInt index = FT_Get_Char_Index(face, code);  // 0 is the face's missing-glyph box
-    if (FT_Load_Glyph(face, index, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) return;
-    FT_GlyphSlot slot = face->glyph;
-    image.advance = static_cast<int>((slot->advance.x + 32) >> 6);
-    if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-        if (font.synthetic_italic) {
-            const FT_Matrix shear{0x10000, 0x0366A, 0, 0x10000};  // about 12 degrees
-            FT_Outline_Transform(&slot->outline, &shear);
-        }
-        if (font.embolden > 0) {
-            // The outline grows by half the strength on every side; moving it
-            // right keeps the left edge in place, so the glyph grows to the
-            // right by what its advance grows.
-            FT_Outline_EmboldenXY(&slot->outline, font.embolden, font.embolden);
-            FT_Outline_Translate(&slot->outline, font.embolden / 2, 0);
-        }
-    }
-    image.advance += static_cast<int>(font.embolden >> 6);
-    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return;
-    const FT_Bitmap& bitmap = slot->bitmap;
-    if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.width == 0 || bitmap.rows == 0) return;
-    image.left = slot->bitmap_left;
-    image.top = slot->bitmap_top;
-    image.width = static_cast<int>(bitmap.width);
-    image.height = static_cast<int>(bitmap.rows);
-    image.coverage.resize(static_cast<std::size_t>(image.width) * image.height);
-    const int pitch = bitmap.pitch;
-    for (int row = 0; row < image.height; ++row) {
-        const unsigned char* source =
-            pitch >= 0
-                ? bitmap.buffer + static_cast<std::ptrdiff_t>(row) * pitch
-                : bitmap.buffer + static_cast<std::ptrdiff_t>(image.height - 1 - row) * -pitch;
-        std::copy(source, source + image.width,
-                  image.coverage.begin() + static_cast<std::ptrdiff_t>(row) * image.width);
-    }
+}  // namespace
+
+FT_Pos synthetic_embolden(int weight, int emPixels, bool faceBold) {
+    // Synthetic bold grows strokes by a share of the em, more for heavier
+    // weights; whole pixels, so advances stay whole pixels too.
+    const int base_weight = faceBold ? 700 : 400;
+    if (weight < 600 || weight - base_weight < 100) return 0;
+    const std::int64_t pixels =
+        std::max<std::int64_t>(1, round_div(std::int64_t{emPixels} * (weight - base_weight), 7200));
+    return static_cast<FT_Pos>(pixels * 64);
 }
 
-}  // namespace
+bool face_is_bold(FT_Face face) {
+    // The face file says best whether it is bold itself (a match pattern may
+    // carry the requested style rather than the face's own).
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    return os2 && os2->version != 0xFFFF && os2->usWeightClass > 0
+               ? os2->usWeightClass >= 600
+               : (face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
+}
+
+std::mutex& font_library_mutex() {
+    return library_mutex;
+}
 
 FT_Library font_library() {
     static FT_Library library = nullptr;
@@ -157,7 +136,8 @@ FT_Library font_library() {
 }
 
 font_instance* font_create(int height, int width, int weight, bool italic, bool underline,
-                           bool strikeOut, const std::string& familyUtf8) {
+                           bool strikeOut, const std::string& familyUtf8,
+                           const std::string& language) {
     auto* font = new font_instance();
     font->weight = weight > 0 ? std::min(weight, 1000) : 400;
     font->italic = italic;
@@ -166,7 +146,8 @@ font_instance* font_create(int height, int width, int weight, bool italic, bool 
     height = std::clamp(height, -max_pixel_height, max_pixel_height);
     if (height == 0) height = default_cell_height;
 
-    const resolved_face where = resolve_face(familyUtf8, font->weight, italic);
+    font->language = language;
+    const resolved_face where = resolve_face(familyUtf8, font->weight, italic, language);
     FT_Library library = font_library();
     if (library && !where.file.empty()) {
         std::lock_guard<std::mutex> lock(library_mutex);  // FT_New_Face touches the library
@@ -185,13 +166,9 @@ font_instance* font_create(int height, int width, int weight, bool italic, bool 
     }
     FT_Select_Charmap(font->face, FT_ENCODING_UNICODE);
     font->file = where.file;
+    font->face_index = where.index;
     font->family = where.family;
-    // The face file says best whether it is bold or italic itself (a match
-    // pattern may carry the requested style rather than the face's own).
-    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(font->face, FT_SFNT_OS2));
-    const bool face_bold = os2 && os2->version != 0xFFFF && os2->usWeightClass > 0
-                               ? os2->usWeightClass >= 600
-                               : (font->face->style_flags & FT_STYLE_FLAG_BOLD) != 0;
+    const bool face_bold = face_is_bold(font->face);
     const bool face_italic = (font->face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
     font->synthetic_italic = italic && !face_italic;
     size_font(*font, height, width, face_bold);
@@ -205,40 +182,84 @@ font_instance* font_create_default() {
 
 void font_release(font_instance* instance) {
     if (!instance) return;
-    if (instance->face) {
+    {
         std::lock_guard<std::mutex> lock(library_mutex);
-        FT_Done_Face(instance->face);
+        if (instance->face) FT_Done_Face(instance->face);
+        for (const auto& fallback : instance->fallbacks) {
+            if (fallback->face) FT_Done_Face(fallback->face);
+        }
     }
     delete instance;
 }
 
-int font_layout(font_instance& font, std::u32string_view text, std::vector<placed_glyph>& out) {
-    std::lock_guard<std::mutex> lock(font.mutex);
-    std::int64_t pen = 0;
-    for (char32_t code : text) {
-        auto it = font.glyphs.find(code);
-        if (it == font.glyphs.end()) {
-            it = font.glyphs.emplace(code, glyph_image{}).first;
-            render_glyph(font, code, it->second);
-        }
-        // A line longer than any bitmap stops growing instead of overflowing.
-        out.push_back({&it->second, static_cast<int>(std::min<std::int64_t>(pen, INT32_MAX / 2))});
-        pen = std::min<std::int64_t>(pen + it->second.advance, INT32_MAX / 2);
+const char* charset_language(DWORD charSet) {
+    switch (charSet) {
+        case SHIFTJIS_CHARSET:
+            return "ja";
+        case HANGUL_CHARSET:
+        case JOHAB_CHARSET:
+            return "ko";
+        case GB2312_CHARSET:
+            return "zh-cn";
+        case CHINESEBIG5_CHARSET:
+            return "zh-tw";
+        case GREEK_CHARSET:
+            return "el";
+        case TURKISH_CHARSET:
+            return "tr";
+        case VIETNAMESE_CHARSET:
+            return "vi";
+        case HEBREW_CHARSET:
+            return "he";
+        case ARABIC_CHARSET:
+            return "ar";
+        case BALTIC_CHARSET:
+            return "lt";
+        case RUSSIAN_CHARSET:
+            return "ru";
+        case THAI_CHARSET:
+            return "th";
+        case EASTEUROPE_CHARSET:
+            return "pl";
+        default:
+            return "";
     }
-    return static_cast<int>(pen);
 }
+
+namespace {
+
+HFONT make_font(int height, int width, int weight, DWORD italic, DWORD underline, DWORD strikeOut,
+                DWORD charSet, const std::string& family) {
+    auto* font = new HFONT__();
+    font->instance = font_create(height, width, weight, italic != 0, underline != 0, strikeOut != 0,
+                                 family, charset_language(charSet));
+    gdi_register(&font->header);
+    return font;
+}
+
+// A face name holds at most 32 characters, the terminating zero included.
+constexpr std::size_t face_name_units = 32;
+
+}  // namespace
 
 HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                   DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
                   DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR faceName) {
     // Face names are in the ANSI code page, like every other string.
     const std::string family =
-        faceName ? acp_to_utf8(std::string_view(faceName, strnlen(faceName, 32))) : std::string();
-    auto* font = new HFONT__();
-    font->instance =
-        font_create(height, width, weight, italic != 0, underline != 0, strikeOut != 0, family);
-    gdi_register(&font->header);
-    return font;
+        faceName ? acp_to_utf8(std::string_view(faceName, strnlen(faceName, face_name_units)))
+                 : std::string();
+    return make_font(height, width, weight, italic, underline, strikeOut, charSet, family);
+}
+
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCWSTR faceName) {
+    std::size_t length = 0;
+    while (faceName && length < face_name_units && faceName[length] != 0) ++length;
+    const std::string family =
+        faceName ? utf16_to_utf8(std::u16string_view(faceName, length)) : std::string();
+    return make_font(height, width, weight, italic, underline, strikeOut, charSet, family);
 }
 
 BOOL GetTextMetricsA(HDC handle, TEXTMETRICA* metrics) {

@@ -34,6 +34,15 @@ bool covers_cjk(FcPattern* pattern) {
                        [&](FcChar32 c) { return FcCharSetHasChar(charset, c) == FcTrue; });
 }
 
+// Whether fontconfig counts the face as able to write the language.
+bool covers_language(FcPattern* pattern, const std::string& language) {
+    FcLangSet* languages = nullptr;
+    if (FcPatternGetLangSet(pattern, FC_LANG, 0, &languages) != FcResultMatch || !languages)
+        return false;
+    return FcLangSetHasLang(languages, reinterpret_cast<const FcChar8*>(language.c_str())) !=
+           FcLangDifferentLang;
+}
+
 bool has_family(FcPattern* pattern, const std::string& family) {
     FcChar8* name = nullptr;
     for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
@@ -151,11 +160,19 @@ resolved_face first_font_file() {
     return any;
 }
 
-resolved_face resolve_uncached(const std::string& family, int weight, bool italic) {
+resolved_face resolve_uncached(const std::string& family, int weight, bool italic,
+                               const std::string& language) {
     if (FcInit()) {
         if (!family.empty()) {
             resolved_face face = match(family.c_str(), nullptr, weight, italic,
                                        [&](FcPattern* p) { return has_family(p, family); });
+            if (!face.file.empty()) return face;
+        }
+        // A character set that names a script asks for a face written for it;
+        // Simplified Chinese is what the stand-in below is for already.
+        if (!language.empty() && language != "zh-cn") {
+            resolved_face face = match(nullptr, language.c_str(), weight, italic,
+                                       [&](FcPattern* p) { return covers_language(p, language); });
             if (!face.file.empty()) return face;
         }
         resolved_face face = match(cjk_family, nullptr, weight, italic, [](FcPattern* p) {
@@ -179,16 +196,17 @@ extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\n";
 }
 
-resolved_face resolve_face(const std::string& family, int weight, bool italic) {
-    static std::map<std::tuple<std::string, bool, bool>, resolved_face> cache;
+resolved_face resolve_face(const std::string& family, int weight, bool italic,
+                           const std::string& language) {
+    static std::map<std::tuple<std::string, bool, bool, std::string>, resolved_face> cache;
     // Only boldness matters to the choice of face, not the exact weight: the
     // difference between 700 and 900 is made up by synthetic emboldening.
     const bool bold = weight >= 600;
-    const auto key = std::make_tuple(family, bold, italic);
+    const auto key = std::make_tuple(family, bold, italic, language);
     std::lock_guard<std::mutex> lock(cache_mutex);
     auto it = cache.find(key);
     if (it == cache.end())
-        it = cache.emplace(key, resolve_uncached(family, bold ? 700 : 400, italic)).first;
+        it = cache.emplace(key, resolve_uncached(family, bold ? 700 : 400, italic, language)).first;
     return it->second;
 }
 

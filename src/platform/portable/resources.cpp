@@ -2,10 +2,13 @@
 // dialog templates, and the Win32 loaders built on them.
 #include "platform/portable/resources.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <mutex>
 
 #include "platform/portable/codepage.h"
 
@@ -365,6 +368,34 @@ int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
     }
     std::memcpy(buffer, ansi.data(), kept);
     buffer[kept] = '\0';
+    return static_cast<int>(kept);
+}
+
+int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax) {
+    if (!buffer || bufferMax < 0) return 0;
+    if (bufferMax == 0) {
+        // The buffer receives a read-only pointer to the string itself (not
+        // zero-terminated), as the resource section would give it. The texts
+        // are kept for the process, so the pointer stays valid.
+        static std::mutex kept_mutex;
+        static std::map<UINT, std::u16string> kept;
+        std::lock_guard<std::mutex> lock(kept_mutex);
+        auto it = kept.find(id);
+        if (it == kept.end()) {
+            auto text = find_string(portable_resources(), id);
+            if (!text) return 0;
+            it = kept.emplace(id, std::move(*text)).first;
+        }
+        *reinterpret_cast<LPCWSTR*>(buffer) = it->second.c_str();
+        return static_cast<int>(it->second.size());
+    }
+    buffer[0] = 0;
+    const auto text = find_string(portable_resources(), id);
+    if (!text) return 0;
+    // At most bufferMax - 1 units, as Windows copies them.
+    const std::size_t kept = std::min(text->size(), static_cast<std::size_t>(bufferMax - 1));
+    std::memcpy(buffer, text->data(), kept * sizeof(WCHAR));
+    buffer[kept] = 0;
     return static_cast<int>(kept);
 }
 

@@ -62,6 +62,7 @@ struct NativeWindow;  // owned by the backend
 struct Window {
     HWND hwnd = nullptr;
     WNDPROC proc = nullptr;
+    WNDPROC unicodeProc = nullptr;  // serves SendMessageW where set; see portable_set_unicode_proc
     HWND parent = nullptr;
     std::string className;
     std::string title;

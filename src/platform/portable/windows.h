@@ -99,6 +99,7 @@ struct SIZE {
     LONG cx;
     LONG cy;
 };
+using LPSIZE = SIZE*;
 
 struct MSG {
     HWND hwnd;
@@ -215,6 +216,7 @@ struct TEXTMETRICA {
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+#define MAKEINTRESOURCEW(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
 #define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
 #define GetRValue(rgb) ((BYTE)(rgb))
@@ -383,7 +385,25 @@ struct TEXTMETRICA {
 #define FW_NORMAL 400
 #define FW_BOLD 700
 #define FW_HEAVY 900
+#define ANSI_CHARSET 0
 #define DEFAULT_CHARSET 1
+#define SYMBOL_CHARSET 2
+#define MAC_CHARSET 77
+#define SHIFTJIS_CHARSET 128
+#define HANGUL_CHARSET 129
+#define JOHAB_CHARSET 130
+#define GB2312_CHARSET 134
+#define CHINESEBIG5_CHARSET 136
+#define GREEK_CHARSET 161
+#define TURKISH_CHARSET 162
+#define VIETNAMESE_CHARSET 163
+#define HEBREW_CHARSET 177
+#define ARABIC_CHARSET 178
+#define BALTIC_CHARSET 186
+#define RUSSIAN_CHARSET 204
+#define THAI_CHARSET 222
+#define EASTEUROPE_CHARSET 238
+#define OEM_CHARSET 255
 #define OUT_DEFAULT_PRECIS 0
 #define CLIP_DEFAULT_PRECIS 0
 #define DEFAULT_QUALITY 0
@@ -449,17 +469,28 @@ UINT RegisterWindowMessageA(LPCSTR name);
 BOOL SystemParametersInfoA(UINT action, UINT param, PVOID pvParam, UINT winIni);
 LPSTR CharNextA(LPCSTR p);
 int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
+int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax);
 INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc,
+                        LPARAM initParam);
+INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND owner, DLGPROC proc,
                         LPARAM initParam);
 BOOL EndDialog(HWND dialog, INT_PTR result);
 HWND GetDlgItem(HWND dialog, int id);
 BOOL SetWindowTextA(HWND hwnd, LPCSTR text);
 int GetWindowTextA(HWND hwnd, LPSTR buffer, int maxCount);
 int GetWindowTextLengthA(HWND hwnd);
+BOOL SetWindowTextW(HWND hwnd, LPCWSTR text);
+int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount);
+int GetWindowTextLengthW(HWND hwnd);
+BOOL SetDlgItemTextW(HWND dialog, int id, LPCWSTR text);
+UINT GetDlgItemTextW(HWND dialog, int id, LPWSTR buffer, int maxCount);
 BOOL CheckDlgButton(HWND dialog, int id, UINT check);
 UINT IsDlgButtonChecked(HWND dialog, int id);
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT SendDlgItemMessageW(HWND dialog, int id, UINT msg, WPARAM wParam, LPARAM lParam);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
 // ---- GDI ------------------------------------------------------------------
 HDC CreateCompatibleDC(HDC dc);
@@ -474,6 +505,9 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
                   DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
                   DWORD outPrecision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
                   LPCSTR faceName);
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCWSTR faceName);
 COLORREF SetTextColor(HDC dc, COLORREF color);
 int SetBkMode(HDC dc, int mode);
 COLORREF SetBkColor(HDC dc, COLORREF color);
@@ -481,6 +515,11 @@ BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR te
                  const INT* dx);
 int DrawTextA(HDC dc, LPCSTR text, int count, LPRECT rect, UINT format);
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int count);
+BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT count,
+                 const INT* dx);
+int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format);
+BOOL TextOutW(HDC dc, int x, int y, LPCWSTR text, int count);
+BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int count, LPSIZE size);
 BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
 #define GGI_MARK_NONEXISTING_GLYPHS 0x0001
 #define GDI_ERROR 0xFFFFFFFFu
