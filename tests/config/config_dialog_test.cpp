@@ -11,6 +11,7 @@
 
 #include "app/code_page_setup.h"
 #include "config/settings.h"
+#include "config/text_conversion.h"
 #include "platform/portable/codepage.h"
 #include "platform/portable/dialog.h"
 #include "platform/portable/null_mode.h"
@@ -21,16 +22,23 @@ namespace {
 
 constexpr const char* settings_name = "Nuvex0_01";
 
+// The edit box's text, exactly, as UTF-8.
 std::string edit_text(HWND dialog) {
     HWND edit = GetDlgItem(dialog, message_edit_id);
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(edit, text.data(), static_cast<int>(text.size()))));
-    return text;
+    wide_text text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, 0);
+    text.resize(static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+    return utf8_from_wide(text);
 }
 
-void replace_edit_text(HWND dialog, const std::string& ansi) {
-    SetWindowTextA(GetDlgItem(dialog, message_edit_id), "");
-    dialogs::type_text(dialog, message_edit_id, ansi);
+// Types UTF-8 text over the edit box's contents, as a user would.
+void replace_edit_text(HWND dialog, const std::string& utf8) {
+    SetWindowTextW(GetDlgItem(dialog, message_edit_id), u"");
+    const wide_text wide = to_wide(utf8, text_encoding::utf8);
+    dialogs::type_text(dialog, message_edit_id, std::u16string_view(wide.data(), wide.size()));
+}
+
+std::string box_text(const dialogs::MessageBoxCall& box) {
+    return utf8_from_wide(wide_text(box.wideText.begin(), box.wideText.end()));
 }
 
 bool follow_checked(HWND dialog) { return IsDlgButtonChecked(dialog, follow_check_id) == BST_CHECKED; }
@@ -57,7 +65,7 @@ protected:
             if (templateId == config_dialog_id) user(dialog);
         });
         EXPECT_EQ(RegisterCustomClasses(nullptr), 1);
-        return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(config_dialog_id), nullptr, ConfigDialogProc, 0);
+        return DialogBoxParamW(nullptr, MAKEINTRESOURCEW(config_dialog_id), nullptr, ConfigDialogProc, 0);
     }
     std::string stored_text() {
         char buffer[8192];
@@ -73,7 +81,7 @@ protected:
 TEST_F(ConfigDialogTest, OpensWithTheDefaultsWhenNothingIsStored) {
     const INT_PTR result = run([](HWND dialog) {
         // Five lines of the default message and an empty sixth.
-        EXPECT_EQ(edit_text(dialog), text_for_edit(default_message()));
+        EXPECT_EQ(edit_text(dialog), text_for_edit(default_message().bytes, text_encoding::ansi));
         EXPECT_EQ(edit_text(dialog).substr(edit_text(dialog).size() - 2), "\r\n");
         EXPECT_TRUE(follow_checked(dialog));
         EXPECT_EQ(dialogs::focused_id(dialog), IDOK);
@@ -125,7 +133,7 @@ TEST_F(ConfigDialogTest, OkWithAnEmptyEditBoxStoresTheDefaultMessage) {
         dialogs::click(dialog, IDOK);
     });
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(stored_text(), default_message());
+    EXPECT_EQ(stored_text(), default_message().bytes);
     EXPECT_EQ(stored_follow(), 1);
 }
 
@@ -207,7 +215,7 @@ TEST_F(ConfigDialogTest, TheAboutBoxOpensOwnedAndReturnsToTheEdits) {
         EXPECT_FALSE(follow_checked(dialog));
         dialogs::click(dialog, IDCANCEL);
     });
-    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(config_dialog_id), nullptr, ConfigDialogProc, 0), 0);
+    EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(config_dialog_id), nullptr, ConfigDialogProc, 0), 0);
     EXPECT_EQ(aboutShown, 1);
 }
 
@@ -246,7 +254,7 @@ TEST_F(ConfigDialogTest, TheAboutCommandReturnsZeroAndLeavesTheDialogOpen) {
         EXPECT_TRUE(dialogs::is_enabled(dialog));
         dialogs::click(dialog, IDCANCEL);
     });
-    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(config_dialog_id), nullptr, ConfigDialogProc, 0), 0);
+    EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(config_dialog_id), nullptr, ConfigDialogProc, 0), 0);
 }
 
 TEST_F(ConfigDialogTest, AboutProcedureEndsOnlyOnCommandOneExactly) {
@@ -264,8 +272,12 @@ TEST_F(ConfigDialogTest, AboutProcedureEndsOnlyOnCommandOneExactly) {
     EXPECT_EQ(checked, 1);
 }
 
-TEST_F(ConfigDialogTest, AFailedSaveIsReportedAndKeepsTheDialogOpen) {
-    std::ofstream(home.folder()) << "a file where the settings folder belongs";
+TEST_F(ConfigDialogTest, AFailedSaveIsReportedTrulyAndKeepsTheDialogOpen) {
+    home.write(settings_name, "[Nuvex0_01]\r\nNuvexScr_Text=old^n\r\nNuvexScr_Follow=0\r\n");
+    const std::string before = home.read(settings_name);
+    // A folder where the file should be: nothing can replace it.
+    std::filesystem::remove(home.path(settings_name));
+    std::filesystem::create_directory(home.path(settings_name));
     int attempts = 0;
     const INT_PTR result = run([&](HWND dialog) {
         replace_edit_text(dialog, "keep me");
@@ -275,16 +287,19 @@ TEST_F(ConfigDialogTest, AFailedSaveIsReportedAndKeepsTheDialogOpen) {
         ASSERT_EQ(dialogs::message_boxes().size(), 1u);
         const auto box = dialogs::message_boxes()[0];
         EXPECT_EQ(box.owner, dialog);
-        EXPECT_NE(box.text.find("NuvexScr_Text"), std::string::npos);
-        EXPECT_NE(box.text.find(home.folder() + "/Nuvex0_01"), std::string::npos);
-        EXPECT_NE(box.text.find("[Nuvex0_01]"), std::string::npos);
+        const std::string text = box_text(box);
+        EXPECT_NE(text.find(home.path(settings_name)), std::string::npos) << text;
+        // Why, and that nothing was changed: a save is whole or not at all.
+        EXPECT_NE(text.find("\xe4\xb8\x8d\xe6\x98\xaf\xe6\x99\xae\xe9\x80\x9a\xe6\x96\x87\xe4\xbb\xb6"),
+                  std::string::npos) << text;  // "不是普通文件"
         EXPECT_EQ(box.type & MB_ICONERROR, static_cast<UINT>(MB_ICONERROR));
         // Still open, with the edits.
         EXPECT_EQ(dialogs::template_id(dialog), config_dialog_id);
         EXPECT_EQ(edit_text(dialog), "keep me");
-        EXPECT_FALSE(follow_checked(dialog));
-        // Once the folder can be written, OK succeeds.
-        std::filesystem::remove(home.folder());
+        EXPECT_TRUE(std::filesystem::is_directory(home.path(settings_name)));
+        // Once the file can be written, OK succeeds and stores both values.
+        std::filesystem::remove(home.path(settings_name));
+        home.write(settings_name, before);
         dialogs::click(dialog, IDOK);
     });
     EXPECT_EQ(attempts, 1);
@@ -293,32 +308,66 @@ TEST_F(ConfigDialogTest, AFailedSaveIsReportedAndKeepsTheDialogOpen) {
     EXPECT_EQ(stored_follow(), 1);
 }
 
-TEST_F(ConfigDialogTest, TheEditBoxTakesNoMoreThanTheSettingsKeep) {
+TEST_F(ConfigDialogTest, TypingStopsAtTheLimitAndALongerMessageIsRefusedNotCut) {
     use_code_page("936");
     const INT_PTR result = run([](HWND dialog) {
         replace_edit_text(dialog, std::string(5000, 'a'));
         EXPECT_EQ(edit_text(dialog).size(), static_cast<std::size_t>(message_text_limit));
-        // One byte of room left: a double-byte character does not fit whole.
-        replace_edit_text(dialog, std::string(message_text_limit - 1, 'b'));
-        dialogs::type_text(dialog, message_edit_id, "\xc9\xfa");
-        EXPECT_EQ(edit_text(dialog), std::string(message_text_limit - 1, 'b'));
-        dialogs::type_text(dialog, message_edit_id, "c");
+        // 4094 characters of GBK text need twice as many bytes: OK says so and
+        // stores nothing, and the user decides what to drop.
+        std::string chinese;
+        for (int i = 0; i < 3000; ++i) chinese += "\xe7\x94\x9f";  // "生"
+        replace_edit_text(dialog, chinese);
+        dialogs::click(dialog, IDOK);
+        ASSERT_EQ(dialogs::message_boxes().size(), 1u);
+        EXPECT_NE(box_text(dialogs::message_boxes()[0]).find("6000"), std::string::npos);
+        EXPECT_EQ(dialogs::template_id(dialog), config_dialog_id);
+        replace_edit_text(dialog, chinese.substr(0, 3 * 2047));
         dialogs::click(dialog, IDOK);
     });
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(stored_text(), std::string(message_text_limit - 1, 'b') + "c");
+    std::string gbk;
+    for (int i = 0; i < 2047; ++i) gbk += "\xc9\xfa";
+    EXPECT_EQ(stored_text(), gbk);
 }
 
-TEST_F(ConfigDialogTest, ALongerTextSetByTheProgramIsCutBetweenCharactersOnOk) {
-    use_code_page("936");
-    const INT_PTR result = run([](HWND dialog) {
-        // The limit binds typing only; a program may set more.
-        const std::string text = std::string(message_text_limit - 1, 'a') + "\xc9\xfa" + "zz";
-        SetWindowTextA(GetDlgItem(dialog, message_edit_id), text.c_str());
-        dialogs::click(dialog, IDOK);
-    });
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(stored_text(), std::string(message_text_limit - 1, 'a'));
+TEST_F(ConfigDialogTest, AnyScriptIsStoredAndShownAgainOnEveryCodePage) {
+    // Chinese, Cyrillic and accented Latin: "生日快乐", "Привет", "Café".
+    const std::string typed =
+        "\xe7\x94\x9f\xe6\x97\xa5\xe5\xbf\xab\xe4\xb9\x90\r\n"
+        "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82\r\nCaf\xc3\xa9";
+    for (const char* page : {"1252", "65001", "936"}) {
+        SCOPED_TRACE(page);
+        use_code_page(page);
+        std::filesystem::remove(home.path(settings_name));
+        EXPECT_EQ(run([&](HWND dialog) {
+                      replace_edit_text(dialog, typed);
+                      dialogs::click(dialog, IDOK);
+                  }),
+                  1);
+        EXPECT_TRUE(dialogs::message_boxes().empty());
+        EXPECT_EQ(run([&](HWND dialog) {
+                      EXPECT_EQ(edit_text(dialog), typed);
+                      dialogs::click(dialog, IDCANCEL);
+                  }),
+                  0);
+    }
+}
+
+TEST_F(ConfigDialogTest, StoredBytesThatAreNoTextAreNamedAndKept) {
+    // A GBK message opened on a UTF-8 system.
+    const std::string gbk = "\xcb\xe6\xb2\xa8\xd6\xf0\xc1\xf7^n\xc4\xe3\xba\xc3";
+    home.write(settings_name, "[Nuvex0_01]\r\nNuvexScr_Text=" + gbk + "\r\nNuvexScr_Follow=7\r\n");
+    const std::string before = home.read(settings_name);
+    EXPECT_EQ(run([](HWND dialog) {
+                  ASSERT_EQ(dialogs::message_boxes().size(), 1u);
+                  EXPECT_NE(box_text(dialogs::message_boxes()[0]).find("65001"), std::string::npos);
+                  EXPECT_EQ(dialogs::message_boxes()[0].type & MB_ICONINFORMATION,
+                            static_cast<UINT>(MB_ICONINFORMATION));
+                  dialogs::click(dialog, IDOK);
+              }),
+              1);
+    EXPECT_EQ(home.read(settings_name), before);
 }
 
 }  // namespace

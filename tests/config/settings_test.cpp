@@ -103,8 +103,10 @@ TEST_P(SettingsTest, OnlyWhatChangedIsWrittenAndAnUntouchedFollowKeepsItsText) {
     follow_value = 1;
     follow_value = 0;
     ASSERT_EQ(save_settings(stored_settings.text).status, ProfileWriteStatus::written);
-    EXPECT_EQ(home.read("Nuvex0_01"), "[Nuvex0_01]\r\nNuvexScr_Follow=abc\r\nNuvexScr_Text=" +
-                                          default_message().bytes + "\r\n");
+    const std::string path = stored_settings.location.path;
+    EXPECT_EQ(ReadProfileValue(path, "Nuvex0_01", "NuvexScr_Follow").value, "abc");
+    load_settings();
+    EXPECT_EQ(stored_settings.text.bytes, default_message().bytes);
 }
 
 TEST_P(SettingsTest, ALongStoredTextIsCutForTheSaverButKeptWholeForTheDialog) {

@@ -14,7 +14,6 @@ namespace {
 
 constexpr const char* file = "Nuvex0_01";
 
-std::u16string u(const char16_t* text) { return text; }
 
 // The file as UTF-16LE with its mark, from UTF-16 text.
 std::string unicode_file(const std::u16string& text) {
@@ -51,7 +50,7 @@ TEST_F(ProfileFormsTest, AUnicodeFileIsReadByBothFunctionFamilies) {
     // "Привет 生日" cannot be held by code page 1252.
     home.write(file, unicode_file(u"[Nuvex0_01]\r\nNuvexScr_Text=\u041f\u0440\u0438\u0432\u0435\u0442 "
                                   u"\u751f\u65e5\r\nNuvexScr_Follow=5\r\n"));
-    EXPECT_EQ(read_wide(u"nuvex0_01", u"NUVEXSCR_TEXT"), u("\u041f\u0440\u0438\u0432\u0435\u0442 \u751f\u65e5"));
+    EXPECT_EQ(read_wide(u"nuvex0_01", u"NUVEXSCR_TEXT"), std::u16string(u"\u041f\u0440\u0438\u0432\u0435\u0442 \u751f\u65e5"));
     char ansi[64];
     GetPrivateProfileStringA("Nuvex0_01", "NuvexScr_Text", "", ansi, sizeof ansi, file);
     EXPECT_STREQ(ansi, "?????? ??");  // what the code page cannot hold, as Windows gives it
@@ -73,7 +72,7 @@ TEST_F(ProfileFormsTest, WritesKeepTheFormOfTheFileAndEveryOtherByte) {
     home.write(file, "[S]\r\nk=caf\xe9\r\n");
     ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"j", u"\u00e9\u0416", u"Nuvex0_01"));
     EXPECT_EQ(home.read(file), "[S]\r\nk=caf\xe9\r\nj=\xe9?\r\n");
-    EXPECT_EQ(read_wide(u"S", u"k"), u"caf\u00e9");
+    EXPECT_EQ(read_wide(u"S", u"k"), std::u16string(u"caf\u00e9"));
 }
 
 TEST_F(ProfileFormsTest, DecodingAndEncodingGiveTheFileBackByteForByte) {
@@ -85,7 +84,7 @@ TEST_F(ProfileFormsTest, DecodingAndEncodingGiveTheFileBackByteForByte) {
     const std::string ansi = "\xFF[S]\r\nk=\xFE\xFF\r\n";
     EXPECT_EQ(profile_text::decode_file(ansi).form, profile_text::Form::ansi);
     EXPECT_EQ(profile_text::encode_file(profile_text::decode_file(ansi)), ansi);
-    EXPECT_EQ(profile_text::utf16_from_utf8("a\xe7\x94"), u"a\ufffd");  // a cut-off sequence
+    EXPECT_EQ(profile_text::utf16_from_utf8("a\xe7\x94"), std::u16string(u"a\ufffd"));  // a cut-off sequence
 }
 
 }  // namespace

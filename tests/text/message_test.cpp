@@ -142,9 +142,12 @@ TEST(ByteString, ALeadByteBeforeANonTrailByteIsACharacterOfItsOwn) {
     set_message(s, "abc\x81", ansi);
     EXPECT_EQ(s.text, "abc\x81\n");
     EXPECT_EQ(lines_in_turn(s, 2), (std::vector<std::string>{"abc\x81", "abc\x81"}));
-    set_message(s, "abc\x81^ndef\xfe^n\xa3", ansi);
+    set_message(s, "abc\x81\x7f^ndef\xff^n\xa3", ansi);
     EXPECT_EQ(lines_in_turn(s, 4),
-              (std::vector<std::string>{"abc\x81", "def\xfe", "\xa3", "abc\x81"}));
+              (std::vector<std::string>{"abc\x81\x7f", "def\xff", "\xa3", "abc\x81\x7f"}));
+    // A caret after a lead byte is its trail byte: no separator, one line.
+    set_message(s, "abc\x81^ndef", ansi);
+    EXPECT_EQ(lines_in_turn(s, 2), (std::vector<std::string>{"abc\x81^ndef", "abc\x81^ndef"}));
     // 0x7F and 0xFF are no trail bytes either; valid pairs are unchanged.
     EXPECT_EQ(find_from("\x81\x7f\n", "\n", 0, ansi), 2u);
     EXPECT_EQ(find_from("\x81\xff^n", "^n", 0, ansi), 2u);

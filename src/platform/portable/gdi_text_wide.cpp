@@ -78,3 +78,21 @@ BOOL GetTextExtentPoint32W(HDC handle, LPCWSTR text, int count, LPSIZE size) {
     size->cy = font.cell_height;
     return TRUE;
 }
+
+DWORD GetGlyphIndicesW(HDC handle, LPCWSTR text, int count, WORD* glyphs, DWORD flags) {
+    HDC__* dc = gdi_dc(handle);
+    if (!dc || count < 0 || (count > 0 && (!text || !glyphs))) return GDI_ERROR;
+    font_instance& font = *gdi_current_font(dc)->instance;
+    // The selected font's own glyphs, one per UTF-16 unit, as Windows gives
+    // them: a stand-in face's glyphs do not count.
+    const std::lock_guard<std::mutex> lock(font.mutex);
+    for (int i = 0; i < count; ++i) {
+        const FT_UInt index = font.face ? FT_Get_Char_Index(font.face, text[i]) : 0;
+        if (index == 0) {
+            glyphs[i] = (flags & GGI_MARK_NONEXISTING_GLYPHS) ? 0xFFFF : 0;
+        } else {
+            glyphs[i] = static_cast<WORD>(index > 0xFFFE ? 0xFFFE : index);
+        }
+    }
+    return static_cast<DWORD>(count);
+}
