@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -123,12 +124,31 @@ TEST_F(WideText, WideAndAnsiCallsOfTheSameCharactersDrawTheSamePixels) {
     for (const char* page : {"936", "65001"}) {
         CodePageScope scope(page);
         for (int weight : {400, 900}) {
-            use(wide_font(weight));
+            // Each side with its own font: the face named in the code page
+            // through CreateFontA, in UTF-16 through CreateFontW.
+            const HFONT ansi_font = CreateFontA(48, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                                                0, 0, ansi(face).c_str());
+            fonts_.push_back(ansi_font);
+            const HFONT wide = wide_font(weight);
+            fonts_.push_back(wide);
+            const auto both = [&](const std::function<void()>& draw_a,
+                                  const std::function<void()>& draw_w) {
+                SelectObject(dc_, ansi_font);
+                clear();
+                draw_a();
+                const std::vector<COLORREF> through_a = pixels();
+                SelectObject(dc_, wide);
+                clear();
+                draw_w();
+                EXPECT_EQ(pixels(), through_a);
+            };
             for (const std::u16string& line : lines) {
                 SCOPED_TRACE(testing::Message() << "page " << page << " weight " << weight);
                 const std::string bytes = ansi(line);
                 ASSERT_EQ(bytes.find('?'), std::string::npos);
-                EXPECT_EQ(drawn_w(line, 7, 11), drawn_a(bytes, 7, 11));
+                both([&] { TextOutA(dc_, 7, 11, bytes.c_str(), static_cast<int>(bytes.size())); },
+                     [&] { TextOutW(dc_, 7, 11, line.c_str(), static_cast<int>(line.size())); });
+                SelectObject(dc_, wide);
                 RECT a{0, 0, 0, 0};
                 DrawTextA(dc_, bytes.c_str(), -1, &a, DT_CALCRECT | DT_NOPREFIX);
                 const RECT w = measure_w(line);
@@ -144,12 +164,8 @@ TEST_F(WideText, WideAndAnsiCallsOfTheSameCharactersDrawTheSamePixels) {
             const std::u16string two = u"&\u795d\u4f60\r\nH&&i"_u16;
             const std::string two_bytes = ansi(two);
             RECT rect{5, 3, width, height};
-            clear();
-            DrawTextW(dc_, two.c_str(), -1, &rect, 0);
-            const std::vector<COLORREF> wide = pixels();
-            clear();
-            DrawTextA(dc_, two_bytes.c_str(), -1, &rect, 0);
-            EXPECT_EQ(wide, pixels());
+            both([&] { DrawTextA(dc_, two_bytes.c_str(), -1, &rect, 0); },
+                 [&] { DrawTextW(dc_, two.c_str(), -1, &rect, 0); });
             // Per-character advances: the entries of a character's bytes or
             // units add up to its advance.
             const std::u16string characters[] = {u"\u751f", u"a", u"\u65e5", u"b"};
@@ -166,14 +182,16 @@ TEST_F(WideText, WideAndAnsiCallsOfTheSameCharactersDrawTheSamePixels) {
                     by_byte.push_back(j == 0 ? advances[i] - static_cast<int>(bytes.size()) + 1
                                              : 1);
             }
-            clear();
-            ExtTextOutW(dc_, 0, 0, 0, nullptr, spaced.c_str(), static_cast<UINT>(spaced.size()),
-                        by_unit.data());
-            const std::vector<COLORREF> wide_spaced = pixels();
-            clear();
-            ExtTextOutA(dc_, 0, 0, 0, nullptr, spaced_bytes.c_str(),
-                        static_cast<UINT>(spaced_bytes.size()), by_byte.data());
-            EXPECT_EQ(wide_spaced, pixels());
+            both(
+                [&] {
+                    ExtTextOutA(dc_, 0, 0, 0, nullptr, spaced_bytes.c_str(),
+                                static_cast<UINT>(spaced_bytes.size()), by_byte.data());
+                },
+                [&] {
+                    ExtTextOutW(dc_, 0, 0, 0, nullptr, spaced.c_str(),
+                                static_cast<UINT>(spaced.size()), by_unit.data());
+                });
+            // A surrogate pair advances by the sum of its two entries.
             const std::u16string pair = u"a\U0001F600b";
             const INT split[] = {30, 20, 25, 30};
             const INT whole[] = {30, 45, 0, 30};

@@ -8,7 +8,6 @@
 #include <map>
 
 #include "platform/portable/bridge.h"
-#include "platform/portable/codepage.h"
 #include "platform/portable/dialog.h"
 #include "platform/portable/dialog_internal.h"
 #include "platform/portable/null_mode.h"
