@@ -269,7 +269,13 @@ DisplayModeCommand ParseDisplayModeCommand(const std::vector<std::string_view>& 
                                     " bytes long; at most ", std::to_string(message_text_limit),
                                     " fit"});
                 }
-                command.message = std::string(value);
+                // An empty text leaves the stored message, so that a daemon's
+                // settings form with an empty field changes nothing.
+                if (value.empty()) {
+                    command.message.reset();
+                } else {
+                    command.message = std::string(value);
+                }
                 break;
             case Option::follow:
                 command.follow = 0;
@@ -331,6 +337,7 @@ const char* DisplayModeUsage() {
            "  --display D        the X display to use instead of $DISPLAY\n"
            "  --fps              show frames per second and the saver's processor load\n"
            "  --message TEXT     the message for this run; lines separated by ^n\n"
+           "                     (empty: the stored message)\n"
            "  --follow           for this run, the text rides the waves\n"
            "  --no-follow        for this run, the text does not ride the waves\n"
            "  --delay N, --install, --mono, --visual V\n"

@@ -115,7 +115,8 @@ TEST(DisplayModeCommand, OverridesAndShowsForThisRun) {
 
     EXPECT_EQ(parse({"--root", "--follow", "--no-follow"}).follow, 1);
     EXPECT_FALSE(parse({"--fps", "--no-fps"}).show_fps);
-    EXPECT_EQ(parse({"--root", "--message="}).message, "");
+    EXPECT_FALSE(parse({"--root", "--message="}).message) << "empty: the stored message";
+    EXPECT_FALSE(parse({"--root", "--message", "x", "--message", ""}).message);
     EXPECT_EQ(parse({"--root", "--message", "--fps"}).message, "--fps") << "a value may look like an option";
 }
 
