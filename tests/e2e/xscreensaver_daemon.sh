@@ -14,124 +14,28 @@
 source "$(dirname "$0")/saver_common.bash"
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 
-if [[ $(id -u) -eq 0 ]]; then
-    as_root=()
-elif command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
-    as_root=(sudo -n)
-else
-    echo "SKIP: needs root or password-less sudo (a test user and a package are installed)" >&2
-    exit 0
-fi
 if dpkg-query -W -f='${Status}' nuvex 2>/dev/null | grep -q "install ok installed"; then
     echo "SKIP: a nuvex package is installed on this machine; this test would replace it" >&2
     exit 0
 fi
-if ! command -v xscreensaver >/dev/null; then
-    DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
-        xscreensaver >/dev/null 2>&1 || { echo "SKIP: xscreensaver cannot be installed" >&2; exit 0; }
-fi
-for program in xscreensaver-command xscreensaver-settings cpack dpkg-shlibdeps xhost runuser; do
+for program in cpack dpkg-shlibdeps; do
     command -v "$program" >/dev/null || { echo "SKIP: $program is not installed" >&2; exit 0; }
 done
-
-# One such test at a time on a machine: the package and the user are global.
-exec 9>/tmp/nuvex-xscreensaver-daemon.lock
-flock -w 240 9 || fail "another run of this test holds the lock"
-
-user="nuvex-e2e-$$"
-home=""
-daemon_pid=""
+source "$(dirname "$0")/xscreensaver_common.bash"
 package_installed=0
-user_path=/usr/bin:/bin
 
 teardown() {
-    set +e
-    stop_daemon
+    remove_test_user
     if ((package_installed)); then
-        "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq nuvex >/dev/null 2>&1
+        "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq nuvex \
+            >/dev/null 2>&1
     fi
-    if id "$user" >/dev/null 2>&1; then
-        [[ -n "$DISPLAY" ]] && xhost "-SI:localuser:$user" >/dev/null 2>&1
-        local pid
-        for pid in $(ps -u "$user" -o pid=); do
-            "${as_root[@]}" kill -KILL "$pid" 2>/dev/null
-        done
-        "${as_root[@]}" userdel -r "$user" >/dev/null 2>&1
-    fi
-    [[ -n "$home" ]] && "${as_root[@]}" rm -rf "$home"
     cleanup
 }
 trap teardown EXIT
 
-as_user() {
-    "${as_root[@]}" runuser -u "$user" -- env -i HOME="$home" USER="$user" PATH="$user_path" \
-        DISPLAY="$DISPLAY" LANG=C.UTF-8 "$@"
-}
-
-start_daemon() {
-    as_user xscreensaver -no-splash -verbose >"$work_dir/daemon.log" 2>&1 &
-    daemon_pid=$!
-    local i
-    for i in $(seq 1 100); do
-        as_user xscreensaver-command -version >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    cat "$work_dir/daemon.log" >&2
-    fail "the daemon did not start"
-}
-
-stop_daemon() {
-    [[ -n "$daemon_pid" ]] || return 0
-    as_user xscreensaver-command -exit >/dev/null 2>&1 || true
-    local i
-    for i in $(seq 1 50); do
-        kill -0 "$daemon_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    "${as_root[@]}" kill "$daemon_pid" 2>/dev/null || true
-    wait "$daemon_pid" 2>/dev/null || true
-    daemon_pid=""
-}
-
-# The pid of the user's nuvex process, waiting up to $1 seconds for it.
-wait_for_hack() {
-    local limit=$1 i pid
-    for i in $(seq 1 $((limit * 10))); do
-        pid=$(ps -u "$user" -o pid=,comm= | awk '$2 == "nuvex" { print $1; exit }')
-        [[ -n "$pid" ]] && { echo "$pid"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
-
-expect_no_hack_within() {
-    local limit=$1 what=$2 i
-    for i in $(seq 1 $((limit * 20))); do
-        ps -u "$user" -o comm= | grep -qx nuvex || return 0
-        sleep 0.05
-    done
-    fail "$what: nuvex still runs ${limit}s after deactivation"
-}
-
-write_daemon_settings() {
-    "${as_root[@]}" tee "$home/.xscreensaver" >/dev/null <<EOF
-mode:		one
-selected:	0
-timeout:	0:30:00
-lock:		False
-fade:		False
-unfade:		False
-splash:		False
-programs:	$1 \\n
-EOF
-    "${as_root[@]}" chown "$user" "$home/.xscreensaver"
-}
-
 start_xvfb
-home=$(mktemp -d /tmp/nuvex-e2e-home.XXXXXX)
-"${as_root[@]}" useradd -M -d "$home" -s /bin/sh "$user"
-"${as_root[@]}" chown "$user" "$home"
-xhost "+SI:localuser:$user" >/dev/null
+make_test_user
 
 # The stored settings show no text at all (one empty line), so any text on
 # the screen comes from the command line.
