@@ -62,7 +62,7 @@ constexpr std::array<OptionName, 20> option_names{{
 
 struct SplitOption {
     const OptionName* known = nullptr;
-    std::string_view spelled;  // as typed, up to an '='
+    std::string_view spelled;                  // as typed, up to an '='
     std::optional<std::string_view> attached;  // after '=' in "--name=value"
 };
 
@@ -306,8 +306,7 @@ DisplayModeCommand ParseDisplayModeCommand(const std::vector<std::string_view>& 
     } else if (!window && xscreensaverWindow && *xscreensaverWindow) {
         const auto named = ParseWindowId(xscreensaverWindow);
         if (!named) {
-            return failure(
-                {"XSCREENSAVER_WINDOW=\"", xscreensaverWindow, "\" is not a window id"});
+            return failure({"XSCREENSAVER_WINDOW=\"", xscreensaverWindow, "\" is not a window id"});
         }
         command.target = DisplayModeTarget::window_id;
         command.window_id = *named;

@@ -97,5 +97,6 @@ int RunDisplayMode(HINSTANCE instance, const DisplayModeCommand& command) {
     run_overrides.message = command.message;
     run_overrides.follow = command.follow;
     run_overrides.show_fps = command.show_fps;
-    return RunSaverMode(instance, &RunDisplayModeGuarded, const_cast<DisplayModeCommand*>(&command));
+    return RunSaverMode(instance, &RunDisplayModeGuarded,
+                        const_cast<DisplayModeCommand*>(&command));
 }

@@ -1,7 +1,8 @@
 // The frame-rate box: the figures it shows, and what it draws and leaves.
+#include "app/frame_rate_overlay.h"
+
 #include <gtest/gtest.h>
 
-#include "app/frame_rate_overlay.h"
 #include "support/memory_surface.h"
 
 namespace {
@@ -12,7 +13,8 @@ TEST(FrameRateCounter, FiguresOfEachWholeSecond) {
     EXPECT_EQ(frame_rate_line(counter), "FPS: --");
     EXPECT_EQ(load_line(counter), "CPU: --");
     // 30 frames in 999 ms: not yet a second.
-    for (int i = 1; i <= 30; ++i) count_frame(counter, 5000 + static_cast<std::uint32_t>(i) * 33, 0);
+    for (int i = 1; i <= 30; ++i)
+        count_frame(counter, 5000 + static_cast<std::uint32_t>(i) * 33, 0);
     EXPECT_FALSE(counter.has_figures);
     // The 31st frame ends the second: 31 frames in 1023 ms, 0.25 s of processor time.
     count_frame(counter, 6023, 2500000);
@@ -21,7 +23,9 @@ TEST(FrameRateCounter, FiguresOfEachWholeSecond) {
     // The next second counts afresh, across the wrap of the millisecond clock.
     FrameRateCounter wrapping;
     count_frame(wrapping, 0xFFFFFF00u, 1000);
-    for (int i = 1; i <= 10; ++i) count_frame(wrapping, 0xFFFFFF00u + static_cast<std::uint32_t>(i) * 200, 1000 + static_cast<std::uint64_t>(i) * 2000000);
+    for (int i = 1; i <= 10; ++i)
+        count_frame(wrapping, 0xFFFFFF00u + static_cast<std::uint32_t>(i) * 200,
+                    1000 + static_cast<std::uint64_t>(i) * 2000000);
     EXPECT_EQ(frame_rate_line(wrapping), "FPS: 5.0");
     EXPECT_EQ(load_line(wrapping), "CPU: 100.0%");
 }

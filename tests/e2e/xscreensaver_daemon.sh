@@ -73,6 +73,13 @@ package_installed=1
     "$deb" >"$work_dir/apt.log" 2>&1 || { cat "$work_dir/apt.log" >&2; fail "the package did not install"; }
 [[ -L /usr/libexec/xscreensaver/nuvex && -f /usr/share/xscreensaver/config/nuvex.xml ]] ||
     fail "the package put the display mode or its description elsewhere"
+# The settings program's Documentation button asks man for the display mode's
+# name; users of the former adapter ask for its name.
+if command -v man >/dev/null && [[ -e /usr/share/man/man6/nuvex.6.gz ]]; then
+    for page in nuvex nuvex-xscreensaver; do
+        man -w "$page" >/dev/null 2>&1 || fail "man $page finds no page"
+    done
+fi
 
 # The line the settings program writes from the description's arguments.
 write_daemon_settings '"Nuvex"  nuvex --root --message Hi --fps'

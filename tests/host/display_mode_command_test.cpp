@@ -1,12 +1,13 @@
 // The display-mode command line: which command lines it claims, the window it
 // names, the values it takes, and the one-line errors for everything else.
+#include "host/display_mode_command.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "config/settings.h"
-#include "host/display_mode_command.h"
 #include "host/host_fixture.h"
 #include "host/saver_host.h"
 
@@ -29,9 +30,10 @@ class DisplayModeClaims : public hosttest::HostTest {};
 
 TEST_F(DisplayModeClaims, WindowsCommandLinesAreLeftToTheWindowsGrammar) {
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {}, {"/s"}, {"-S"}, {"s"}, {"//s"}, {"--s"}, {"--sync"}, {"/p", "123"}, {"/p123"},
-             {"-l", "5"}, {"/c:123"}, {"/c"}, {"-a"}, {"/"}, {"", "--root"}, {"/s", "--fps"},
-             {"--frobnicate"}, {"-r"}, {"root"}, {"-"}, {"--"}}) {
+             {},         {"/s"},        {"-S"},         {"s"},           {"//s"},          {"--s"},
+             {"--sync"}, {"/p", "123"}, {"/p123"},      {"-l", "5"},     {"/c:123"},       {"/c"},
+             {"-a"},     {"/"},         {"", "--root"}, {"/s", "--fps"}, {"--frobnicate"}, {"-r"},
+             {"root"},   {"-"},         {"--"}}) {
         SCOPED_TRACE(::testing::PrintToString(arguments));
         EXPECT_EQ(parse(arguments, "0x1200003").action, DisplayModeAction::none);
     }
@@ -91,8 +93,8 @@ TEST(DisplayModeCommand, WindowIdsInHexOrDecimalAndNothingElse) {
     EXPECT_EQ(ParseWindowId("27262983"), 27262983u);
     EXPECT_EQ(ParseWindowId("4294967295"), 0xFFFFFFFFu);
     EXPECT_EQ(ParseWindowId("0xffffffff"), 0xFFFFFFFFu);
-    for (const char* bad : {"", "0", "0x0", "0x", "4294967296", "0x100000000", "12ab", "-5",
-                            "+5", " 5", "5 ", "0x12g", "99999999999999999999999"}) {
+    for (const char* bad : {"", "0", "0x0", "0x", "4294967296", "0x100000000", "12ab", "-5", "+5",
+                            " 5", "5 ", "0x12g", "99999999999999999999999"}) {
         EXPECT_FALSE(ParseWindowId(bad)) << bad;
     }
     EXPECT_NE(error_of({"--window-id", "0"}).find("\"0\" is not a window id"), std::string::npos);
@@ -117,7 +119,8 @@ TEST(DisplayModeCommand, OverridesAndShowsForThisRun) {
     EXPECT_FALSE(parse({"--fps", "--no-fps"}).show_fps);
     EXPECT_FALSE(parse({"--root", "--message="}).message) << "empty: the stored message";
     EXPECT_FALSE(parse({"--root", "--message", "x", "--message", ""}).message);
-    EXPECT_EQ(parse({"--root", "--message", "--fps"}).message, "--fps") << "a value may look like an option";
+    EXPECT_EQ(parse({"--root", "--message", "--fps"}).message, "--fps")
+        << "a value may look like an option";
 }
 
 TEST(DisplayModeCommand, AMessageIsTakenWholeOrRefused) {
