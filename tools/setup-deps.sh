@@ -17,7 +17,10 @@ packages=(
     # the recorder's file formats
     libwebp-dev
     # headless display and real input for the end-to-end tests
-    xvfb xdotool x11-utils imagemagick
+    xvfb xdotool x11-utils x11-xserver-utils imagemagick
+    # the screen-saver daemon the display mode is tested under, and what turns
+    # the build into a Debian package for that test
+    xscreensaver dpkg-dev
     # cross-compilers for the Windows module, and the scripts that check it
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 python3
 )

@@ -1,6 +1,8 @@
 #include "app/saver_window.h"
 
 #include "app/animation.h"
+#include "app/frame_rate_overlay.h"
+#include "config/run_overrides.h"
 #include "config/settings.h"
 #include "host/saver_host.h"
 #include "render/frame_renderer.h"
@@ -19,6 +21,7 @@ void paint_frame(HWND window) {
     PAINTSTRUCT paint{};
     const HDC target = BeginPaint(window, &paint);
     render_frame(scene, frame_surface, frame_rect);
+    if (run_overrides.show_fps) draw_frame_rate(frame_surface, frame_rect);
     copy_to(frame_surface, target, frame_rect.right - frame_rect.left,
             frame_rect.bottom - frame_rect.top);
     EndPaint(window, &paint);
@@ -27,8 +30,10 @@ void paint_frame(HWND window) {
 // The results of the platform calls are not examined: a saver that cannot draw
 // still closes as usual.
 void create_animation(HWND window) {
-    // 1. Settings: the message text and the follow value.
+    // 1. Settings: the message text and the follow value, then what the
+    // command line chose instead for this run.
     load_settings();
+    apply_run_overrides();
 
     // 2. The frame is the window's size.
     RECT window_rect{};

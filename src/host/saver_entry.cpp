@@ -119,6 +119,10 @@ void SaverStartup() {
 }
 
 int SaverMain(HINSTANCE instance, LPCSTR commandTail) {
+    return RunSaverMode(instance, &RunGuardedMode, const_cast<char*>(commandTail));
+}
+
+int RunSaverMode(HINSTANCE instance, int (*mode)(void* context), void* context) {
     // The built-in texts and the lead-byte table follow the system's code page;
     // settle them before any text is read.
     adopt_system_code_page();
@@ -135,7 +139,7 @@ int SaverMain(HINSTANCE instance, LPCSTR commandTail) {
     SaverHostState.win9xFamily =
         GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 
-    return RunFaultGuarded(&RunGuardedMode, const_cast<char*>(commandTail), &OnModeFault);
+    return RunFaultGuarded(mode, context, &OnModeFault);
 }
 
 HWND ParseWindowHandle(LPCSTR text) {

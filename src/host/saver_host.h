@@ -8,6 +8,13 @@
 // --- entry and command line ------------------------------------------------------
 [[noreturn]] void SaverStartup();
 int SaverMain(HINSTANCE instance, LPCSTR commandTail);
+// What every mode needs first (the code page, the common controls, the
+// instance, the platform family), then `mode` inside the fault guard.
+int RunSaverMode(HINSTANCE instance, int (*mode)(void* context), void* context);
+// Runs a display-mode command line whose action is `run`: the saver in the
+// window it names, with its overrides. The exit code, as SaverMain's.
+struct DisplayModeCommand;
+int RunDisplayMode(HINSTANCE instance, const DisplayModeCommand& command);
 // The mode a command tail names, with its window: the preview's parent, or
 // the owner of the configuration dialog or of the password change (none, or the
 // foreground window, when the command line gives no usable one).

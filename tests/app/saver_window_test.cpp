@@ -7,6 +7,7 @@
 
 #include "app/animation.h"
 #include "app/saver_window.h"
+#include "config/run_overrides.h"
 #include "host/host_fixture.h"
 #include "host/saver_host.h"
 #include "scene/particle.h"
@@ -114,6 +115,24 @@ TEST_F(SaverWindowTest, EmptyMessageShowsTheDefaultMessageAndFollowIsCopied) {
     EXPECT_EQ(scene.text, reference.text);
     EXPECT_FALSE(scene.text.empty());
     EXPECT_EQ(scene.follow, 3);
+}
+
+TEST_F(SaverWindowTest, CommandLineOverridesReachTheSceneAndLeaveTheFileAlone) {
+    WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Text", "stored^ntext^n", "Nuvex0_01");
+    WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Follow", "0", "Nuvex0_01");
+    run_overrides.message = "Hello^nWorld^n";
+    run_overrides.follow = 1;
+    create(64, 48);
+    run_overrides = RunOverrides{};
+
+    SeaScene reference;
+    set_message(reference, "Hello^nWorld^n");
+    EXPECT_EQ(scene.text, reference.text);
+    EXPECT_EQ(scene.follow, 1);
+    char stored[64] = {};
+    GetPrivateProfileStringA("Nuvex0_01", "NuvexScr_Text", "", stored, sizeof stored, "Nuvex0_01");
+    EXPECT_STREQ(stored, "stored^ntext^n");
+    EXPECT_EQ(GetPrivateProfileIntA("Nuvex0_01", "NuvexScr_Follow", 7, "Nuvex0_01"), 0u);
 }
 
 TEST_F(SaverWindowTest, OnlyTimerOneTicks) {

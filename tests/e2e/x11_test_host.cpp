@@ -8,6 +8,7 @@
 //   move X Y           move the pointer to (X, Y) on the screen, through XTEST
 //   cursor-hidden      exit 0 when the pointer shows no visible pixel
 //   lit X Y W H        print the fraction of non-black pixels in a screen area
+//   warm X Y W H       the same for red to yellow pixels only
 //   first-frame MS PROGRAM ARGS...
 //                      start PROGRAM and print the milliseconds from its start to
 //                      the first non-black pixel in a band across the upper
@@ -125,7 +126,9 @@ int cursor_hidden() {
     return visible ? 1 : 0;
 }
 
-double lit_fraction(Display* display, int x, int y, int width, int height) {
+// Non-black pixels, or with `warm` only the red to yellow ones: red strong,
+// blue at most half of it (the message's particles; the sea is white).
+double lit_fraction(Display* display, int x, int y, int width, int height, bool warm = false) {
     XImage* image = XGetImage(display, DefaultRootWindow(display), x, y,
                               static_cast<unsigned>(width), static_cast<unsigned>(height),
                               AllPlanes, ZPixmap);
@@ -133,16 +136,19 @@ double lit_fraction(Display* display, int x, int y, int width, int height) {
     long lit = 0;
     for (int row = 0; row < height; ++row) {
         for (int col = 0; col < width; ++col) {
-            if ((XGetPixel(image, col, row) & 0xFFFFFF) != 0) ++lit;
+            const unsigned long pixel = XGetPixel(image, col, row) & 0xFFFFFF;
+            const unsigned long red = pixel >> 16;
+            const unsigned long blue = pixel & 0xFF;
+            if (warm ? (red >= 0x80 && blue * 2 <= red) : pixel != 0) ++lit;
         }
     }
     XDestroyImage(image);
     return static_cast<double>(lit) / (static_cast<double>(width) * height);
 }
 
-int lit(int x, int y, int width, int height) {
+int lit(int x, int y, int width, int height, bool warm) {
     Display* display = open_display();
-    std::printf("%.6f\n", lit_fraction(display, x, y, width, height));
+    std::printf("%.6f\n", lit_fraction(display, x, y, width, height, warm));
     return 0;
 }
 
@@ -242,8 +248,9 @@ int main(int argc, char** argv) {
     if (command == "topmost") return topmost();
     if (command == "move" && argc == 4) return move(std::atoi(argv[2]), std::atoi(argv[3]));
     if (command == "cursor-hidden") return cursor_hidden();
-    if (command == "lit" && argc == 6) {
-        return lit(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
+    if ((command == "lit" || command == "warm") && argc == 6) {
+        return lit(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                   command == "warm");
     }
     if (command == "first-frame" && argc >= 4) return first_frame(std::atoi(argv[2]), argv + 3);
     if (command == "frame-rate" && argc == 3) return frame_rate(std::atof(argv[2]));

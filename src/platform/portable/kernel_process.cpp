@@ -2,6 +2,7 @@
 // version, the millisecond clock, sleeping and the power supply.
 #include <dirent.h>
 #include <sched.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -253,3 +254,33 @@ void sleep_real(DWORD milliseconds) {
 }
 
 }  // namespace portable
+
+HANDLE GetCurrentProcess() {
+    // As on Windows: a pseudo-handle that means "this process".
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
+}
+
+BOOL GetProcessTimes(HANDLE process, LPFILETIME creation, LPFILETIME exit, LPFILETIME kernel,
+                     LPFILETIME user) {
+    if (process != GetCurrentProcess() || !kernel || !user) {
+        return FALSE;
+    }
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0) {
+        return FALSE;
+    }
+    auto to_filetime = [](const timeval& t) {
+        const std::uint64_t units = static_cast<std::uint64_t>(t.tv_sec) * 10000000u +
+                                    static_cast<std::uint64_t>(t.tv_usec) * 10u;
+        return FILETIME{static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
+    };
+    *kernel = to_filetime(usage.ru_stime);
+    *user = to_filetime(usage.ru_utime);
+    if (creation) {
+        *creation = FILETIME{0, 0};
+    }
+    if (exit) {
+        *exit = FILETIME{0, 0};
+    }
+    return TRUE;
+}

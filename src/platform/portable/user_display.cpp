@@ -166,7 +166,12 @@ public:
             native->window = SDL_CreateWindowFrom(
                 reinterpret_cast<const void*>(static_cast<std::uintptr_t>(native->ownChild)));
         } else {
-            Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
+            // Only a window with a caption (the display mode's window of its
+            // own) gets the window manager's frame.
+            Uint32 flags = SDL_WINDOW_HIDDEN;
+            if ((w.style & WS_CAPTION) != WS_CAPTION) {
+                flags |= SDL_WINDOW_BORDERLESS;
+            }
             const bool topmost = (w.exStyle & WS_EX_TOPMOST) != 0;
             if (topmost) {
                 flags |= SDL_WINDOW_ALWAYS_ON_TOP;

@@ -144,6 +144,13 @@ struct SYSTEM_POWER_STATUS {
 };
 using LPSYSTEM_POWER_STATUS = SYSTEM_POWER_STATUS*;
 
+// A time in 100-nanosecond units, split in two halves.
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+using LPFILETIME = FILETIME*;
+
 struct OSVERSIONINFOA {
     DWORD dwOSVersionInfoSize;
     DWORD dwMajorVersion;
@@ -456,6 +463,9 @@ HDC GetDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC dc);
 HWND FindWindowA(LPCSTR className, LPCSTR windowName);
 BOOL IsWindow(HWND hwnd);
+// The root window of the display's default screen; null without a display
+// (and in the test mode).
+HWND GetDesktopWindow();
 BOOL SetForegroundWindow(HWND hwnd);
 HWND GetForegroundWindow();
 HWND GetParent(HWND hwnd);
@@ -537,6 +547,11 @@ BOOL GetVersionExA(LPOSVERSIONINFOA info);
 DWORD GetTickCount();
 void Sleep(DWORD milliseconds);
 BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status);
+HANDLE GetCurrentProcess();
+// Only the processor times (kernel and user) are filled in; creation and exit
+// times are left zero.
+BOOL GetProcessTimes(HANDLE process, LPFILETIME creation, LPFILETIME exit, LPFILETIME kernel,
+                     LPFILETIME user);
 HMODULE LoadLibraryA(LPCSTR name);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);

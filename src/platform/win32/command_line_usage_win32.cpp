@@ -1,6 +1,8 @@
 // A screen saver started by the desktop has no console to write to, and the
-// desktop shows nothing for it either: an unusable command line is answered by
-// the exit code alone.
+// desktop shows nothing for it either: problems with the command line are
+// answered by the exit code alone.
 #include "platform/command_line_usage.h"
 
 void ReportUnusableCommandLine(const char*) {}
+
+void ReportCommandLineProblem(const char*) {}

@@ -1,9 +1,47 @@
-// The nuvex program: the saver module's entry, after the portable platform has
-// taken the command line as Windows would hand it over.
+// The nuvex program. A command line in the display-mode form of X screen-saver
+// daemons (--root, --window-id, --fps ...) is read here, before anything else
+// starts; any other goes to the saver module's own entry, as Windows would
+// hand it over.
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "host/display_mode_command.h"
 #include "host/saver_host.h"
 #include "platform/portable/bridge.h"
 
+#ifndef NUVEX_VERSION
+#error "NUVEX_VERSION is set by the build"
+#endif
+
 int main(int argc, char** argv) {
+    std::vector<std::string_view> arguments;
+    for (int i = 1; i < argc && argv[i]; ++i) {
+        arguments.emplace_back(argv[i]);
+    }
+    const DisplayModeCommand command =
+        ParseDisplayModeCommand(arguments, std::getenv("XSCREENSAVER_WINDOW"));
+    switch (command.action) {
+        case DisplayModeAction::none:
+            portable_init_process(argc, argv);
+            SaverStartup();
+        case DisplayModeAction::help:
+            std::fputs(DisplayModeUsage(), stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        case DisplayModeAction::version:
+            std::printf("nuvex %s\n", NUVEX_VERSION);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        case DisplayModeAction::error:
+            std::fprintf(stderr, "nuvex: %s\n", command.error.c_str());
+            return 255;
+        case DisplayModeAction::run:
+            break;
+    }
+    // Everything that opens the display reads DISPLAY, so it is set first.
+    if (!command.display.empty()) {
+        setenv("DISPLAY", command.display.c_str(), 1);
+    }
     portable_init_process(argc, argv);
-    SaverStartup();
+    ExitProcess(static_cast<UINT>(RunDisplayMode(GetModuleHandleA(nullptr), command)));
 }
