@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "config/settings.h"
+#include "render/text_encoding.h"
 
 RunOverrides run_overrides;
 
@@ -15,6 +16,8 @@ bool apply_run_overrides() {
         const std::string& text = *run_overrides.message;
         std::memcpy(message_buffer, text.data(), text.size());
         message_buffer[text.size()] = '\0';
+        // The command line comes in the locale's encoding, the ANSI code page.
+        message_encoding = text_encoding::ansi;
     }
     if (run_overrides.follow) follow_value = static_cast<LONG>(*run_overrides.follow);
     return true;

@@ -9,7 +9,7 @@
 #include <string>
 
 struct RunOverrides {
-    std::optional<std::string> message;  // stored form, lines joined by "^n"
+    std::optional<std::string> message;  // stored form, lines joined by "^n", locale bytes
     std::optional<std::int32_t> follow;  // 0: the text rides the waves
     bool show_fps = false;
 };

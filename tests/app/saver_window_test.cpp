@@ -8,6 +8,8 @@
 #include "app/animation.h"
 #include "app/saver_window.h"
 #include "config/run_overrides.h"
+#include "platform/portable/profile.h"
+#include "platform/settings_file.h"
 #include "host/host_fixture.h"
 #include "host/saver_host.h"
 #include "scene/particle.h"
@@ -118,20 +120,25 @@ TEST_F(SaverWindowTest, EmptyMessageShowsTheDefaultMessageAndFollowIsCopied) {
 }
 
 TEST_F(SaverWindowTest, CommandLineOverridesReachTheSceneAndLeaveTheFileAlone) {
-    WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Text", "stored^ntext^n", "Nuvex0_01");
+    // A stored message in Unicode form (it is held as UTF-8); the command
+    // line's message is in the locale's code page and must be read as such.
     WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Follow", "0", "Nuvex0_01");
+    ASSERT_EQ(WriteProfileValues(portable_profile_path("Nuvex0_01"), portable_profile_path("Nuvex0_01"),
+                                 "Nuvex0_01", {{"NuvexScr_Text", "stored^ntext^n"}}, ProfileForm::unicode)
+                  .status,
+              ProfileWriteStatus::written);
     run_overrides.message = "Hello^nWorld^n";
     run_overrides.follow = 1;
     create(64, 48);
     run_overrides = RunOverrides{};
 
     SeaScene reference;
-    set_message(reference, "Hello^nWorld^n");
+    set_message(reference, "Hello^nWorld^n", text_encoding::ansi);
     EXPECT_EQ(scene.text, reference.text);
+    EXPECT_EQ(scene.encoding, text_encoding::ansi);
     EXPECT_EQ(scene.follow, 1);
-    char stored[64] = {};
-    GetPrivateProfileStringA("Nuvex0_01", "NuvexScr_Text", "", stored, sizeof stored, "Nuvex0_01");
-    EXPECT_STREQ(stored, "stored^ntext^n");
+    EXPECT_EQ(ReadProfileValue(portable_profile_path("Nuvex0_01"), "Nuvex0_01", "NuvexScr_Text").value,
+              "stored^ntext^n");
     EXPECT_EQ(GetPrivateProfileIntA("Nuvex0_01", "NuvexScr_Follow", 7, "Nuvex0_01"), 0u);
 }
 
