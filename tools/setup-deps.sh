@@ -11,11 +11,12 @@ packages=(
     # text: fonts and their rendering
     libfreetype-dev libfontconfig-dev fonts-wqy-microhei
     # windows, input, dialogs
-    libsdl2-dev libx11-dev libxext-dev libxfixes-dev libxtst-dev libgtk-3-dev
+    libsdl2-dev libx11-dev libxext-dev libxrandr-dev libxfixes-dev libxtst-dev libgtk-3-dev
     # the recorder's file formats
     libwebp-dev
-    # headless display and real input for the end-to-end tests
-    xvfb xdotool x11-utils imagemagick
+    # headless display, real input and changes of screen modes for the
+    # end-to-end tests
+    xvfb xdotool x11-utils x11-xserver-utils imagemagick
     # cross-compilers for the Windows module, and the scripts that check it
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 python3
 )
