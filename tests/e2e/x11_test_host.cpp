@@ -174,6 +174,7 @@ int count_colour(int x, int y, int width, int height, unsigned long colour) {
         }
     }
     XDestroyImage(image);
+    XCloseDisplay(display);
     std::printf("%ld\n", count);
     return 0;
 }
@@ -181,6 +182,7 @@ int count_colour(int x, int y, int width, int height, unsigned long colour) {
 int lit(int x, int y, int width, int height) {
     Display* display = open_display();
     std::printf("%.6f\n", lit_fraction(display, x, y, width, height));
+    XCloseDisplay(display);
     return 0;
 }
 
@@ -251,12 +253,14 @@ int wait_covered(int x, int y, int width, int height, unsigned long beneath, int
             edge = edge_pixels ? static_cast<double>(lit) / edge_pixels : 0;
             if (showing == 0 && edge > 0.001) {
                 std::printf("%.0f %.6f\n", elapsed, edge);
+                XCloseDisplay(display);
                 return 0;
             }
         }
         if (elapsed > limit_ms) {
             std::printf("timeout: %ld pixels of %06lx show, the right edge is %.6f lit\n",
                         showing, beneath, edge);
+            XCloseDisplay(display);
             return 1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -326,6 +330,7 @@ int frame_rate(double seconds, bool whole) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     std::printf("%.2f\n", static_cast<double>(changes) / seconds);
+    XCloseDisplay(display);
     return 0;
 }
 
