@@ -20,13 +20,22 @@
 //                      start PROGRAM and print the milliseconds from its start to
 //                      the first non-black pixel in a band across the upper
 //                      middle of the screen (fail after MS)
+//   clear-present SECONDS
+//                      what a saver costs at the least: a frame of the screen's
+//                      size cleared and presented 30.3 times a second, as the
+//                      saver presents; print the processor time per frame (ms)
+//                      and the frames presented
 //   frame-rate SECONDS [whole]
 //                      print how many times per second the screen's picture
 //                      changes (a band across its middle, or all of it)
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
+#include <X11/extensions/XShm.h>
 #include <X11/extensions/XTest.h>
+#include <sys/ipc.h>
+#include <sys/resource.h>
+#include <sys/shm.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -304,6 +313,70 @@ int first_frame(int limit_ms, char** argv) {
     return 0;
 }
 
+double processor_ms() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
+// The reference the saver's cost per tick is measured against: a window over
+// the whole screen into which a frame of the screen's size, in memory shared
+// with the server, is cleared and presented every 33 ms, the way the saver
+// presents its frames (one put, then a round trip).
+int clear_present(double seconds) {
+    Display* display = open_display();
+    if (!XShmQueryExtension(display)) return 2;
+    const int screen = DefaultScreen(display);
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    XGetGeometry(display, RootWindow(display, screen), &root, &x, &y, &width, &height, &border,
+                 &depth);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = BlackPixel(display, screen);
+    const Window window = XCreateWindow(display, root, 0, 0, width, height, 0, CopyFromParent,
+                                        InputOutput, CopyFromParent,
+                                        CWOverrideRedirect | CWBackPixel, &attributes);
+    XMapRaised(display, window);
+    XShmSegmentInfo segment{};
+    XImage* image = XShmCreateImage(display, DefaultVisual(display, screen),
+                                    DefaultDepth(display, screen), ZPixmap, nullptr, &segment,
+                                    width, height);
+    if (!image) return 2;
+    const std::size_t bytes = static_cast<std::size_t>(image->bytes_per_line) * height;
+    segment.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    segment.shmaddr = image->data = static_cast<char*>(shmat(segment.shmid, nullptr, 0));
+    segment.readOnly = False;
+    XShmAttach(display, &segment);
+    XSync(display, False);
+    shmctl(segment.shmid, IPC_RMID, nullptr);
+    const GC gc = XCreateGC(display, window, 0, nullptr);
+
+    const double before = processor_ms();
+    const auto start = Clock::now();
+    auto next = start;
+    long frames = 0;
+    while (std::chrono::duration<double>(Clock::now() - start).count() < seconds) {
+        std::memset(image->data, 0, bytes);
+        XShmPutImage(display, window, gc, image, 0, 0, 0, 0, width, height, False);
+        XSync(display, False);
+        ++frames;
+        next += std::chrono::milliseconds(33);
+        std::this_thread::sleep_until(next);
+    }
+    const double spent = processor_ms() - before;
+    std::printf("%.3f %ld\n", frames ? spent / frames : 0.0, frames);
+    XShmDetach(display, &segment);
+    XFreeGC(display, gc);
+    image->data = nullptr;
+    XDestroyImage(image);
+    shmdt(segment.shmaddr);
+    XCloseDisplay(display);
+    return 0;
+}
+
 // Counts changes of a band across the middle of the screen: one per frame
 // presented, as every tick turns the view.
 int frame_rate(double seconds, bool whole) {
@@ -356,12 +429,13 @@ int main(int argc, char** argv) {
                             std::atoi(argv[5]), std::strtoul(argv[6], nullptr, 16),
                             std::atoi(argv[7]), argc == 9 ? std::atoll(argv[8]) : 0);
     }
+    if (command == "clear-present" && argc == 3) return clear_present(std::atof(argv[2]));
     if (command == "frame-rate" && (argc == 3 || argc == 4)) {
         return frame_rate(std::atof(argv[2]), argc == 4 && std::string(argv[3]) == "whole");
     }
     std::fprintf(stderr, "usage: x11_test_host parent W H | focus | topmost | cursor-hidden | "
                          "move X Y | lit X Y W H | count-colour X Y W H RRGGBB | "
                          "wait-covered X Y W H RRGGBB MS [SINCE_NS] | first-frame MS PROGRAM ARGS... | "
-                         "frame-rate SECONDS [whole]\n");
+                         "clear-present SECONDS | frame-rate SECONDS [whole]\n");
     return 2;
 }
