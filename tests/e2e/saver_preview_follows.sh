@@ -23,7 +23,8 @@ resize_to() {
     # makes the time longer.
     local since
     since=$(date +%s%N)
-    "$host" wait-covered 10 10 "$width" "$height" "$parent_colour" "$limit" "$since" >"$work_dir/covered" &
+    "$host" wait-covered 10 10 "$width" "$height" "$parent_colour" "$limit" "$since" \
+        >"$work_dir/covered" &
     local waiter=$!
     "$@"
     wait "$waiter" || fail "$what: $(cat "$work_dir/covered")"

@@ -435,7 +435,8 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr, "usage: x11_test_host parent W H | focus | topmost | cursor-hidden | "
                          "move X Y | lit X Y W H | count-colour X Y W H RRGGBB | "
-                         "wait-covered X Y W H RRGGBB MS [SINCE_NS] | first-frame MS PROGRAM ARGS... | "
-                         "clear-present SECONDS | frame-rate SECONDS [whole]\n");
+                         "wait-covered X Y W H RRGGBB MS [SINCE_NS] | "
+                         "first-frame MS PROGRAM ARGS... | clear-present SECONDS | "
+                         "frame-rate SECONDS [whole]\n");
     return 2;
 }
