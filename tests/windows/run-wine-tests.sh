@@ -272,6 +272,10 @@ mode_change_covered() {
 }
 if xrandr | grep -q "^ *1280x1024 " && command -v xsetroot >/dev/null; then
     xsetroot -solid '#406080'
+    # A saver left running by a failed step above would make this one a second
+    # instance, which ends at once.
+    for p in "${saver_pids[@]}"; do kill "$p" 2>/dev/null; done
+    sleep 0.5
     full_screen_run
     mode_change_covered 1280x1024
     mode_change_covered 1920x1080
