@@ -13,10 +13,11 @@ packages=(
     # text in those scripts falls back on
     libfreetype-dev libfontconfig-dev fonts-wqy-microhei fonts-dejavu-core
     # windows, input, dialogs
-    libsdl2-dev libx11-dev libxext-dev libxfixes-dev libxtst-dev libgtk-3-dev
+    libsdl2-dev libx11-dev libxext-dev libxrandr-dev libxfixes-dev libxtst-dev libgtk-3-dev
     # the recorder's file formats
     libwebp-dev
-    # headless display and real input for the end-to-end tests
+    # headless display, real input and changes of screen modes for the
+    # end-to-end tests
     xvfb xdotool x11-utils x11-xserver-utils imagemagick
     # the screen-saver daemon the display mode is tested under, and what turns
     # the build into a Debian package for that test

@@ -27,6 +27,19 @@ void paint_frame(HWND window) {
     EndPaint(window, &paint);
 }
 
+// A window that changes size gets a frame of its new size, drawn from the next
+// paint on; the scene carries on as it is. A window shrunk to nothing keeps
+// its frame for when it comes back.
+void resize_frame(HWND window, int w, int h) {
+    if (w <= 0 || h <= 0) return;
+    if (frame_surface.bits && w == frame_rect.right && h == frame_rect.bottom) return;
+    frame_rect = surface_rect{0, 0, w, h};
+    HDC__* const screen = acquire_screen_context();
+    create_compatible(frame_surface, screen, w, h);
+    release_screen_context(screen);
+    InvalidateRect(window, nullptr, FALSE);
+}
+
 // The results of the platform calls are not examined: a saver that cannot draw
 // still closes as usual.
 void create_animation(HWND window) {
@@ -82,6 +95,13 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_PAINT:
             paint_frame(window);
             return 0;
+        case WM_SIZE:
+            if (wParam != SIZE_MINIMIZED) resize_frame(window, LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_DISPLAYCHANGE:
+            // A larger screen gets a larger text surface, from the next line on.
+            note_screen_size(scene, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+            return DefaultSaverProc(window, message, wParam, lParam);
         default:
             return DefaultSaverProc(window, message, wParam, lParam);
     }

@@ -1,10 +1,12 @@
 // The procedure of the saver window class: it sees every message of the saver
 // window first, keeps the input method detached and the cursor hidden, shields
 // the system commands that would switch away, hands a preview's help requests
-// to its parent, and forwards the rest to the animation's window procedure.
+// to its parent, keeps the window covering the screens or its preview pane as
+// they change size, and forwards the rest to the animation's window procedure.
 #include "app/saver_window.h"
 #include "host/host_state.h"
 #include "host/saver_host.h"
+#include "platform/preview_parent.h"
 #include "platform/win32.h"
 
 namespace {
@@ -75,7 +77,17 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_PAINT:
             // Once closing is approved the animation draws no more.
             if (SaverHostState.closeApproved) return DefWindowProcA(window, message, wParam, lParam);
-            if (!SaverHostState.previewMode) hide_cursor();
+            if (SaverHostState.previewMode) {
+                // Each frame fills the preview pane as it is now.
+                KeepPreviewFillingParent(window);
+            } else {
+                hide_cursor();
+            }
+            return forward(window, message, wParam, lParam);
+
+        case WM_DISPLAYCHANGE:
+            // The screens changed: the full-screen saver covers them again.
+            if (!SaverHostState.previewMode) CoverVirtualScreen(window);
             return forward(window, message, wParam, lParam);
 
         case WM_HELP:

@@ -33,6 +33,9 @@ LPCSTR SkipProgramName(LPCSTR commandLine);
 
 // --- saver window and message loop ------------------------------------------------
 int RunSaverWindow(HWND parent);
+// Moves and sizes the full-screen window over the whole virtual screen as it is
+// now (after a change of the screens).
+void CoverVirtualScreen(HWND window);
 void LoadPasswordVerifier();
 void UnloadPasswordVerifier();
 void SetSaverRunning(bool on);

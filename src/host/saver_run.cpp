@@ -56,6 +56,16 @@ WindowGeometry preview_geometry(HWND parent) {
     return geometry;
 }
 
+}  // namespace
+
+void CoverVirtualScreen(HWND window) {
+    const WindowGeometry geometry = full_screen_geometry();
+    SetWindowPos(window, HWND_TOPMOST, geometry.x, geometry.y, geometry.width, geometry.height,
+                 SWP_NOACTIVATE);
+}
+
+namespace {
+
 BYTE read_ac_line_status() {
     SYSTEM_POWER_STATUS power{};
     return GetSystemPowerStatus(&power) ? power.ACLineStatus : unknown_ac_line_status;

@@ -45,6 +45,10 @@ struct SeaScene {
     // Area of the text surface that the last drawn line covered, so that the
     // next clear also removes a line wider or taller than the usual area.
     surface_rect text_drawn;
+    // The screen the text surface has to cover: its size when the surface was
+    // made, or a size the screens changed to since.
+    std::int32_t screen_width = 0;
+    std::int32_t screen_height = 0;
 
     SeaScene();
     ~SeaScene();

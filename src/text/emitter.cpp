@@ -27,6 +27,18 @@ bool lit(const DrawingSurface& surface, std::int32_t px, std::int32_t py) {
     return get_pixel(surface, px, py) != 0;
 }
 
+// At the start of a line: a surface too small for the screen is made again.
+void fit_text_surface_to_screen(SeaScene& scene) {
+    if (scene.screen_width <= scene.text_surface.width &&
+        scene.screen_height <= scene.text_surface.height) {
+        return;
+    }
+    HDC__* const screen = acquire_screen_context();
+    prepare_text_surface(scene, screen, scene.screen_width, scene.screen_height);
+    release_screen_context(screen);
+    scene.text_drawn = surface_rect{};  // the new surface is black all over
+}
+
 }  // namespace
 
 void set_line_observer(line_observer o) { observer = o; }
@@ -38,9 +50,17 @@ void prepare_text_surface(SeaScene& scene, HDC__* reference, int width, int heig
     select_font(scene.text_surface, scene.text_font);
     set_text_color(scene.text_surface, 0xFFFFFF);
     set_transparent(scene.text_surface);
+    scene.screen_width = width;
+    scene.screen_height = height;
+}
+
+void note_screen_size(SeaScene& scene, int width, int height) {
+    scene.screen_width = width;
+    scene.screen_height = height;
 }
 
 void emit_line(SeaScene& scene, std::string_view line) {
+    if (scene.emit_count == 0) fit_text_surface_to_screen(scene);
     DrawingSurface& surface = scene.text_surface;
     // 1-3. Measure, clear and draw. The cleared area is the usual one, grown to
     //      cover this line and the previous one wherever they reach beyond it,

@@ -17,6 +17,10 @@ constexpr std::int32_t slices_per_line = 32;
 // message font chosen for the scene's message (so the message is set first),
 // white transparent text.
 void prepare_text_surface(SeaScene& scene, HDC__* reference, int width, int height);
+// The screens changed to this size. A text surface that no longer covers the
+// screen is made again at its size when the next line starts, never while a
+// line is being emitted; a smaller screen keeps the surface as it is.
+void note_screen_size(SeaScene& scene, int width, int height);
 // Draws the line and emits slice `emit_count` of it; counts the call.
 void emit_line(SeaScene& scene, std::string_view line);
 // Appends the particles of slice m of the rectangle and renews the snapshot.

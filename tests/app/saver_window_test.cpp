@@ -108,6 +108,70 @@ TEST_F(SaverWindowTest, PreviewFrameHasTheWindowsSizeAndTextSurfaceTheScreens) {
     EXPECT_EQ(scene.text_surface.height, 720);
 }
 
+// Windows reports a window's size right after creation and when it is
+// minimised; neither is a new size, so the frame stays (the saver's tests of
+// screens and preview panes cover the frame made again at a new size).
+TEST_F(SaverWindowTest, OnlyARealNewSizeMakesANewFrame) {
+    const HWND window = create(320, 240);
+    constexpr std::uint32_t marker = 0x00ABCDEF;  // gone when the frame is made again
+    frame_surface.bits[0] = marker;
+    SaverWindowProc(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(320, 240));
+    SaverWindowProc(window, WM_SIZE, SIZE_MINIMIZED, 0);
+    SaverWindowProc(window, WM_SIZE, SIZE_RESTORED, 0);
+    EXPECT_EQ(frame_surface.bits[0], marker);
+    EXPECT_EQ(frame_rect.right, 320);
+
+    SaverWindowProc(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(640, 480));
+    EXPECT_EQ(frame_surface.width, 640);
+    EXPECT_EQ(frame_surface.height, 480);
+    EXPECT_EQ(frame_rect.bottom, 480);
+}
+
+// The text surface is screen-sized from creation; a larger screen gets a
+// larger surface when the next line starts, never in the middle of a line,
+// and a smaller screen leaves it as it is.
+TEST_F(SaverWindowTest, TextSurfaceGrowsWithTheScreenOnlyWhenTheNextLineStarts) {
+    nullmode::set_screen_size(1280, 720);
+    const HWND window = create(160, 120);
+    const auto change_screen = [](int width, int height) {
+        nullmode::set_screen_size(width, height);
+        nullmode::announce_display_change();
+        MSG m{};
+        while (PeekMessageA(&m, nullptr, WM_DISPLAYCHANGE, WM_DISPLAYCHANGE, PM_REMOVE)) {
+            DispatchMessageA(&m);
+        }
+    };
+    // Ticks until the first slice of the next line has been emitted. The view
+    // is first turned to 80°, a few ticks before the surge that ends a line,
+    // to spare the ticks of most of a half-turn.
+    const auto tick_into_next_line = [window] {
+        scene.view.angle_z = 80 * M_PI / 180;
+        for (int n = 0; n < 200; ++n) {
+            const std::int32_t before = scene.emit_count;
+            TimerTick(window, WM_TIMER, 1, 0);
+            if (scene.emit_count == 1 && before != 1) return true;
+        }
+        return false;
+    };
+    const auto text_size = [] {
+        return std::pair{scene.text_surface.width, scene.text_surface.height};
+    };
+
+    change_screen(800, 600);
+    ASSERT_TRUE(tick_into_next_line());
+    EXPECT_EQ(text_size(), std::pair(1280, 720)) << "a smaller screen keeps the surface";
+
+    change_screen(1920, 1080);
+    while (scene.emit_count < 32) TimerTick(window, WM_TIMER, 1, 0);
+    EXPECT_EQ(text_size(), std::pair(1280, 720)) << "not in the middle of a line";
+    const std::string earlier_line = scene.line;
+    ASSERT_TRUE(tick_into_next_line());
+    EXPECT_NE(scene.line, earlier_line);
+    EXPECT_EQ(text_size(), std::pair(1920, 1080));
+    while (scene.emit_count < 32) TimerTick(window, WM_TIMER, 1, 0);
+    EXPECT_GT(scene.particles.count, 0) << "the line is read from the new surface";
+}
+
 TEST_F(SaverWindowTest, EmptyMessageShowsTheDefaultMessageAndFollowIsCopied) {
     WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Text", "", "Nuvex0_01");
     WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Follow", "3", "Nuvex0_01");

@@ -43,13 +43,13 @@ fail() {
     exit 1
 }
 
-# Starts Xvfb at 1920×1080, 24 bits, on a display number it picks itself, so
-# that tests running side by side never share a screen. Without -noreset the
-# server would start afresh (pointer back in the middle) whenever its last
-# client leaves, between two steps of a test.
+# Starts Xvfb at 1920×1080 (or the size given as WxH), 24 bits, on a display
+# number it picks itself, so that tests running side by side never share a
+# screen. Without -noreset the server would start afresh (pointer back in the
+# middle) whenever its last client leaves, between two steps of a test.
 start_xvfb() {
     local number_file="$work_dir/display"
-    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$number_file" \
+    Xvfb -displayfd 3 -screen 0 "${1:-1920x1080}x24" -nolisten tcp -noreset 3>"$number_file" \
         >"$work_dir/xvfb.log" 2>&1 &
     xvfb_pid=$!
     local i

@@ -161,6 +161,107 @@ TEST_F(Windows, PreviewFillsItsForeignParentAndDiesWithIt) {
               nullptr);
 }
 
+// What a window is told of a change of its place or size: WM_MOVE and WM_SIZE
+// with the new values, each only when that value really changed.
+struct Placement {
+    std::vector<UINT> order;
+    LPARAM move = 0;
+    LPARAM size = 0;
+    void take(const std::vector<UINT>& all) {
+        order.clear();
+        for (UINT m : all) {
+            if (m == WM_MOVE || m == WM_SIZE) order.push_back(m);
+        }
+    }
+};
+Placement placement;
+
+LRESULT CALLBACK PlacementProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_MOVE) placement.move = lParam;
+    if (msg == WM_SIZE) placement.size = lParam;
+    return SaverLikeProc(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(Windows, SetWindowPosTellsTheWindowOnlyWhatChanged) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = PlacementProc;
+    wc.lpszClassName = "NuvexPlacement";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND w = CreateWindowExA(WS_EX_TOPMOST, "NuvexPlacement", "p", WS_POPUP | WS_VISIBLE, 0, 0,
+                             800, 600, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(w, nullptr);
+    MSG m{};
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+
+    messages.clear();
+    EXPECT_TRUE(SetWindowPos(w, HWND_TOPMOST, 0, 0, 800, 600, SWP_NOACTIVATE));
+    placement.take(messages);
+    EXPECT_TRUE(placement.order.empty()) << "the same place and size tell nothing";
+    EXPECT_FALSE(PeekMessageA(&m, w, WM_PAINT, WM_PAINT, PM_NOREMOVE)) << "nor repaint";
+
+    messages.clear();
+    EXPECT_TRUE(SetWindowPos(w, HWND_TOPMOST, 0, 0, 1280, 1024, SWP_NOACTIVATE));
+    placement.take(messages);
+    EXPECT_EQ(placement.order, (std::vector<UINT>{WM_SIZE}));
+    EXPECT_EQ(placement.size, MAKELPARAM(1280, 1024));
+    EXPECT_TRUE(PeekMessageA(&m, w, WM_PAINT, WM_PAINT, PM_NOREMOVE)) << "repainted whole";
+
+    messages.clear();
+    EXPECT_TRUE(SetWindowPos(w, nullptr, -1920, 0, 3200, 1024, SWP_NOZORDER));
+    placement.take(messages);
+    EXPECT_EQ(placement.order, (std::vector<UINT>{WM_MOVE, WM_SIZE}));
+    EXPECT_EQ(static_cast<SHORT>(LOWORD(placement.move)), -1920);
+    RECT r{};
+    GetWindowRect(w, &r);
+    EXPECT_EQ(r.left, -1920);
+    EXPECT_EQ(r.right, 1280);
+    EXPECT_EQ(r.bottom, 1024);
+
+    // Windows of other processes are not ours to move.
+    HWND foreign = nullmode::create_foreign_window(100, 100);
+    EXPECT_FALSE(SetWindowPos(foreign, nullptr, 0, 0, 10, 10, SWP_NOZORDER));
+}
+
+TEST_F(Windows, WindowsInsideAForeignWindowFollowItsSize) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = PlacementProc;
+    wc.lpszClassName = "NuvexPlacement";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND pane = nullmode::create_foreign_window(320, 240);
+    HWND filling = CreateWindowExA(0, "NuvexPlacement", "Preview", WS_CHILD | WS_VISIBLE, 0, 0,
+                                   320, 240, pane, nullptr, nullptr, nullptr);
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "NuvexQuiet";
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND inset = CreateWindowExA(0, "NuvexQuiet", "inset", WS_CHILD | WS_VISIBLE, 20, 10, 300,
+                                 230, pane, nullptr, nullptr, nullptr);
+    HWND other = full_screen();
+    ASSERT_TRUE(filling && inset && other);
+
+    for (SIZE pane_size : {SIZE{640, 480}, SIZE{200, 150}, SIZE{1024, 768}}) {
+        messages.clear();
+        nullmode::resize_foreign_window(pane, pane_size.cx, pane_size.cy);
+        placement.take(messages);
+        EXPECT_EQ(placement.order, (std::vector<UINT>{WM_SIZE})) << "the place stays";
+        EXPECT_EQ(placement.size, MAKELPARAM(pane_size.cx, pane_size.cy));
+        RECT client{};
+        GetClientRect(filling, &client);
+        EXPECT_EQ(client.right, pane_size.cx);
+        EXPECT_EQ(client.bottom, pane_size.cy);
+        // A window set in from the edges keeps its place and reaches the
+        // right and bottom edges.
+        RECT r{};
+        GetWindowRect(inset, &r);
+        EXPECT_EQ(r.left, 20);
+        EXPECT_EQ(r.top, 10);
+        EXPECT_EQ(r.right, pane_size.cx);
+        EXPECT_EQ(r.bottom, pane_size.cy);
+    }
+    RECT r{};
+    GetWindowRect(other, &r);
+    EXPECT_EQ(r.right, 1920) << "windows elsewhere stay as they are";
+}
+
 TEST_F(Windows, FindWindowMatchesClassWithoutCaseAndTitleExactly) {
     HWND w = full_screen();
     EXPECT_EQ(FindWindowA("WINDOWSSCREENSAVERCLASS", "Screen Saver"), w);

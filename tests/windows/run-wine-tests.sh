@@ -9,8 +9,11 @@
 #   - /s draws the sea within a second; a key press, a button press and a
 #     mouse move of 3+2 pixels each end it with exit code 0, a move of 4
 #     pixels does not; a second /s while one runs returns 0 at once;
-#   - /p <window> draws inside a window of our preview host, ignores input and
-#     ends with 0 when that window is destroyed;
+#   - a change of the display mode made through Wine (ChangeDisplaySettingsExA)
+#     reaches the running /s, which covers the new screen within a second;
+#   - /p <window> draws inside a window of our preview host, ignores input,
+#     follows the host window's size as it changes, and ends with 0 when that
+#     window is destroyed;
 #   - /p:1234, an unknown letter and /a return -1;
 #   - /c and an empty command line open the configuration dialog; the dialog
 #     used with clicks and keys (wine-config-dialog.sh): OK writes the typed
@@ -71,6 +74,20 @@ if ! wine_env_available; then
 fi
 
 wine_env_start || { fail "the Wine environment did not start"; exit 1; }
+# A second display mode for the test of a change of modes. Wine lists the X
+# server's modes when its desktop starts, so the mode is made before any
+# Windows program runs.
+ensure_mode() {
+    local attempt
+    for attempt in 1 2 3; do
+        xrandr | grep -q "^ *$1 " && return 0
+        xrandr --newmode "$1" 0 "${1%x*}" 0 0 0 "${1#*x}" 0 0 0 2>/dev/null
+        xrandr --addmode screen "$1" 2>/dev/null
+        sleep 0.2
+    done
+    xrandr | grep -q "^ *$1 "
+}
+ensure_mode 1280x1024
 saver_pids=()
 cleanup() {
     for p in "${saver_pids[@]}"; do kill "$p" 2>/dev/null; done
@@ -197,6 +214,83 @@ else
     fail "mouse moves of 3+2 pixels: running after 3: ${still}, exit ${code}"
 fi
 
+echo "== full screen: a change of the display mode"
+# Wine follows changes of the X screen only when it makes them itself. So a
+# program changes the mode as the display settings do (ChangeDisplaySettingsExA):
+# Wine switches the X screen through RandR and sends WM_DISPLAYCHANGE to every
+# top-level window, and the saver has to cover the new screen by itself. (Wine
+# may fit a window into a smaller screen on its own, but leaves it as it is
+# when the screen grows: the return to the larger mode is the telling step.)
+# The desktop gets a colour of its own so that a screenshot shows any of it.
+# Pixels of the desktop's colour in a screenshot of the whole screen (every
+# 7th pixel looked at).
+desktop_pixels() {
+    import -display "$DISPLAY" -window root ppm:- 2>/dev/null | python3 -c '
+import sys
+data = sys.stdin.buffer.read()
+fields, at = [], 0
+while len(fields) < 4:
+    while data[at:at + 1].isspace():
+        at += 1
+    end = at
+    while not data[end:end + 1].isspace():
+        end += 1
+    fields.append(data[at:end])
+    at = end
+pixels = data[at + 1:]
+print(sum(1 for k in range(0, len(pixels) - 2, 21) if pixels[k:k + 3] == b"\x40\x60\x80"))'
+}
+saver_geometry() {
+    xwininfo -root -tree | awk '/"Screen Saver"/ {
+        match($0, /[0-9]+x[0-9]+[+-][0-9]+[+-][0-9]+/); print substr($0, RSTART, RLENGTH); exit }'
+}
+# Changes the mode to $1 and waits up to a second for the saver's window to
+# cover the new screen; a screenshot then must show nothing of the desktop.
+# (Screenshots take too long here to time the change with them.)
+mode_change_covered() {
+    local mode=$1 geometry left
+    "$WINE" "$win64/tests/windows/programs/nuvex-display-change.exe" "${mode%x*}" "${mode#*x}" \
+        2>/dev/null | tr -d '\r' | sed 's/^/    /'
+    local done_at=$(ms_now) took
+    while :; do
+        geometry=$(saver_geometry)
+        took=$(($(ms_now) - done_at))
+        [[ $geometry == "$mode+0+0" ]] && break
+        if ((took > 1000)); then
+            fail "1 s after the change to $mode the saver's window is ${geometry:-missing}"
+            return 1
+        fi
+        sleep 0.02
+    done
+    sleep 0.2  # a frame or two
+    left=$(desktop_pixels)
+    if [[ $left == 0 ]]; then
+        pass "the saver's window covered the whole $mode screen ${took} ms after the change returned; a screenshot shows nothing of the desktop"
+    else
+        fail "the saver's window covered the $mode screen ${took} ms after the change returned, but ${left} sampled pixels of the desktop show"
+    fi
+}
+if xrandr | grep -q "^ *1280x1024 " && command -v xsetroot >/dev/null; then
+    xsetroot -solid '#406080'
+    # A saver left running by a failed step above would make this one a second
+    # instance, which ends at once.
+    for p in "${saver_pids[@]}"; do kill "$p" 2>/dev/null; done
+    sleep 0.5
+    full_screen_run
+    mode_change_covered 1280x1024
+    mode_change_covered 1920x1080
+    if kill -0 "$saver" 2>/dev/null; then
+        pass "the saver ran on through both changes"
+    else
+        fail "the saver ended during the changes of mode"
+    fi
+    xdotool key space
+    wait_end "$saver" 2000 || fail "a key press did not end the saver after the changes of mode"
+    xsetroot -solid black
+else
+    fail "the X server would not take the 1280x1024 mode (or xsetroot is missing)"
+fi
+
 echo "== preview in a window of the test host"
 # Wine 8 does not show what one process draws into a child window of another
 # process's window, so the preview's pixels cannot be read back here. What the
@@ -238,6 +332,27 @@ for line in sys.stdin:
 print(count)')
 ((frames >= 30)) && pass "the preview painted ${frames} frames of its window's size in about 3 s" \
     || fail "the preview painted ${frames} frames of its window's size in about 3 s"
+# The host then gives its window other sizes; Windows does not resize a child
+# with its parent, so the module has to notice and follow, and paint frames of
+# each new size.
+for size in $(tr -d '\r' <"$report" | awk '$1 == "resized" { print $2 "x" $3 }'); do
+    size=${size/x/ }
+    followed=$(tr -d '\r' <"$report" | awk -v s="$size" '$1 == "resized" && $2 " " $3 == s { print $5 " " $6 }')
+    blits=$(grep -o 'Call gdi32.BitBlt([^)]*)' "$relay" | python3 -c '
+import sys
+w, h = (int(v) for v in sys.argv[1:3])
+count = 0
+for line in sys.stdin:
+    args = [int(a, 16) & 0xFFFFFFFF for a in line[line.index("(") + 1:-2].split(",")]
+    if args[3] == w and args[4] == h and args[8] == 0xCC0020:
+        count += 1
+print(count)' $size)
+    if [[ $followed == "$size" ]] && ((blits >= 10)); then
+        pass "the host's client area became ${size/ /x}: the preview followed and painted ${blits} frames of that size in about 1 s"
+    else
+        fail "the host's client area became ${size/ /x}: the preview is ${followed:-unknown}, ${blits} frames of that size"
+    fi
+done
 [[ $(result running-before-destroy) == 1 ]] && pass "the preview ignored key, button and mouse input" \
     || fail "the preview ended before its parent was destroyed"
 [[ $(result exit-code) == 0 ]] && pass "the preview ended with 0 when its parent was destroyed ($(tr -d '\r' <"$report" | grep ^exit-code))" \

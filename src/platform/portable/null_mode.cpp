@@ -60,6 +60,7 @@ public:
     void destroy_native(Window&) override {}
     void show_native(Window&, bool) override {}
     void set_native_title(Window&) override {}
+    void move_native(Window&, int, int) override {}
     bool wait(std::int64_t timeoutMs) override {
         if (timeoutMs < 0) {
             return false;
@@ -261,6 +262,20 @@ void destroy_foreign_window(HWND hwnd) {
             DestroyWindow(h);
         }
     }
+}
+
+void resize_foreign_window(HWND hwnd, int width, int height) {
+    auto& windows = state().foreignWindows;
+    auto it = windows.find(portable::handle_value(hwnd));
+    if (it == windows.end()) {
+        return;
+    }
+    it->second = SIZE{width, height};
+    portable::follow_foreign_parent(hwnd);
+}
+
+void announce_display_change() {
+    portable::announce_display_change();
 }
 
 std::vector<Message> posted() {

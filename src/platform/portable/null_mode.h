@@ -43,6 +43,13 @@ void add_library(const std::string& name, const std::map<std::string, FARPROC>& 
 HWND create_foreign_window(int width, int height, const std::string& className = "",
                            const std::string& title = "");
 void destroy_foreign_window(HWND hwnd);
+// Gives a foreign window a new client size; the windows made inside it follow
+// at once, as they follow a real parent's size changes on a display.
+void resize_foreign_window(HWND hwnd, int width, int height);
+// Tells every top-level window that the screens changed (WM_DISPLAYCHANGE, in
+// the queue), as a display does; set the new sizes first with set_screen_size
+// and set_virtual_screen.
+void announce_display_change();
 
 // What the saver did, in order, since the last reset.
 struct Message {

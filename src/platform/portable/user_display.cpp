@@ -204,6 +204,18 @@ public:
             // Only what a preview needs: it ignores input, and selecting
             // button presses could clash with the parent's owner anyway.
             XSelectInput(native->sdlDisplay, native->ownChild, ExposureMask | StructureNotifyMask);
+            // A foreign parent's size changes, so that the window follows them.
+            if (parent && !find_window(parent)) {
+                add_structure_events(native->sdlDisplay, handle_value(parent));
+            }
+            XFlush(native->sdlDisplay);
+        }
+        if (native->sdlDisplay && !screenWatched_) {
+            // The root window changes size with the screens: that is when the
+            // top-level windows hear WM_DISPLAYCHANGE.
+            screenWatched_ = true;
+            root_ = DefaultRootWindow(native->sdlDisplay);
+            add_structure_events(native->sdlDisplay, root_);
             XFlush(native->sdlDisplay);
         }
         x11::set_identity(native->xid, w.className, w.title);
@@ -249,6 +261,13 @@ public:
             SDL_SetWindowTitle(w.native->window, w.title.c_str());
         }
         x11::set_identity(w.native->xid, w.className, w.title);
+    }
+
+    void move_native(Window& w, int x, int y) override {
+        if (w.native) {
+            x11::move_resize(w.native->xid, x, y, w.rect.right - w.rect.left,
+                             w.rect.bottom - w.rect.top);
+        }
     }
 
     bool wait(std::int64_t timeoutMs) override {
@@ -319,35 +338,16 @@ public:
         SDL_UpdateWindowSurfaceRects(w.native->window, &r, 1);
     }
 
+    // Both asked of the server each time, as the screens may have changed
+    // since the last call (SDL keeps what it saw at its start).
     RECT primary_screen() override {
-        SDL_Rect r;
-        if (SDL_GetDisplayBounds(0, &r) == 0) {
-            return RECT{r.x, r.y, r.x + r.w, r.y + r.h};
-        }
-        return root_rect();
+        RECT r{};
+        return x11::primary_monitor(&r) ? r : root_rect();
     }
 
-    RECT virtual_screen() override {
-        const int n = SDL_GetNumVideoDisplays();
-        RECT box{};
-        bool any = false;
-        for (int i = 0; i < n; ++i) {
-            SDL_Rect r;
-            if (SDL_GetDisplayBounds(i, &r) != 0) {
-                continue;
-            }
-            if (!any) {
-                box = RECT{r.x, r.y, r.x + r.w, r.y + r.h};
-                any = true;
-            } else {
-                box.left = std::min<LONG>(box.left, r.x);
-                box.top = std::min<LONG>(box.top, r.y);
-                box.right = std::max<LONG>(box.right, r.x + r.w);
-                box.bottom = std::max<LONG>(box.bottom, r.y + r.h);
-            }
-        }
-        return any ? box : root_rect();
-    }
+    // The whole root window: every monitor lies within it, and nothing of it
+    // may stay uncovered by a saver.
+    RECT virtual_screen() override { return root_rect(); }
 
     bool cursor_pos(POINT* p) override {
         if (x11::pointer(p)) {
@@ -454,15 +454,8 @@ private:
                 button_event(e.button);
                 break;
             case SDL_SYSWMEVENT:
-                if (e.syswm.msg && e.syswm.msg->subsystem == SDL_SYSWM_X11 &&
-                    e.syswm.msg->msg.x11.event.type == DestroyNotify) {
-                    // The X window under one of ours went away (a preview's
-                    // parent was destroyed): the window is destroyed with it.
-                    HWND hwnd = hwnd_of_xid(e.syswm.msg->msg.x11.event.xdestroywindow.window);
-                    if (Window* w = find_window(hwnd); w && w->native && w->native->ownChild) {
-                        w->native->ownChild = 0;  // already gone, not to be destroyed again
-                        DestroyWindow(hwnd);
-                    }
+                if (e.syswm.msg && e.syswm.msg->subsystem == SDL_SYSWM_X11) {
+                    x11_event(e.syswm.msg->msg.x11.event);
                 }
                 break;
             default:
@@ -501,19 +494,75 @@ private:
                 queue_post(hwnd, WM_CLOSE, 0, 0);
                 break;
             case SDL_WINDOWEVENT_MOVED:
-                if (!w->native || !w->native->ownChild) {
-                    const LONG width = w->rect.right - w->rect.left;
-                    const LONG height = w->rect.bottom - w->rect.top;
-                    w->rect = RECT{e.data1, e.data2, e.data1 + width, e.data2 + height};
-                }
-                break;
             case SDL_WINDOWEVENT_SIZE_CHANGED:
-                w->rect.right = w->rect.left + e.data1;
-                w->rect.bottom = w->rect.top + e.data2;
-                invalidate(*w);
+                adopt_server_geometry(hwnd, e);
                 break;
             default:
                 break;
+        }
+    }
+
+    // Raw X events: the destruction of a window under one of ours, and size
+    // changes of the screen and of the foreign windows ours live in.
+    void x11_event(const XEvent& event) {
+        if (event.type == DestroyNotify) {
+            // The X window under one of ours went away (a preview's parent was
+            // destroyed): the window is destroyed with it.
+            HWND hwnd = hwnd_of_xid(event.xdestroywindow.window);
+            if (Window* w = find_window(hwnd); w && w->native && w->native->ownChild) {
+                w->native->ownChild = 0;  // already gone, not to be destroyed again
+                DestroyWindow(hwnd);
+            }
+        } else if (event.type == ConfigureNotify) {
+            const ::Window changed = event.xconfigure.window;
+            if (screenWatched_ && changed == root_) {
+                announce_display_change();
+            } else if (!hwnd_of_xid(changed)) {
+                follow_foreign_parent(handle_from(static_cast<std::uint32_t>(changed)));
+            }
+        }
+    }
+
+    // SDL reports moves and size changes of our windows late, and may report
+    // several in a row after they were made; what counts is where the window
+    // is now. Only a change that we did not make ourselves (a window manager
+    // moving a window, say) is taken over and told to the window.
+    void adopt_server_geometry(HWND hwnd, const SDL_WindowEvent& e) {
+        Window* w = find_window(hwnd);
+        if (!w || !w->native) {
+            return;
+        }
+        if (w->native->ownChild) {
+            invalidate(*w);  // a child inside a foreign window is moved by us alone
+            return;
+        }
+        RECT now{};
+        if (!x11::window_geometry(w->native->xid, &now)) {
+            now = w->rect;
+            if (e.event == SDL_WINDOWEVENT_MOVED) {
+                now = RECT{e.data1, e.data2, e.data1 + (w->rect.right - w->rect.left),
+                           e.data2 + (w->rect.bottom - w->rect.top)};
+            } else {
+                now.right = now.left + e.data1;
+                now.bottom = now.top + e.data2;
+            }
+        }
+        if (e.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+            invalidate(*w);
+        }
+        if (now.left != w->rect.left || now.top != w->rect.top || now.right != w->rect.right ||
+            now.bottom != w->rect.bottom) {
+            place_window(hwnd, now.left, now.top, now.right - now.left, now.bottom - now.top,
+                         false);
+        }
+    }
+
+    // Adds the structure events of a window (its size changes among them) to
+    // what this connection hears of it, keeping whatever was chosen before.
+    static void add_structure_events(Display* display, ::Window window) {
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(display, window, &attributes)) {
+            XSelectInput(display, window, attributes.your_event_mask | StructureNotifyMask);
         }
     }
 
@@ -559,6 +608,8 @@ private:
     }
 
     std::map<Uint32, HWND> bySdlId_;
+    bool screenWatched_ = false;
+    ::Window root_ = 0;
 };
 
 }  // namespace

@@ -12,6 +12,7 @@ public:
     void destroy_native(Window&) override {}
     void show_native(Window&, bool) override {}
     void set_native_title(Window&) override {}
+    void move_native(Window&, int, int) override {}
     bool wait(std::int64_t timeoutMs) override {
         if (timeoutMs < 0) {
             // Nothing outside can post to this thread; waiting would never end.

@@ -72,6 +72,7 @@ struct Window {
     DWORD style = 0;
     DWORD exStyle = 0;
     RECT rect{};                 // screen coordinates
+    POINT offset{};              // a child's place in its parent's client area
     bool visible = false;
     bool destroying = false;
     bool invalid = false;        // waiting for WM_PAINT
@@ -106,6 +107,9 @@ public:
     virtual void destroy_native(Window& w) = 0;
     virtual void show_native(Window& w, bool show) = 0;
     virtual void set_native_title(Window& w) = 0;
+    // Gives the native window the place and size of w.rect; x and y are its
+    // place in the native parent (the screen for a top-level window).
+    virtual void move_native(Window& w, int x, int y) = 0;
     // Moves what the display has to say into the queue; waits at most
     // `timeoutMs` (negative: without limit) for it. Returns false when nothing
     // can ever arrive, so a caller must not wait again.
@@ -145,6 +149,19 @@ void record_present();
 void record_system_parameter(UINT action, UINT param);
 void record_stall();
 
+// Screen position of a window's client area (ours, or another process's).
+bool client_origin(HWND parent, POINT* origin);
+// Gives a window a new place (in its parent's client area for a child, on the
+// screen otherwise) and size, and tells it as Windows does: WM_MOVE when its
+// place changed, then WM_SIZE when its size changed, which also makes it
+// repaint whole. The native window follows when `moveNative` is set (not when
+// the display reports a change it already made).
+void place_window(HWND hwnd, int x, int y, int width, int height, bool moveNative);
+// After a change of the screens: WM_DISPLAYCHANGE to every top-level window.
+void announce_display_change();
+// Windows made inside a foreign window keep reaching its right and bottom
+// edges when it changes size, so that a preview keeps filling its pane.
+void follow_foreign_parent(HWND parent);
 // Sends WM_SHOWWINDOW and shows or hides the native window.
 void show_window_now(Window& w, bool show);
 // The window that has the keyboard (set by the display backend on focus).

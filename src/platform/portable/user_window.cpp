@@ -1,5 +1,6 @@
 // Window classes, window creation and destruction, default handling, and the
 // window queries (geometry, parent, foreground, cursor, screen metrics).
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <map>
@@ -96,6 +97,84 @@ HCURSOR current_cursor() {
     return globals().cursor;
 }
 
+bool client_origin(HWND parent, POINT* origin) {
+    if (Window* p = find_window(parent)) {
+        *origin = POINT{p->rect.left, p->rect.top};
+        return true;
+    }
+    RECT screen{};
+    RECT client{};
+    if (is_own_handle(parent) || !backend().foreign_rect(parent, &screen, &client)) {
+        return false;
+    }
+    *origin = POINT{screen.left, screen.top};
+    return true;
+}
+
+void place_window(HWND hwnd, int x, int y, int width, int height, bool moveNative) {
+    Window* w = find_window(hwnd);
+    if (!w || !w->created || w->destroying) {
+        return;
+    }
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    const bool child = (w->style & WS_CHILD) != 0;
+    POINT origin{0, 0};
+    if (child && !client_origin(w->parent, &origin)) {
+        origin = POINT{w->rect.left - w->offset.x, w->rect.top - w->offset.y};
+    }
+    const POINT before = child ? w->offset : POINT{w->rect.left, w->rect.top};
+    const bool moved = before.x != x || before.y != y;
+    const bool sized =
+        w->rect.right - w->rect.left != width || w->rect.bottom - w->rect.top != height;
+    w->rect = RECT{origin.x + x, origin.y + y, origin.x + x + width, origin.y + y + height};
+    if (child) {
+        w->offset = POINT{x, y};
+    }
+    if (moveNative) {
+        backend().move_native(*w, x, y);
+    }
+    if (sized) {
+        invalidate(*w);  // the whole window is drawn again at its new size
+    }
+    if (moved) {
+        SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(x, y));
+    }
+    if (sized && find_window(hwnd)) {
+        SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+    }
+}
+
+void announce_display_change() {
+    const LPARAM screen = MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    for (HWND h : window_handles()) {
+        Window* w = find_window(h);
+        if (w && w->created && !w->destroying && !(w->style & WS_CHILD)) {
+            queue_post(h, WM_DISPLAYCHANGE, 32, screen);  // 32 bits per pixel
+        }
+    }
+}
+
+void follow_foreign_parent(HWND parent) {
+    std::vector<HWND> inside;
+    for (HWND h : window_handles()) {
+        Window* w = find_window(h);
+        if (w && w->created && !w->destroying && w->parent == parent && (w->style & WS_CHILD)) {
+            inside.push_back(h);
+        }
+    }
+    RECT client{};
+    if (inside.empty() || is_own_handle(parent) || !GetClientRect(parent, &client)) {
+        return;
+    }
+    for (HWND h : inside) {
+        if (Window* w = find_window(h)) {
+            const POINT at = w->offset;
+            place_window(h, at.x, at.y, client.right - at.x, client.bottom - at.y, true);
+        }
+    }
+}
+
 }  // namespace portable
 
 using portable::find_window;
@@ -126,24 +205,13 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     if ((style & WS_CHILD) && !parent) {
         return nullptr;
     }
-    int originX = 0;
-    int originY = 0;
+    POINT origin{0, 0};
     if (parent) {
-        if (Window* p = find_window(parent)) {
-            if (p->destroying) {
-                return nullptr;
-            }
-            originX = p->rect.left;
-            originY = p->rect.top;
-        } else {
-            RECT screen{};
-            RECT client{};
-            if (portable::is_own_handle(parent) ||
-                !portable::backend().foreign_rect(parent, &screen, &client)) {
-                return nullptr;
-            }
-            originX = screen.left;
-            originY = screen.top;
+        if (Window* p = find_window(parent); p && p->destroying) {
+            return nullptr;
+        }
+        if (!portable::client_origin(parent, &origin)) {
+            return nullptr;
         }
     }
     if (width < 0) {
@@ -162,7 +230,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     w->style = style;
     w->exStyle = exStyle;
     if (style & WS_CHILD) {
-        w->rect = RECT{originX + x, originY + y, originX + x + width, originY + y + height};
+        w->rect = RECT{origin.x + x, origin.y + y, origin.x + x + width, origin.y + y + height};
+        w->offset = POINT{x, y};
         w->controlId = static_cast<int>(reinterpret_cast<std::intptr_t>(menu));
     } else {
         w->rect = RECT{x, y, x + width, y + height};
@@ -369,6 +438,27 @@ BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
         !portable::backend().foreign_rect(hwnd, rect, &client)) {
         return FALSE;
     }
+    return TRUE;
+}
+
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+    // The stacking order and activation are left as they are: the only
+    // top-most window made here stays above everything anyway.
+    (void)insertAfter;
+    Window* w = find_window(hwnd);
+    if (!w || !w->created || w->destroying) {
+        return FALSE;  // another process's window is not ours to move
+    }
+    const bool child = (w->style & WS_CHILD) != 0;
+    if (flags & SWP_NOMOVE) {
+        x = child ? w->offset.x : w->rect.left;
+        y = child ? w->offset.y : w->rect.top;
+    }
+    if (flags & SWP_NOSIZE) {
+        cx = w->rect.right - w->rect.left;
+        cy = w->rect.bottom - w->rect.top;
+    }
+    portable::place_window(hwnd, x, y, cx, cy, true);
     return TRUE;
 }
 

@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/Xrandr.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -304,9 +305,56 @@ bool root_size(int* width, int* height) {
     if (!display()) {
         return false;
     }
-    *width = DisplayWidth(display(), DefaultScreen(display()));
-    *height = DisplayHeight(display(), DefaultScreen(display()));
+    // Asked of the server each time: the sizes Xlib keeps for the screen are
+    // those of when the connection was opened, not after a change of modes.
+    ::Window root = 0;
+    int x = 0;
+    int y = 0;
+    unsigned int w = 0;
+    unsigned int h = 0;
+    unsigned int border = 0;
+    unsigned int depth = 0;
+    if (!XGetGeometry(display(), DefaultRootWindow(display()), &root, &x, &y, &w, &h, &border,
+                      &depth)) {
+        return false;
+    }
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
     return true;
+}
+
+bool primary_monitor(RECT* screen) {
+    Display* d = display();
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (!d || !XRRQueryExtension(d, &eventBase, &errorBase) ||
+        !XRRQueryVersion(d, &major, &minor) || major < 1 || (major == 1 && minor < 5)) {
+        return false;
+    }
+    int count = 0;
+    XRRMonitorInfo* monitors = XRRGetMonitors(d, DefaultRootWindow(d), True, &count);
+    if (!monitors) {
+        return false;
+    }
+    // The primary monitor, or the first when none is marked primary.
+    int chosen = -1;
+    for (int i = 0; i < count; ++i) {
+        if (monitors[i].primary) {
+            chosen = i;
+            break;
+        }
+    }
+    if (chosen < 0 && count > 0) {
+        chosen = 0;
+    }
+    if (chosen >= 0) {
+        const XRRMonitorInfo& m = monitors[chosen];
+        *screen = RECT{m.x, m.y, m.x + m.width, m.y + m.height};
+    }
+    XRRFreeMonitors(monitors);
+    return chosen >= 0;
 }
 
 bool pointer(POINT* p) {
@@ -451,6 +499,17 @@ void destroy_child(std::uint32_t xid) {
         XDestroyWindow(display(), xid);
         XSync(display(), False);
     }
+}
+
+void move_resize(std::uint32_t xid, int x, int y, int width, int height) {
+    if (!plausible(xid) || !display()) {
+        return;
+    }
+    XMoveResizeWindow(display(), xid, x, y, static_cast<unsigned>(width > 0 ? width : 1),
+                      static_cast<unsigned>(height > 0 ? height : 1));
+    // Done before the next frame is shown in it, and before the window's
+    // configure events reach the other connection.
+    XSync(display(), False);
 }
 
 void map_child(std::uint32_t xid, bool show) {

@@ -21,7 +21,11 @@ unsigned long error_count();
 bool window_exists(std::uint32_t xid);
 // Screen position and size of a window; false when it does not exist.
 bool window_geometry(std::uint32_t xid, RECT* screen);
+// The screen's current size (after any change of modes).
 bool root_size(int* width, int* height);
+// The primary monitor (or the first) of the screen, from the server's list of
+// monitors; false when the server keeps no such list.
+bool primary_monitor(RECT* screen);
 bool pointer(POINT* p);
 
 // Marks one of our windows with its class and title for find_window.
@@ -38,6 +42,8 @@ bool activate(std::uint32_t xid);
 std::uint32_t create_child(std::uint32_t parent, int x, int y, int width, int height);
 void destroy_child(std::uint32_t xid);
 void map_child(std::uint32_t xid, bool show);
+// Gives a window of ours a new place (in its parent) and size.
+void move_resize(std::uint32_t xid, int x, int y, int width, int height);
 
 // Pixel memory shared with the X server (MIT-SHM), so that a block in it is
 // shown without a copy on our side. alloc_shared answers nullptr when the

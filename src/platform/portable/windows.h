@@ -256,6 +256,7 @@ struct TEXTMETRICA {
 #define WM_POWER 0x0048
 #define WM_HELP 0x0053
 #define WM_CONTEXTMENU 0x007B
+#define WM_DISPLAYCHANGE 0x007E
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_KEYDOWN 0x0100
@@ -356,6 +357,16 @@ struct TEXTMETRICA {
 
 #define SW_HIDE 0
 #define SW_SHOW 5
+
+#define SIZE_RESTORED 0
+#define SIZE_MINIMIZED 1
+#define SWP_NOSIZE 0x0001
+#define SWP_NOMOVE 0x0002
+#define SWP_NOZORDER 0x0004
+#define SWP_NOACTIVATE 0x0010
+#define HWND_TOP ((HWND)0)
+#define HWND_TOPMOST ((HWND)(LONG_PTR)-1)
+#define HWND_NOTOPMOST ((HWND)(LONG_PTR)-2)
 
 // System metrics.
 #define SM_CXSCREEN 0
@@ -458,6 +469,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
 BOOL GetWindowRect(HWND hwnd, LPRECT rect);
 BOOL GetClientRect(HWND hwnd, LPRECT rect);
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 int GetSystemMetrics(int index);
 HDC GetDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC dc);

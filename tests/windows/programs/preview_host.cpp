@@ -11,6 +11,11 @@
 //                                     (where the system shows what another
 //                                     process draws in our window)
 //   running-before-destroy <0|1>      the module still ran after the input phase
+//   resized <w> <h> child-size <w> <h>
+//                                     after our client area was resized (to about
+//                                     320 × 240, then 200 × 150, each then left
+//                                     alone for a second): its size as the system
+//                                     made it, and the child's size
 //   exit-code <n> after <ms> ms       after our window was destroyed
 // The input phase lasts <input ms> (second argument, default 1500): the script
 // sends keys, clicks and mouse moves to our window meanwhile.
@@ -43,6 +48,24 @@ void pump_for(DWORD milliseconds) {
         }
         Sleep(10);
     }
+}
+
+// Gives our window a client area of w × h, as a settings window that the user
+// enlarges or shrinks would, and reports the child's size a second later.
+void resize_client(HWND window, int w, int h, DWORD style) {
+    RECT frame{0, 0, w, h};
+    AdjustWindowRect(&frame, style, FALSE);
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    pump_for(1000);
+    RECT client{};
+    GetClientRect(window, &client);
+    RECT box{};
+    const HWND child = GetWindow(window, GW_CHILD);
+    if (child) GetClientRect(child, &box);
+    std::printf("resized %ld %ld child-size %ld %ld\n", client.right, client.bottom, box.right,
+                box.bottom);
+    std::fflush(stdout);
 }
 
 // Reads our client area back, the child's pixels included, and counts the
@@ -137,6 +160,8 @@ int main(int argc, char** argv) {
     std::printf("running-before-destroy %d\n",
                 WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT ? 1 : 0);
     std::fflush(stdout);
+    resize_client(window, 320, 240, style);
+    resize_client(window, 200, 150, style);
 
     const DWORD destroyed_at = GetTickCount();
     DestroyWindow(window);
