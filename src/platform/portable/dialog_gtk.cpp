@@ -10,6 +10,7 @@
 #include "platform/portable/codepage.h"
 #include "platform/portable/dialog.h"
 #include "platform/portable/dialog_internal.h"
+#include "platform/portable/display_connection.h"
 #include "platform/portable/font_internal.h"
 #include "platform/portable/gdi_internal.h"
 
@@ -260,7 +261,12 @@ GtkWidget* make_widget(DialogControl& c) {
 }  // namespace
 
 bool gtk_available() {
-    static const bool available = gtk_init_check(nullptr, nullptr) != FALSE;
+    static const bool available = [] {
+        if (!gtk_init_check(nullptr, nullptr)) return false;
+        // GTK's own handler for a lost display leaves without a word.
+        portable::end_process_on_lost_display();
+        return true;
+    }();
     return available;
 }
 
