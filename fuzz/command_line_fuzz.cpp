@@ -3,7 +3,7 @@
 // windows the command line may name are the test mode's stand-ins.
 //
 // Input: one byte (its low bit: the Windows 9x family), then the raw command
-// line. Further grammars of the command line are parsed here as well.
+// line.
 #include <charconv>
 #include <cstring>
 #include <string>
@@ -28,12 +28,11 @@ void check_window_id(const char* text) {
     std::size_t digits = 0;
     while (text[digits] >= '0' && text[digits] <= '9') ++digits;
     unsigned long long value = 0;
-    const auto [end, error] = std::from_chars(text, text + digits, value);
-    const bool tooLarge = error == std::errc::result_out_of_range || value > 0xFFFFFFFFull;
+    const std::from_chars_result read = std::from_chars(text, text + digits, value);
+    const bool tooLarge = read.ec == std::errc::result_out_of_range || value > 0xFFFFFFFFull;
     FUZZ_CHECK(WindowIdTooLarge(text) == tooLarge);
     const auto handle = reinterpret_cast<ULONG_PTR>(ParseWindowHandle(text));
     FUZZ_CHECK(handle == (digits == 0 || tooLarge ? 0 : value));
-    (void)end;
 }
 
 void check_mode(const char* tail) {
@@ -84,6 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* tail = SkipProgramName(line.c_str());
     FUZZ_CHECK(tail >= line.c_str() && tail <= line.c_str() + std::strlen(line.c_str()));
     FUZZ_CHECK(!is_blank_byte(*tail));
+    // Every grammar the command line is read with takes the same line here:
+    // the mode letters and their window ids (and any other form of command
+    // line the program accepts, through its own parsing function).
     check_mode(tail);
     check_mode(line.c_str());
     // Each run of digits, read from its start.

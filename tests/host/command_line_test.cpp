@@ -112,10 +112,11 @@ TEST_F(CommandLineTest, AWindowIdBeyond32BitsNeverReachesAnExistingWindow) {
     // The window's own value plus 2^32 would wrap round to it.
     const std::string wrapped = std::to_string(
         static_cast<std::uint64_t>(reinterpret_cast<ULONG_PTR>(window)) + (1ull << 32));
-    const SaverMode preview = DecodeSaverMode(("/p " + wrapped).c_str());
+    const std::string tail = "/p " + wrapped;
+    const SaverMode preview = DecodeSaverMode(tail.c_str());
     EXPECT_EQ(preview.kind, SaverModeKind::unusable);
     EXPECT_EQ(preview.windowFault, WindowIdFault::too_large);
-    EXPECT_STREQ(preview.windowId, wrapped.c_str());
+    EXPECT_EQ(preview.windowId, tail.c_str() + 3);
     EXPECT_EQ(window_of("/c:" + wrapped), foreground);
     SaverHostState.win9xFamily = true;
     EXPECT_EQ(window_of("/a " + wrapped), foreground);
