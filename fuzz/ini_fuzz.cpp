@@ -138,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::pair<std::string, std::string>> keys;
     for (const std::string& s : names(nullptr)) {
         for (const std::string& k : names(s.c_str())) {
-            if (keys.size() < 16) keys.emplace_back(s, k);
+            if (keys.size() < 8) keys.emplace_back(s, k);
         }
     }
     std::vector<std::string> before;
