@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -20,7 +21,13 @@
 namespace {
 
 constexpr const char* file_name = "fuzz.ini";
+std::string folder_path;
 std::string file_path;
+
+// The private folder goes when the run ends (a fuzzer starts many runs).
+void remove_folder() {
+    std::filesystem::remove_all(folder_path);
+}
 
 void write_file(std::string_view content) {
     std::ofstream out(file_path, std::ios::binary | std::ios::trunc);
@@ -100,7 +107,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     if (!folder) folder = mkdtemp(fallback);
     if (!folder) std::abort();
     setenv("XDG_CONFIG_HOME", folder, 1);
-    const std::string settings = std::string(folder) + "/nuvex";
+    folder_path = folder;
+    std::atexit(remove_folder);
+    const std::string settings = folder_path + "/nuvex";
     mkdir(settings.c_str(), 0700);
     file_path = settings + "/" + file_name;
     return 0;
