@@ -11,7 +11,7 @@
 # that every buffer has had its largest line), the resident set stays within
 # 1 MB of its value there and the descriptors stay the same.
 # --short runs both briefly for the test command (2 lines of 16 characters for
-# 4,000 ticks; 1 line of 40 for 35 s live) and fails on growth the same way.
+# 4,000 ticks; 1 line of 40 for 25 s live) and fails on growth the same way.
 # Usage: tools/soak.sh [--short] [BUILD_DIR, default build/release]
 # Exit status: 0 when both are flat, 1 when either grew.
 set -euo pipefail
@@ -110,7 +110,7 @@ verdict "nuvex-trace" "$series" "$cycle_tick" || status=1
 
 # --- live saver ----------------------------------------------------------------
 if $short; then
-    lines=1 width=40 seconds=35 interval=1
+    lines=1 width=40 seconds=25 interval=1
 else
     lines=5 width=40 seconds=600 interval=10
 fi
