@@ -264,6 +264,14 @@ DWORD copy_name_list(const std::vector<std::string_view>& names, LPSTR buffer, D
     return used;
 }
 
+// The line break that ends a last line which has none (it ends at `end`), so
+// that the line reads the same afterwards: a "\r" at its end would otherwise
+// become part of the new break, which reading strips, and a section or value
+// the user did not touch would change.
+std::string closing_break(const std::string& text, std::size_t end, const std::string& eol) {
+    return end > 0 && text[end - 1] == '\r' ? "\r\n" : eol;
+}
+
 DWORD copy_value(std::string_view value, LPSTR buffer, DWORD size) {
     if (size == 0 || buffer == nullptr) return 0;
     const std::size_t count = value.size() < size - 1 ? value.size() : size - 1;
@@ -386,7 +394,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     } else {
         const std::string entry = std::string(key) + "=" + value;
         if (header == std::string::npos) {
-            if (!text.empty() && text.back() != '\n') text += eol;
+            if (!text.empty() && text.back() != '\n') text += closing_break(text, text.size(), eol);
             text += "[" + std::string(section) + "]" + eol + entry + eol;
         } else {
             const std::size_t line = profile.find_key(header, key);
@@ -405,7 +413,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
                 const Line& l = profile.lines[last];
                 if (l.next == l.end) {
                     // The last line of a file without a final line break.
-                    text.insert(l.end, eol + entry + eol);
+                    text.insert(l.end, closing_break(text, l.end, eol) + entry + eol);
                 } else {
                     text.insert(l.next, entry + eol);
                 }
