@@ -43,8 +43,8 @@ std::string read_file() {
 // bytes in the file included), or "<missing>" for none.
 std::string value_of(const std::string& section, const std::string& key) {
     static char buffer[65536];
-    const DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), "<missing>",
-                                                  buffer, sizeof buffer, file_name);
+    const DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), "<missing>", buffer,
+                                                  sizeof buffer, file_name);
     FUZZ_CHECK(length < sizeof buffer && buffer[length] == '\0');
     return std::string(buffer, length);
 }
