@@ -17,6 +17,13 @@ if(NUVEX_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(NUVEX_FUZZ)
+    # Coverage for the fuzzer everywhere; the fuzz targets link the fuzzer itself.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                        -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(NOT WIN32)
     # Only the shared libraries a program really uses become its dependencies.
     add_link_options(-Wl,--as-needed)

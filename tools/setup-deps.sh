@@ -29,6 +29,10 @@ packages=(
 if [[ "${NUVEX_WITH_WINE:-0}" == 1 ]]; then
     packages+=(wine wine64 locales)
 fi
+# clang with libFuzzer, for tools/fuzz.sh.
+if [[ "${NUVEX_WITH_FUZZ:-0}" == 1 ]]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,7 @@
 #include "host/host_state.h"
 #include "host/saver_host.h"
 #include "platform/command_line_usage.h"
+#include "platform/failure_report.h"
 #include "platform/fault_guard.h"
 #include "platform/win32.h"
 
@@ -17,9 +18,35 @@ bool is_blank_byte(char c) {
     return byte >= 0x01 && byte <= 0x20;
 }
 
-int unusable_command_line(LPCSTR commandTail) {
-    ReportUnusableCommandLine(commandTail);
+int unusable_command_line(const SaverMode& mode, LPCSTR commandTail) {
+    switch (mode.windowFault) {
+        case WindowIdFault::too_large:
+            ReportWindowIdTooLarge(mode.windowId);
+            break;
+        case WindowIdFault::no_such_window:
+            ReportNoSuchWindow(mode.window);
+            break;
+        case WindowIdFault::none:
+            ReportUnusableCommandLine(commandTail);
+            break;
+    }
     return -1;
+}
+
+// The value of the decimal digits at `text`, and whether it exceeds 32 bits
+// (then the value is 0). All digits are read either way.
+std::uint32_t read_window_id(LPCSTR text, bool* tooLarge) {
+    std::uint64_t value = 0;
+    bool large = false;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value * 10u + static_cast<std::uint64_t>(*text - '0');
+        if (value > 0xFFFFFFFFu) {
+            large = true;
+            value = 0xFFFFFFFFu;  // stays above the limit with the next digit; no overflow
+        }
+    }
+    if (tooLarge) *tooLarge = large;
+    return large ? 0u : static_cast<std::uint32_t>(value);
 }
 
 LPCSTR skip_spaces(LPCSTR cursor) {
@@ -40,7 +67,7 @@ int run_saver_mode(const SaverMode& mode, LPCSTR commandTail) {
         case SaverModeKind::unusable:
             break;
     }
-    return unusable_command_line(commandTail);
+    return unusable_command_line(mode, commandTail);
 }
 
 int RunGuardedMode(void* commandTail) {
@@ -73,8 +100,15 @@ SaverMode DecodeSaverMode(LPCSTR commandTail) {
             case 'p':
             case 'L':
             case 'l': {
-                const HWND parent = ParseWindowHandle(skip_spaces(cursor + 1));
-                if (!parent || !IsWindow(parent)) return {SaverModeKind::unusable, nullptr};
+                const LPCSTR id = skip_spaces(cursor + 1);
+                if (WindowIdTooLarge(id)) {
+                    return {SaverModeKind::unusable, nullptr, WindowIdFault::too_large, id};
+                }
+                const HWND parent = ParseWindowHandle(id);
+                if (!parent) return {SaverModeKind::unusable, nullptr};
+                if (!IsWindow(parent)) {
+                    return {SaverModeKind::unusable, parent, WindowIdFault::no_such_window, id};
+                }
                 return {SaverModeKind::preview, parent};
             }
             case 'C':
@@ -143,17 +177,21 @@ int RunSaverMode(HINSTANCE instance, int (*mode)(void* context), void* context) 
 }
 
 HWND ParseWindowHandle(LPCSTR text) {
-    std::uint32_t value = 0;  // wraps modulo 2^32; such a value fails IsWindow later
-    for (; *text >= '0' && *text <= '9'; ++text) {
-        value = value * 10u + static_cast<std::uint32_t>(*text - '0');
-    }
-    return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(value));
+    return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(read_window_id(text, nullptr)));
+}
+
+bool WindowIdTooLarge(LPCSTR text) {
+    bool tooLarge = false;
+    read_window_id(text, &tooLarge);
+    return tooLarge;
 }
 
 int ShowConfigDialog(HWND owner) {
     if (RegisterCustomClasses(SaverHostState.instance) == 0) return 0;
     // A Unicode dialog: its texts show whatever the code page.
-    return static_cast<int>(DialogBoxParamW(SaverHostState.instance,
-                                            MAKEINTRESOURCEW(config_dialog_id), owner,
-                                            ConfigDialogProc, 0));
+    const int result = static_cast<int>(DialogBoxParamW(SaverHostState.instance,
+                                                        MAKEINTRESOURCEW(config_dialog_id), owner,
+                                                        ConfigDialogProc, 0));
+    if (result == -1) ReportNoConfigDialog();
+    return result;
 }

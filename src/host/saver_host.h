@@ -19,13 +19,22 @@ int RunDisplayMode(HINSTANCE instance, const DisplayModeCommand& command);
 // the owner of the configuration dialog or of the password change (none, or the
 // foreground window, when the command line gives no usable one).
 enum class SaverModeKind { saver, preview, config, change_password, unusable };
+// What was wrong with the window id of a preview that cannot run, so that the
+// user can be told more than the usage.
+enum class WindowIdFault { none, too_large, no_such_window };
 struct SaverMode {
     SaverModeKind kind;
     HWND window;
+    WindowIdFault windowFault = WindowIdFault::none;
+    LPCSTR windowId = nullptr;  // where the faulty id's digits begin in the tail
 };
 SaverMode DecodeSaverMode(LPCSTR commandTail);
-// Decimal digits at `text`, wrapping modulo 2^32; 0 when there is none.
+// Decimal digits at `text` as a window handle; 0 when there is none. A number
+// too large for a 32-bit handle gives 0 as well, so that it never wraps round
+// to some other, existing window.
 HWND ParseWindowHandle(LPCSTR text);
+// Whether the digits at `text` make a number too large for a window handle.
+bool WindowIdTooLarge(LPCSTR text);
 int ShowConfigDialog(HWND owner);
 // The part of the raw command line after the program name and the blanks that
 // follow it.

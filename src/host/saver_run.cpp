@@ -3,6 +3,7 @@
 // password verifier and its screen-saver-running state.
 #include "host/host_state.h"
 #include "host/saver_host.h"
+#include "platform/failure_report.h"
 #include "platform/win32.h"
 
 namespace {
@@ -122,6 +123,8 @@ int RunSaverWindow(HWND parent) {
             DispatchMessageA(&message);
         }
         exitValue = static_cast<int>(message.wParam);
+    } else {
+        exitValue = ReportNoSaverWindow(parent);
     }
 
     UnloadPasswordVerifier();

@@ -34,8 +34,7 @@ TEST(ParseWindowHandle, ReadsDecimalDigitsUpToTheFirstOtherByte) {
     EXPECT_EQ(ParseWindowHandle("1234"), handle(1234));
     EXPECT_EQ(ParseWindowHandle("123abc"), handle(123));
     EXPECT_EQ(ParseWindowHandle("4294967295"), handle(0xFFFFFFFFu));
-    EXPECT_EQ(ParseWindowHandle("4294967296"), handle(0)) << "wraps modulo 2^32";
-    EXPECT_EQ(ParseWindowHandle("4294967301"), handle(5));
+    EXPECT_EQ(ParseWindowHandle("0000004294967295"), handle(0xFFFFFFFFu));
     EXPECT_EQ(ParseWindowHandle(":1234"), nullptr);
     EXPECT_EQ(ParseWindowHandle("-5"), nullptr);
     EXPECT_EQ(ParseWindowHandle("+5"), nullptr);
@@ -43,6 +42,19 @@ TEST(ParseWindowHandle, ReadsDecimalDigitsUpToTheFirstOtherByte) {
     EXPECT_EQ(ParseWindowHandle("\xb5\x35"), nullptr);
     EXPECT_EQ(ParseWindowHandle("12\xb5" "3"), handle(12));
     EXPECT_EQ(ParseWindowHandle(""), nullptr);
+}
+
+TEST(ParseWindowHandle, NumbersBeyond32BitsNameNoWindowInsteadOfWrapping) {
+    for (const char* text : {"4294967296", "4294967301", "18446744073709551617",
+                             "99999999999999999999999999999999x"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(ParseWindowHandle(text), nullptr);
+        EXPECT_TRUE(WindowIdTooLarge(text));
+    }
+    for (const char* text : {"4294967295", "0000004294967295", "", "x", "-4294967296"}) {
+        SCOPED_TRACE(text);
+        EXPECT_FALSE(WindowIdTooLarge(text));
+    }
 }
 
 class CommandLineTest : public hosttest::HostTest {
@@ -96,6 +108,20 @@ TEST_F(CommandLineTest, PreviewWithoutAUsableWindowIsUnusable) {
     }
 }
 
+TEST_F(CommandLineTest, AWindowIdBeyond32BitsNeverReachesAnExistingWindow) {
+    // The window's own value plus 2^32 would wrap round to it.
+    const std::string wrapped = std::to_string(
+        static_cast<std::uint64_t>(reinterpret_cast<ULONG_PTR>(window)) + (1ull << 32));
+    const std::string tail = "/p " + wrapped;
+    const SaverMode preview = DecodeSaverMode(tail.c_str());
+    EXPECT_EQ(preview.kind, SaverModeKind::unusable);
+    EXPECT_EQ(preview.windowFault, WindowIdFault::too_large);
+    EXPECT_EQ(preview.windowId, tail.c_str() + 3);
+    EXPECT_EQ(window_of("/c:" + wrapped), foreground);
+    SaverHostState.win9xFamily = true;
+    EXPECT_EQ(window_of("/a " + wrapped), foreground);
+}
+
 TEST_F(CommandLineTest, ConfigurationTakesItsOwnerOnlyAfterAColon) {
     EXPECT_EQ(kind("/c:" + id), SaverModeKind::config);
     EXPECT_EQ(window_of("/c:" + id), window);
@@ -136,6 +162,30 @@ TEST_F(CommandLineTest, UnusableModesReturnMinusOneAndRunNothing) {
     EXPECT_TRUE(nullmode::loaded_libraries().empty());
     EXPECT_EQ(nullmode::registry_open_count(), 0);
     EXPECT_EQ(FindWindowA("WindowsScreenSaverClass", nullptr), nullptr);
+}
+
+// One line on the error stream says what was wrong; the usage is given only
+// when the command line itself made no sense.
+TEST_F(CommandLineTest, AnUnusableCommandLineIsReportedInOneLineNamingTheCause) {
+    const std::string huge = id + "0000000000";
+    const struct {
+        std::string tail;
+        std::string says;
+    } cases[] = {
+        {"/x", "usage: nuvex"},
+        {"/p", "usage: nuvex"},
+        {"/p -5", "usage: nuvex"},
+        {"/p 999999", "no window 999999 on display"},
+        {"/l " + huge, "window id " + huge + " is out of range"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tail);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(SaverMain(nullptr, c.tail.c_str()), -1);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(c.says), std::string::npos) << said;
+        EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+    }
 }
 
 TEST_F(CommandLineTest, SaverMainRecordsTheInstanceAndThePlatformFamily) {

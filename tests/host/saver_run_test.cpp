@@ -183,13 +183,27 @@ TEST_F(RunSaverWindowTest, KeyPressEndsANormalRunWithZero) {
     EXPECT_EQ(FakeImm::lastContext, reinterpret_cast<HIMC>(static_cast<ULONG_PTR>(0x77)));
 }
 
-TEST_F(RunSaverWindowTest, ClassRegistrationFailureReturnsZeroAndUnloadsTheVerifier) {
+TEST_F(RunSaverWindowTest, PreviewWhoseParentWentAwayIsReportedAsMissing) {
+    const HWND parent = nullmode::create_foreign_window(152, 112);
+    nullmode::destroy_foreign_window(parent);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RunSaverWindow(parent), -1);
+    const std::string said = testing::internal::GetCapturedStderr();
+    const std::string id = std::to_string(reinterpret_cast<ULONG_PTR>(parent));
+    EXPECT_EQ(said.rfind("nuvex: no window " + id + " on display", 0), 0u) << said;
+    EXPECT_EQ(SaverHostState.saverWindow, nullptr);
+}
+
+// A run that made no window is a failure, said in one line, not a success.
+TEST_F(RunSaverWindowTest, ClassRegistrationFailureIsReportedAndUnloadsTheVerifier) {
     use_9x_with_password();
     WNDCLASSA taken{};
     taken.lpfnWndProc = DefWindowProcA;
     taken.lpszClassName = "WindowsScreenSaverClass";
     ASSERT_NE(RegisterClassA(&taken), 0);
-    EXPECT_EQ(RunSaverWindow(nullptr), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RunSaverWindow(nullptr), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "nuvex: cannot make the saver window\n");
     EXPECT_EQ(SaverHostState.saverWindow, nullptr);
     const auto calls = nullmode::system_parameter_calls();
     ASSERT_EQ(calls.size(), 2u);

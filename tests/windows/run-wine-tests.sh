@@ -360,7 +360,9 @@ done
 rm -f "$report" "$relay"
 
 echo "== command lines that name no usable mode"
-for tail in "/p:1234" "/x" "/a" "/p 0"; do
+# A window id that names no window, or does not fit 32 bits (it must not wrap
+# round to some other window), is unusable too.
+for tail in "/p:1234" "/x" "/a" "/p 0" "/p 12345" "/p 4294967296" "/l 99999999999999999999"; do
     timeout 20 "$WINE" "$module64" $tail >/dev/null 2>&1
     got=$?
     [[ $got == 255 ]] && pass "'$tail' returned -1" || fail "'$tail' returned $got, expected -1 (255)"

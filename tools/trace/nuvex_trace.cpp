@@ -32,13 +32,14 @@ struct Options {
     int screen_w = 1920, screen_h = 1080;
     std::string ppm;
     std::string rasters;
+    long progress = 0;
 };
 
 [[noreturn]] void usage(const char* problem) {
     std::fprintf(stderr,
                  "nuvex-trace: %s\n"
                  "usage: nuvex-trace [--ticks N] [--follow F] [--message-hex HEX] "
-                 "[--frame WxH] [--screen WxH] [--ppm FILE] [--rasters DIR]\n",
+                 "[--frame WxH] [--screen WxH] [--ppm FILE] [--rasters DIR] [--progress N]\n",
                  problem);
     std::exit(2);
 }
@@ -79,6 +80,9 @@ Options parse(int argc, char** argv) {
             o.ppm = need();
         } else if (arg == "--rasters") {
             o.rasters = need();
+        } else if (arg == "--progress") {
+            if (!parse_long(need(), number) || number <= 0) usage("--progress wants a count");
+            o.progress = number;
         } else {
             usage("unknown option");
         }
@@ -223,7 +227,13 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    for (long t = 0; t < options.ticks; ++t) tick_scene(scene);
+    for (long t = 1; t <= options.ticks; ++t) {
+        tick_scene(scene);
+        // A line every N ticks, so that a watcher knows how far the run is.
+        if (options.progress > 0 && t % options.progress == 0) {
+            std::fprintf(stderr, "nuvex-trace: tick %ld\n", t);
+        }
+    }
 
     print_scene(scene);
     std::fflush(stdout);

@@ -11,6 +11,7 @@
 
 #include "platform/portable/dialog.h"
 #include "platform/portable/dialog_internal.h"
+#include "platform/portable/display_connection.h"
 #include "platform/portable/font_internal.h"
 #include "platform/portable/gdi_internal.h"
 #include "platform/portable/unicode_text.h"
@@ -267,7 +268,12 @@ GtkWidget* make_widget(DialogControl& c) {
 }  // namespace
 
 bool gtk_available() {
-    static const bool available = gtk_init_check(nullptr, nullptr) != FALSE;
+    static const bool available = [] {
+        if (!gtk_init_check(nullptr, nullptr)) return false;
+        // GTK's own handler for a lost display leaves without a word.
+        portable::end_process_on_lost_display();
+        return true;
+    }();
     return available;
 }
 

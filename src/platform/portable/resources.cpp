@@ -262,8 +262,9 @@ std::optional<IconImage> decode_icon_image(std::string_view data) {
     r.word();  // planes
     const WORD bits = r.word();
     const DWORD compression = r.dword();
+    // The height counts the colour rows and the mask rows: below 2 there is no row.
     if (r.failed || headerSize < 40 || compression != 0 || width <= 0 || width > 256 ||
-        doubleHeight <= 0 || doubleHeight > 512 || (bits != 32 && bits != 24 && bits != 8)) {
+        doubleHeight < 2 || doubleHeight > 512 || (bits != 32 && bits != 24 && bits != 8)) {
         return std::nullopt;
     }
     r.pos = 32;

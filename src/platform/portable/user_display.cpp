@@ -10,6 +10,7 @@
 #include <map>
 
 #include "platform/portable/bridge.h"
+#include "platform/portable/display_connection.h"
 #include "platform/portable/user_internal.h"
 #include "platform/portable/user_x11.h"
 
@@ -140,6 +141,7 @@ public:
         if (x11::available()) {
             x11::install_error_handler();
         }
+        end_process_on_lost_display();
         return true;
     }
 

@@ -154,6 +154,14 @@ void append_utf8(std::string& out, char32_t c) {
 
 bool is_continuation(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
 
+// The line break that ends a last line which had none, chosen so that the line
+// reads the same afterwards: a "\r" at its end would otherwise become part of
+// the new break, which reading strips, and a section or value the user did not
+// touch would change.
+std::string closing_break(const std::string& text, std::size_t end, const std::string& eol) {
+    return end > 0 && text[end - 1] == '\r' ? "\r\n" : eol;
+}
+
 }  // namespace
 
 std::size_t utf8_char_length(std::string_view bytes) {
@@ -315,7 +323,7 @@ void set_value(std::string& text, std::string_view section, std::optional<std::s
     entry += '=';
     entry += *value;
     if (header == none) {
-        if (!text.empty() && text.back() != '\n') text += eol;
+        if (!text.empty() && text.back() != '\n') text += closing_break(text, text.size(), eol);
         text += '[';
         text += section;
         text += ']';
@@ -340,7 +348,7 @@ void set_value(std::string& text, std::string_view section, std::optional<std::s
     const Line& l = doc.line_at(last);
     if (l.next == l.end) {
         // The last line of a text without a final line break.
-        text.insert(l.end, eol + entry + eol);
+        text.insert(l.end, closing_break(text, l.end, eol) + entry + eol);
     } else {
         text.insert(l.next, entry + eol);
     }

@@ -1,0 +1,201 @@
+// The message operations in each code page the program runs in, on text in
+// the code page and on UTF-8: normalising a stored message, taking its lines
+// in turn, multibyte-aware find and replace, and the round trip through the
+// settings dialog's edit box, which must give every stored byte back.
+//
+// Input: one byte choosing the code page (and, from its fourth value on, UTF-8
+// text), then the message, a search string and a replacement, separated by
+// zero bytes.
+#include <string>
+#include <vector>
+
+#include "app/code_page_setup.h"
+#include "config/message_edit.h"
+#include "config/settings.h"
+#include "fuzz_support.h"
+#include "platform/portable/codepage.h"
+#include "platform/shared/dbcs.h"
+#include "platform/shared/profile_text.h"
+#include "scene/sea_scene.h"
+#include "text/byte_string.h"
+#include "text/message.h"
+
+namespace {
+
+unsigned current_page = 0;
+text_encoding encoding = text_encoding::ansi;
+
+void use_code_page(unsigned page) {
+    if (page == current_page) return;
+    setenv("NUVEX_CODEPAGE", std::to_string(page).c_str(), 1);
+    portable_reset_code_page();
+    adopt_system_code_page();
+    current_page = page;
+}
+
+// The length of the character at `at`, as the searches should step: in UTF-8
+// one sequence; in a double-byte page a lead byte with a valid trail byte
+// after it, else one byte.
+std::size_t step_at(std::string_view text, std::size_t at) {
+    if (encoding == text_encoding::utf8 || current_page == 65001) {
+        return profile_text::utf8_char_length(text.substr(at));
+    }
+    const bool pair = current_page == 936 && at + 1 < text.size() &&
+                      static_cast<unsigned char>(text[at]) >= 0x81 &&
+                      static_cast<unsigned char>(text[at]) <= 0xFE &&
+                      is_dbcs_trail_byte(936, static_cast<unsigned char>(text[at + 1]));
+    return pair ? 2 : 1;
+}
+
+// Where characters begin.
+std::vector<bool> boundaries(std::string_view text) {
+    std::vector<bool> starts(text.size() + 1, false);
+    std::size_t at = 0;
+    while (at < text.size()) {
+        starts[at] = true;
+        at += step_at(text, at);
+    }
+    starts[text.size()] = true;
+    return starts;
+}
+
+// Whether a match of `s` always ends where the next character of the text
+// begins: its last character could not take the text's next byte along.
+bool whole_characters(std::string_view s) {
+    if (s.empty()) return true;
+    std::size_t at = 0;
+    while (at + step_at(s, at) < s.size()) at += step_at(s, at);
+    const std::string last(s.substr(at));
+    // The last character is whole when no byte after it could join it.
+    for (int next = 0; next < 256; ++next) {
+        const std::string probe = last + static_cast<char>(next);
+        if (step_at(probe, 0) > last.size()) return false;
+    }
+    return true;
+}
+
+void check_find(std::string_view text, std::string_view needle, std::size_t offset) {
+    const std::size_t found = find_from(text, needle, offset, encoding);
+    if (needle.empty()) {
+        // Nothing to match: found where the search starts, if that is in the text.
+        FUZZ_CHECK(found == (offset <= text.size() ? offset : std::string_view::npos));
+        return;
+    }
+    const std::vector<bool> starts = boundaries(text);
+    if (found == std::string_view::npos) {
+        // No match at any character start from the offset on.
+        for (std::size_t at = offset; at + needle.size() <= text.size(); ++at) {
+            FUZZ_CHECK(!starts[at] || text.compare(at, needle.size(), needle) != 0);
+        }
+        return;
+    }
+    FUZZ_CHECK(found >= offset);
+    FUZZ_CHECK(found + needle.size() <= text.size());
+    FUZZ_CHECK(starts[found]);
+    FUZZ_CHECK(text.compare(found, needle.size(), needle) == 0);
+}
+
+// replace_all agrees with replacing, one by one, what find_from finds.
+void check_replace(std::string_view text, std::string_view from, std::string_view to) {
+    const std::string replaced = replace_all(text, from, to, encoding);
+    FUZZ_CHECK(replace_all(text, from, from, encoding) == text);
+    if (from.empty()) {
+        FUZZ_CHECK(replaced == text);
+        return;
+    }
+    if (!whole_characters(from)) return;
+    std::string expected;
+    std::size_t at = 0;
+    for (std::size_t found; (found = find_from(text, from, at, encoding)) != std::string_view::npos;
+         at = found + from.size()) {
+        expected.append(text.substr(at, found - at));
+        expected.append(to);
+    }
+    expected.append(text.substr(at));
+    FUZZ_CHECK(replaced == expected);
+}
+
+// The lines come out in order, each the text up to the next line break that
+// starts a character, and the first follows the last.
+void check_lines(const std::string& stored) {
+    static SeaScene scene;
+    set_message(scene, stored, encoding);
+    if (scene.encoding != encoding) return;  // an empty message took the built-in one
+    const std::string text = scene.text;
+    FUZZ_CHECK(!text.empty() && text.back() == '\n');
+    FUZZ_CHECK(scene.cursor == 0);
+    const std::vector<bool> starts = boundaries(text);
+    auto next_break = [&](std::size_t from) {
+        for (std::size_t at = from; at < text.size(); ++at) {
+            if (starts[at] && text[at] == '\n') return at;
+        }
+        return std::string::npos;
+    };
+    std::size_t breaks = 0;
+    for (char c : text) breaks += c == '\n';
+    std::size_t start = 0;
+    for (std::size_t taken = 0; taken <= breaks + 1; ++taken) {
+        advance_line(scene);
+        FUZZ_CHECK(scene.emit_count == 0 && scene.lift == 0);
+        std::size_t end = next_break(start);
+        if (end == std::string::npos) {
+            start = 0;
+            end = next_break(0);
+        }
+        if (end == std::string::npos) {
+            // Not one line break starts a character: nothing to show.
+            FUZZ_CHECK(scene.line.empty() && scene.cursor == 0);
+            continue;
+        }
+        FUZZ_CHECK(scene.line == text.substr(start, end - start));
+        FUZZ_CHECK(static_cast<std::size_t>(scene.cursor) == end + 1);
+        start = end + 1;
+    }
+}
+
+bool without_carriage_returns_is_empty(const std::string& stored) {
+    return stored.find_first_not_of('\r') == std::string::npos;
+}
+
+// A stored message opened in the dialog and confirmed unchanged gives every
+// stored byte back, even bytes that are no text (the dialog shows those as
+// replacement characters); only an empty message becomes the default one.
+void check_edit_round_trip(const std::string& stored) {
+    if (stored.find('\n') != std::string::npos) return;  // a stored value is one line
+    const encoded_text before{stored, encoding};
+    bool clean = false;
+    const wide_text shown = edit_text_for(before, clean);
+    const EditedMessage back = stored_from_edit(shown, before);
+    FUZZ_CHECK(back.untextual_line == 0);
+    if (stored.empty()) return;
+    if (without_carriage_returns_is_empty(stored)) return;
+    FUZZ_CHECK(back.stored.bytes == stored);
+    FUZZ_CHECK(back.stored.encoding == encoding);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    use_code_page(fuzzing::code_page_of(data[0]));
+    encoding = data[0] % 6 >= 3 ? text_encoding::utf8 : text_encoding::ansi;
+    const auto fields = fuzzing::split_fields(fuzzing::as_text(data + 1, size - 1), 2);
+    const std::string& message = fields[0];
+    const std::string& needle = fields[1];
+    const std::string& replacement = fields[2];
+
+    check_lines(message);
+    check_edit_round_trip(message);
+    for (std::size_t offset :
+         {std::size_t{0}, std::size_t{1}, message.size() / 2, message.size()}) {
+        check_find(message, needle, offset);
+    }
+    check_replace(message, needle, replacement);
+    check_replace(message, "^n", "\n");
+    check_replace(message, "^n", "\r\n");
+    return 0;
+}
