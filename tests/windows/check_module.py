@@ -9,18 +9,18 @@ Checks, reading the PE file directly (no Windows needed):
   resources
     exactly the expected types and ids; the dialogs and string tables in
       English (US) and in the Chinese languages (PRC, Taiwan, Hong Kong, Macao,
-      Singapore), each Chinese copy the PRC's byte for byte; everything else
-      Chinese (PRC) only; prints the languages found;
-    the string table (1, 1001, 1007, the dialog's reports 2101 to 2113) and
+      Singapore), each Chinese copy the PRC's byte for byte, everything else in
+      Chinese (PRC) only; prints the languages found; the version record's
+      Chinese and English blocks and both Translation pairs; the dialogs
+      (below) in both languages;
+    the string table (1, 1001, 1007, the dialog's reports 2101-2113) and
       nothing else in its blocks, the same ids in both languages, the names
       1001 and 1007 equal in every language, the reports' %1 and %2 kept;
     icon group 102: 18 images, sizes, depths, colour-count bytes, byte sizes,
       and each image a bottom-up BI_RGB DIB with a doubled height and a mask;
-    the version record, every field, and the order of its strings, in its
-      Chinese and English blocks, and both Translation pairs;
+    the version record, every field, and the order of its strings;
     the manifest's identity and its one dependency;
-    dialogs 103 and 2003 in both languages: style, position, caption, font and
-      every control.
+    dialogs 103 and 2003: style, position, caption, font and every control.
 Prints one line per failed check and a summary; exit status 1 on any failure.
 """
 
