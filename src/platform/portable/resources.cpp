@@ -198,6 +198,10 @@ std::optional<std::u16string> find_string(const std::vector<ResourceEntry>& entr
     return std::nullopt;
 }
 
+std::optional<std::u16string> find_string(const std::vector<ResourceEntry>& entries, UINT id) {
+    return find_string(entries, id, portable_ui_language());
+}
+
 std::optional<DialogTemplate> parse_dialog_template(std::string_view data) {
     Reader r{data};
     DialogTemplate t;
@@ -370,7 +374,7 @@ std::optional<IconImage> portable_icon_image(HICON icon, int size) {
 int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
     if (!buffer || bufferMax <= 0) return 0;
     buffer[0] = '\0';
-    const auto text = find_string(portable_resources(), id, portable_ui_language());
+    const auto text = find_string(portable_resources(), id);
     if (!text) return 0;
     const std::string ansi = wide_to(CP_ACP, *text);
     // At most bufferMax - 1 bytes, never ending inside a character.
@@ -407,7 +411,7 @@ int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax) {
         return static_cast<int>(it->second.size());
     }
     buffer[0] = 0;
-    const auto text = find_string(portable_resources(), id, portable_ui_language());
+    const auto text = find_string(portable_resources(), id);
     if (!text) return 0;
     // At most bufferMax - 1 units, as Windows copies them.
     const std::size_t kept = std::min(text->size(), static_cast<std::size_t>(bufferMax - 1));

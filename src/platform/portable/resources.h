@@ -53,6 +53,8 @@ constexpr WORD resource_type_group_icon = 14;
 // chooses), or nothing when it is absent.
 std::optional<std::u16string> find_string(const std::vector<ResourceEntry>& entries, UINT id,
                                           WORD language);
+// The same in the user's interface language.
+std::optional<std::u16string> find_string(const std::vector<ResourceEntry>& entries, UINT id);
 
 struct ControlTemplate {
     DWORD helpId = 0;
