@@ -12,6 +12,7 @@ set(nuvex_iconart_source ${PROJECT_SOURCE_DIR}/tools/iconart/iconart.cpp)
 set(nuvex_rc_source ${CMAKE_CURRENT_LIST_DIR}/nuvex.rc)
 set(nuvex_rc_depends
     ${nuvex_rc_source}
+    ${CMAKE_CURRENT_LIST_DIR}/nuvex_chinese.rc
     ${CMAKE_CURRENT_LIST_DIR}/nuvex_resource_ids.h
     ${CMAKE_CURRENT_LIST_DIR}/nuvex.manifest
     ${NUVEX_ICON_FILE})

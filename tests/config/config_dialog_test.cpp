@@ -12,6 +12,7 @@
 #include "app/code_page_setup.h"
 #include "config/settings.h"
 #include "config/text_conversion.h"
+#include "platform/locale_scope.h"
 #include "platform/portable/codepage.h"
 #include "platform/portable/dialog.h"
 #include "platform/portable/null_mode.h"
@@ -76,6 +77,9 @@ protected:
         return static_cast<int>(GetPrivateProfileIntA(settings_name, "NuvexScr_Follow", -99, settings_name));
     }
     TemporaryConfigHome home;
+    // The texts these tests look for are the Chinese ones; the tests of the
+    // English interface say so.
+    LocaleScope chinese_interface{"zh_CN.UTF-8"};
 };
 
 TEST_F(ConfigDialogTest, OpensWithTheDefaultsWhenNothingIsStored) {
@@ -368,6 +372,73 @@ TEST_F(ConfigDialogTest, StoredBytesThatAreNoTextAreNamedAndKept) {
               }),
               1);
     EXPECT_EQ(home.read(settings_name), before);
+}
+
+TEST_F(ConfigDialogTest, AnEnglishInterfaceShowsEnglishDialogsAndReports) {
+    LocaleScope english("en_US.UTF-8");
+    home.write(settings_name, "[Nuvex0_01]\r\nNuvexScr_Text=old^n\r\n");
+    std::filesystem::remove(home.path(settings_name));
+    std::filesystem::create_directory(home.path(settings_name));
+    int aboutShown = 0;
+    dialogs::set_script([&](HWND dialog, int templateId) {
+        if (templateId == about_dialog_id) {
+            ++aboutShown;
+            EXPECT_EQ(dialogs::caption(dialog), "About Lumora");
+            dialogs::press_key(dialog, dialogs::key_return);
+            return;
+        }
+        EXPECT_EQ(dialogs::caption(dialog), "Lumora Settings");
+        char label[64];
+        GetWindowTextA(GetDlgItem(dialog, follow_check_id), label, sizeof label);
+        EXPECT_STREQ(label, "Drift with the waves");
+        dialogs::click(dialog, about_button_id);
+        // A save that fails is reported in English, under the dialog's caption.
+        replace_edit_text(dialog, "text");
+        dialogs::click(dialog, IDOK);
+        ASSERT_EQ(dialogs::message_boxes().size(), 1u);
+        const auto box = dialogs::message_boxes()[0];
+        const std::string text = box_text(box);
+        EXPECT_EQ(box.caption, "Lumora Settings");
+        for (const char* part : {"The settings could not be saved.", "ordinary file",
+                                 "was not changed", "File: ", "Cancel"}) {
+            EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
+        }
+        EXPECT_NE(text.find(home.path(settings_name)), std::string::npos) << text;
+        dialogs::click(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(
+        DialogBoxParamW(nullptr, MAKEINTRESOURCEW(config_dialog_id), nullptr, ConfigDialogProc, 0),
+        0);
+    EXPECT_EQ(aboutShown, 1);
+}
+
+TEST_F(ConfigDialogTest, TheInterfaceLanguageChangesNothingThatIsStored) {
+    // The same use of the dialog under either interface writes the same bytes:
+    // the file, its section and keys are names, and the text is the user's.
+    const std::vector<std::function<void(HWND)>> uses = {
+        [](HWND d) { dialogs::click(d, IDOK); },
+        [](HWND d) {
+            replace_edit_text(d, "Hello\r\n\xe7\x94\x9f\xe6\x97\xa5\r\n\xd0\x96");  // "生日", "Ж"
+            dialogs::click(d, follow_check_id);
+            dialogs::click(d, IDOK);
+        },
+    };
+    for (const char* page : {"936", "65001", "1252"}) {
+        use_code_page(page);
+        for (std::size_t use = 0; use < uses.size(); ++use) {
+            SCOPED_TRACE(testing::Message() << "code page " << page << ", use " << use);
+            std::string stored[2];
+            int n = 0;
+            for (const char* language : {"zh_CN.UTF-8", "en_US.UTF-8"}) {
+                LocaleScope scope(language);
+                std::filesystem::remove(home.path(settings_name));
+                EXPECT_EQ(run(uses[use]), 1);
+                stored[n++] = home.read(settings_name);
+            }
+            EXPECT_FALSE(stored[0].empty());
+            EXPECT_EQ(stored[0], stored[1]);
+        }
+    }
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ done
 export DISPLAY=":$(head -n1 "$work/display")"
 export NO_AT_BRIDGE=1 GDK_BACKEND=x11
 unset NUVEX_VIDEO NUVEX_CODEPAGE
+# A locale every machine has; its interface language is English.
 export LC_ALL=C.UTF-8
 
 # start <config home> [command prefix...]: runs `nuvex /c` in the background.
@@ -99,8 +100,8 @@ keys() {
     sleep 0.3
 }
 
-dialog_title="Lumora设置"
-about_title="关于 Lumora"
+dialog_title="Lumora Settings"
+about_title="About Lumora"
 
 # 1. Without settings: the default message and a checked box.
 home1=$work/home1

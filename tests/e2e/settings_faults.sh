@@ -45,10 +45,11 @@ for _ in $(seq 50); do
 done
 [[ -s $work/display ]] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
+# A locale every machine has; its interface language is English.
 export NO_AT_BRIDGE=1 GDK_BACKEND=x11 LC_ALL=C.UTF-8
 unset NUVEX_CODEPAGE
 
-dialog_title="Lumora设置"
+dialog_title="Lumora Settings"
 
 # start <config home> [env assignments...]: `nuvex /c` in the background.
 start() {

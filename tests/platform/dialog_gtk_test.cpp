@@ -6,9 +6,11 @@
 
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/locale_scope.h"
 #include "platform/portable/codepage.h"
 #include "platform/portable/dialog.h"
 #include "platform/portable/dialog_internal.h"
@@ -45,15 +47,19 @@ protected:
         setenv("NUVEX_CODEPAGE", "65001", 1);
         portable_reset_code_page();
         received.clear();
+        // After GTK has read the locale: only the dialogs' language changes.
+        chinese_interface.emplace("zh_CN.UTF-8");
     }
     void TearDown() override {
         dialogs::set_script(nullptr);
         unsetenv("NUVEX_CODEPAGE");
         portable_reset_code_page();
+        chinese_interface.reset();
     }
-    // Shows template 2003 with the recording procedure (through
-    // DialogBoxParamW when `wide`), runs `body` inside, then ends the dialog.
-    void with_dialog(const std::function<void(Dialog&)>& body, bool wide = false) {
+    // Shows a template (2003 unless told) with the recording procedure
+    // (through DialogBoxParamW when `wide`), runs `body` inside, then ends it.
+    void with_dialog(const std::function<void(Dialog&)>& body, bool wide = false,
+                     int templateId = config_template) {
         dialogs::set_script([&](HWND hwnd, int) {
             Dialog* d = find_dialog(hwnd);
             ASSERT_NE(d, nullptr);
@@ -63,11 +69,12 @@ protected:
             EndDialog(hwnd, 0);
         });
         if (wide) {
-            DialogBoxParamW(nullptr, MAKEINTRESOURCEW(config_template), nullptr, recording_proc, 0);
+            DialogBoxParamW(nullptr, MAKEINTRESOURCEW(templateId), nullptr, recording_proc, 0);
         } else {
-            DialogBoxParamA(nullptr, MAKEINTRESOURCEA(config_template), nullptr, recording_proc, 0);
+            DialogBoxParamA(nullptr, MAKEINTRESOURCEA(templateId), nullptr, recording_proc, 0);
         }
     }
+    std::optional<LocaleScope> chinese_interface;
     static void pump() {
         while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
     }
@@ -289,6 +296,72 @@ TEST_F(DialogGtkTest, TheEditFontComesFromWmSetfont) {
         EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(d.hwnd, edit_id), WM_GETFONT, 0, 0)), font);
         DeleteObject(font);
     });
+}
+
+// The label of a button, check box or frame, or the text of a label.
+std::string shown_text(GtkWidget* w) {
+    if (GTK_IS_BUTTON(w)) return gtk_button_get_label(GTK_BUTTON(w));
+    if (GTK_IS_FRAME(w)) return gtk_frame_get_label(GTK_FRAME(w));
+    if (GTK_IS_LABEL(w)) return gtk_label_get_text(GTK_LABEL(w));
+    return {};
+}
+
+TEST_F(DialogGtkTest, EachInterfaceLanguageShowsItsOwnTemplateAndEveryTextFits) {
+    struct Expected {
+        const char* locale;
+        int templateId;
+        const char* title;
+        std::vector<std::pair<int, const char*>> texts;
+    };
+    const Expected languages[] = {
+        {"zh_CN.UTF-8",
+         config_template,
+         "Lumora\xe8\xae\xbe\xe7\xbd\xae",  // "Lumora设置"
+         {{IDOK, "\xe7\xa1\xae\xe5\xae\x9a"},
+          {check_id, "\xe9\x9a\x8f\xe6\xb3\xa2\xe9\x80\x90\xe6\xb5\x81"}}},
+        {"en_US.UTF-8",
+         config_template,
+         "Lumora Settings",
+         {{IDOK, "OK"},
+          {IDCANCEL, "Cancel"},
+          {-1, "Text to show"},
+          {check_id, "Drift with the waves"},
+          {3, "About..."}}},
+        {"zh_CN.UTF-8",
+         103,
+         "\xe5\x85\xb3\xe4\xba\x8e Lumora",
+         {{IDOK, "\xe7\xa1\xae\xe5\xae\x9a"}}},  // "关于 Lumora"
+        {"en_US.UTF-8", 103, "About Lumora", {{IDOK, "OK"}}},
+    };
+    for (const Expected& expected : languages) {
+        SCOPED_TRACE(testing::Message() << expected.locale << " template " << expected.templateId);
+        LocaleScope scope(expected.locale);
+        int shown = 0;
+        with_dialog(
+            [&](Dialog& d) {
+                ++shown;
+                GtkWidget* window = gtk_widget_get_toplevel(widget(d, IDOK));
+                EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(window)), expected.title);
+                for (const auto& [id, text] : expected.texts) {
+                    EXPECT_EQ(shown_text(widget(d, id)), text) << id;
+                }
+                // No text needs more room than its control has: nothing grew
+                // past the size the template gives it.
+                for (const auto& c : d.controls) {
+                    auto* w = static_cast<GtkWidget*>(c->widget);
+                    if (c->kind == ControlKind::icon || shown_text(w).empty()) continue;
+                    int minimum = 0, natural = 0;
+                    gtk_widget_get_preferred_width(w, &minimum, &natural);
+                    GtkAllocation allocation;
+                    gtk_widget_get_allocation(w, &allocation);
+                    EXPECT_LE(natural, static_cast<int>(c->cx * d.unitX + 1.5))
+                        << c->id << " '" << shown_text(w) << "'";
+                    EXPECT_LE(allocation.width, static_cast<int>(c->cx * d.unitX + 1.5)) << c->id;
+                }
+            },
+            true, expected.templateId);
+        EXPECT_EQ(shown, 1);
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "code_page_scope.h"
+#include "locale_scope.h"
 #include "platform/portable/dialog.h"
 #include "platform/portable/null_mode.h"
 #include "platform/portable/windows.h"
@@ -64,6 +65,8 @@ protected:
         dialogs::set_script(nullptr);
         nullmode::reset();
     }
+    // The template texts these tests read are the Chinese ones.
+    LocaleScope chinese_interface{"zh_CN.UTF-8"};
     // Shows the configuration template with the recording procedure, made
     // with DialogBoxParamW or DialogBoxParamA, and plays `user` in it.
     static INT_PTR show(bool wide, const std::function<void(HWND)>& user) {

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
+#include "platform/locale_scope.h"
 #include "platform/portable/codepage.h"
 #include "platform/portable/resources.h"
 #include "platform/win32.h"
@@ -31,26 +35,56 @@ public:
     }
 };
 
-TEST(EmbeddedResources, EveryResourceIsChinesePrc) {
+constexpr WORD chinese_languages[] = {0x0804, 0x0404, 0x0C04, 0x1404, 0x1004};
+constexpr WORD english = 0x0409;
+
+TEST(EmbeddedResources, DialogsAndStringsInEveryLanguageTheRestInChineseOnly) {
     const auto& entries = portable_resources();
     ASSERT_FALSE(entries.empty());
     int icons = 0, dialogs = 0, versions = 0, manifests = 0;
     for (const ResourceEntry& e : entries) {
-        EXPECT_EQ(e.language, 0x0804);
         ASSERT_TRUE(e.type.is_ordinal);
+        SCOPED_TRACE(testing::Message() << "type " << e.type.ordinal << " id " << e.name.ordinal
+                                        << " language " << std::hex << e.language);
+        const bool texts =
+            e.type.ordinal == resource_type_dialog || e.type.ordinal == resource_type_string;
+        if (!texts) {
+            EXPECT_EQ(e.language, 0x0804);
+        }
         icons += e.type.ordinal == resource_type_icon;
         dialogs += e.type.ordinal == resource_type_dialog;
         versions += e.type.ordinal == 16;
         manifests += e.type.ordinal == 24;
+        if (!texts) continue;
+        // Every text resource exists in English and in each Chinese language,
+        // and every Chinese one is the PRC's, byte for byte.
+        const ResourceEntry* prc = find_resource(entries, e.type.ordinal, e.name, 0x0804);
+        ASSERT_NE(prc, nullptr);
+        EXPECT_EQ(prc->language, 0x0804);
+        const ResourceEntry* us = find_resource(entries, e.type.ordinal, e.name, english);
+        ASSERT_NE(us, nullptr);
+        EXPECT_EQ(us->language, english);
+        if (e.type.ordinal == resource_type_dialog) {
+            EXPECT_NE(us->data, prc->data);
+        }
+        for (WORD language : chinese_languages) {
+            const ResourceEntry* copy = find_resource(entries, e.type.ordinal, e.name, language);
+            ASSERT_NE(copy, nullptr);
+            EXPECT_EQ(copy->language, language);
+            EXPECT_EQ(copy->data, prc->data);
+        }
     }
     EXPECT_EQ(icons, 18);
-    EXPECT_EQ(dialogs, 2);
+    EXPECT_EQ(dialogs, 2 * 6);
     EXPECT_EQ(versions, 1);
     EXPECT_EQ(manifests, 1);
     const ResourceEntry* manifest = find_resource(entries, 24, ordinal(1));
     ASSERT_NE(manifest, nullptr);
     EXPECT_NE(manifest->data.find("Microsoft.Windows.Common-Controls"), std::string_view::npos);
     EXPECT_NE(manifest->data.find("name=\"XP style manifest\""), std::string_view::npos);
+    // A resource in one language only is found whatever language is asked for.
+    EXPECT_EQ(find_resource(entries, 24, ordinal(1), english), manifest);
+    EXPECT_EQ(find_resource(entries, resource_type_dialog, ordinal(104), english), nullptr);
 }
 
 std::string utf16(std::u16string_view text) {
@@ -79,20 +113,43 @@ TEST(EmbeddedResources, VersionRecordCarriesEveryField) {
     EXPECT_EQ(dword(10), 0u);
     EXPECT_EQ(dword(11), 0u);  // file date
     EXPECT_EQ(dword(12), 0u);
-    for (const std::u16string_view text :
-         {u"080404b0", u"FileDescription", u"NuvexScr \u5c4f\u4fdd\u7a0b\u5e8f", u"FileVersion", u"0, 0, 0, 1",
-          u"InternalName", u"LegalCopyright", u"OriginalFilename", u"Nuvex.scr", u"ProductName",
-          u"ProductVersion", u"Translation"}) {
-        EXPECT_NE(data.find(utf16(text)), std::string_view::npos);
+    // A Chinese block, then an English one, each with every entry in the
+    // order of the record (the notice between the internal and original names).
+    const std::size_t chinese_block = data.find(utf16(u"080404b0"));
+    const std::size_t english_block = data.find(utf16(u"040904b0"));
+    ASSERT_NE(chinese_block, std::string_view::npos);
+    ASSERT_NE(english_block, std::string_view::npos);
+    ASSERT_LT(chinese_block, english_block);
+    const std::size_t variables = data.find(utf16(u"VarFileInfo"));
+    ASSERT_LT(english_block, variables);
+    const std::pair<std::size_t, std::size_t> blocks[] = {{chinese_block, english_block},
+                                                          {english_block, variables}};
+    for (const auto& [start, end] : blocks) {
+        std::size_t at = start;
+        for (const std::u16string_view key :
+             {u"FileDescription", u"FileVersion", u"InternalName", u"LegalCopyright",
+              u"OriginalFilename", u"ProductName", u"ProductVersion"}) {
+            at = data.find(utf16(key), at);
+            EXPECT_LT(at, end) << std::string(key.begin(), key.end());
+        }
     }
-    // The entries in the order of the record, the notice between the internal and original names.
-    EXPECT_LT(data.find(utf16(u"InternalName")), data.find(utf16(u"LegalCopyright")));
-    EXPECT_LT(data.find(utf16(u"LegalCopyright")), data.find(utf16(u"OriginalFilename")));
+    for (const std::u16string_view text :
+         {u"NuvexScr \u5c4f\u4fdd\u7a0b\u5e8f", u"0, 0, 0, 1", u"NuvexScr", u"Nuvex.scr"}) {
+        const std::size_t found = data.find(utf16(text), chinese_block);
+        EXPECT_LT(found, english_block);
+    }
+    for (const std::u16string_view text : {u"NuvexScr Screen Saver", u"0, 0, 0, 1", u"Nuvex.scr"}) {
+        const std::size_t found = data.find(utf16(text), english_block);
+        EXPECT_LT(found, variables);
+    }
+    // Both languages in Unicode (code page 1200), Chinese first.
     const std::size_t translation = data.find(utf16(u"Translation"));
-    EXPECT_NE(data.find(std::string_view("\x04\x08\xb0\x04", 4), translation), std::string_view::npos);
+    EXPECT_NE(data.find(std::string_view("\x04\x08\xb0\x04\x09\x04\xb0\x04", 8), translation),
+              std::string_view::npos);
 }
 
 TEST(EmbeddedResources, StringsLoadInTheAnsiCodePage) {
+    LocaleScope chinese("zh_CN.UTF-8");
     char buffer[80];
     {
         CodePageScope page("936");
@@ -118,6 +175,7 @@ TEST(EmbeddedResources, StringsLoadInTheAnsiCodePage) {
 }
 
 TEST(EmbeddedResources, WideStringsAreTheResourcesUtf16Exactly) {
+    LocaleScope chinese("zh_CN.UTF-8");
     // The code page plays no part.
     for (const char* page : {"1252", "936"}) {
         CodePageScope scope(page);
@@ -192,6 +250,7 @@ TEST(EmbeddedResources, IconGroupHoldsEighteenImagesOfTheDeclaredSizes) {
 }
 
 TEST(EmbeddedResources, ConfigurationTemplateMatchesTheScript) {
+    LocaleScope chinese("zh_CN.UTF-8");
     const auto t = load_dialog_template(MAKEINTRESOURCEA(2003));
     ASSERT_TRUE(t.has_value());
     EXPECT_TRUE(t->extended);
@@ -245,6 +304,7 @@ TEST(EmbeddedResources, ConfigurationTemplateMatchesTheScript) {
 }
 
 TEST(EmbeddedResources, AboutTemplateMatchesTheScript) {
+    LocaleScope chinese("zh_CN.UTF-8");
     const auto t = load_dialog_template(MAKEINTRESOURCEA(103));
     ASSERT_TRUE(t.has_value());
     EXPECT_EQ(t->style, 0x80C808C8u);
@@ -283,6 +343,149 @@ TEST(EmbeddedResources, AboutTemplateMatchesTheScript) {
     EXPECT_EQ(notice.cy, 8);
     EXPECT_FALSE(notice.text.name.empty());
     EXPECT_FALSE(load_dialog_template(MAKEINTRESOURCEA(104)).has_value());
+}
+
+TEST(EmbeddedResources, EnglishTemplatesAreTheChineseOnesWithEnglishTexts) {
+    struct Expected {
+        int id;
+        const char* caption;
+        std::vector<const char*> texts;  // null: an ordinal (the icon) or free wording
+    };
+    const Expected templates[] = {
+        {2003,
+         "Lumora Settings",
+         {"OK", "Cancel", "", "Text to show", "Drift with the waves", "About..."}},
+        {103, "About Lumora", {"OK", "Lumora version 0.01", nullptr, nullptr}},
+    };
+    for (const Expected& expected : templates) {
+        SCOPED_TRACE(expected.id);
+        const auto zh = load_dialog_template(MAKEINTRESOURCEA(expected.id), 0x0804);
+        const auto en = load_dialog_template(MAKEINTRESOURCEA(expected.id), english);
+        ASSERT_TRUE(zh.has_value());
+        ASSERT_TRUE(en.has_value());
+        EXPECT_EQ(en->caption, expected.caption);
+        EXPECT_EQ(std::tie(en->extended, en->helpId, en->exStyle, en->style, en->x, en->y, en->cx,
+                           en->cy),
+                  std::tie(zh->extended, zh->helpId, zh->exStyle, zh->style, zh->x, zh->y, zh->cx,
+                           zh->cy));
+        EXPECT_EQ(std::tie(en->face, en->pointSize, en->weight, en->italic, en->charset),
+                  std::tie(zh->face, zh->pointSize, zh->weight, zh->italic, zh->charset));
+        EXPECT_TRUE(en->menu == zh->menu && en->windowClass == zh->windowClass);
+        ASSERT_EQ(en->controls.size(), expected.texts.size());
+        ASSERT_EQ(zh->controls.size(), expected.texts.size());
+        for (std::size_t i = 0; i < expected.texts.size(); ++i) {
+            SCOPED_TRACE(i);
+            const ControlTemplate& e = en->controls[i];
+            const ControlTemplate& z = zh->controls[i];
+            EXPECT_EQ(std::tie(e.id, e.style, e.exStyle, e.helpId, e.x, e.y, e.cy, e.creationData),
+                      std::tie(z.id, z.style, z.exStyle, z.helpId, z.x, z.y, z.cy, z.creationData));
+            EXPECT_TRUE(e.windowClass == z.windowClass);
+            EXPECT_EQ(e.text.is_ordinal, z.text.is_ordinal);
+            if (e.text.is_ordinal) {
+                EXPECT_EQ(e.text.ordinal, z.text.ordinal);
+            } else if (expected.texts[i]) {
+                EXPECT_EQ(e.text.name, expected.texts[i]);
+            } else {
+                EXPECT_FALSE(e.text.name.empty());
+                EXPECT_NE(e.text.name, z.text.name);
+            }
+            // Only the check box is wider, and still inside its group box.
+            if (e.id == 1002) {
+                EXPECT_GT(e.cx, z.cx);
+                const ControlTemplate& group = en->controls[3];
+                EXPECT_LE(e.x + e.cx, group.x + group.cx - 4);
+            } else {
+                EXPECT_EQ(e.cx, z.cx);
+            }
+        }
+    }
+}
+
+TEST(EmbeddedResources, NamesAreEqualAndEveryReportIsInBothLanguages) {
+    const auto& entries = portable_resources();
+    // The settings file and section are names: the same in every language.
+    for (UINT id : {1001u, 1007u}) {
+        for (WORD language : chinese_languages) {
+            EXPECT_EQ(find_string(entries, id, language), u"Nuvex0_01") << id << " " << language;
+        }
+        EXPECT_EQ(find_string(entries, id, english), u"Nuvex0_01") << id;
+    }
+    EXPECT_EQ(find_string(entries, 1, 0x0804), u"Lumora\u7a0b\u5e8f0.01");
+    EXPECT_EQ(find_string(entries, 1, english), u"Lumora Program 0.01");
+    // The same strings exist in both languages, and nothing else.
+    int present = 0;
+    for (UINT id = 0; id < 4096; ++id) {
+        const auto zh = find_string(entries, id, 0x0804);
+        const auto en = find_string(entries, id, english);
+        ASSERT_EQ(zh.has_value(), en.has_value()) << id;
+        present += zh.has_value();
+    }
+    EXPECT_EQ(present, 3 + 13);
+    const auto count = [](const std::u16string& text, std::u16string_view mark) {
+        int n = 0;
+        for (std::size_t at = text.find(mark); at != std::u16string::npos;
+             at = text.find(mark, at + 1))
+            ++n;
+        return n;
+    };
+    for (UINT id = 2101; id <= 2113; ++id) {
+        SCOPED_TRACE(id);
+        const auto zh = find_string(entries, id, 0x0804);
+        const auto en = find_string(entries, id, english);
+        ASSERT_TRUE(zh && en);
+        // What the code puts in has its place in both.
+        EXPECT_EQ(count(*en, u"%1"), count(*zh, u"%1"));
+        EXPECT_EQ(count(*en, u"%2"), count(*zh, u"%2"));
+        // English: no ideographs or full-width punctuation left behind.
+        for (char16_t c : *en) {
+            EXPECT_FALSE((c >= 0x3000 && c <= 0x9FFF) || (c >= 0xFF00 && c <= 0xFFEF))
+                << std::hex << int(c);
+        }
+    }
+}
+
+TEST(EmbeddedResources, TheLoadersFollowTheInterfaceLanguage) {
+    CodePageScope page("65001");
+    const auto pointer_text = [](UINT id) {
+        const WCHAR* text = nullptr;
+        const int n = LoadStringW(nullptr, id, reinterpret_cast<LPWSTR>(&text), 0);
+        return n > 0 ? std::u16string(text, static_cast<std::size_t>(n)) : std::u16string();
+    };
+    const std::u16string chinese = u"Lumora\u7a0b\u5e8f0.01";
+    const std::u16string english_text = u"Lumora Program 0.01";
+    struct Case {
+        const char *all, *messages, *lang;
+        bool chinese;
+    };
+    // Both orders in one process: what was loaded first must not stick.
+    const Case cases[] = {
+        {nullptr, nullptr, "en_US.UTF-8", false}, {nullptr, nullptr, "zh_CN.UTF-8", true},
+        {nullptr, "zh_TW.UTF-8", "C", true},      {"C.UTF-8", "zh_CN.UTF-8", nullptr, false},
+        {nullptr, nullptr, nullptr, false},       {"zh_SG.UTF-8", nullptr, nullptr, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << (c.all ? c.all : "-") << " " << (c.messages ? c.messages : "-") << " "
+                     << (c.lang ? c.lang : "-"));
+        LocaleScope scope(c.all, c.messages, c.lang);
+        const std::u16string& expected = c.chinese ? chinese : english_text;
+        WCHAR wide[40];
+        EXPECT_EQ(LoadStringW(nullptr, 1, wide, 40), static_cast<int>(expected.size()));
+        EXPECT_EQ(std::u16string(wide), expected);
+        EXPECT_EQ(pointer_text(1), expected);
+        char narrow[40];
+        EXPECT_GT(LoadStringA(nullptr, 1, narrow, sizeof narrow), 0);
+        EXPECT_EQ(std::string(narrow), c.chinese ? "Lumora\xe7\xa8\x8b\xe5\xba\x8f"
+                                                   "0.01"
+                                                 : "Lumora Program 0.01");
+        EXPECT_EQ(pointer_text(1001), u"Nuvex0_01");
+        const auto config = load_dialog_template(MAKEINTRESOURCEA(2003));
+        ASSERT_TRUE(config.has_value());
+        EXPECT_EQ(config->caption,
+                  c.chinese ? "Lumora\xe8\xae\xbe\xe7\xbd\xae" : "Lumora Settings");
+        // The icon exists once and serves every language.
+        EXPECT_NE(LoadIconA(nullptr, MAKEINTRESOURCEA(102)), nullptr);
+    }
 }
 
 TEST(ResourceParsing, MalformedInputNeverReadsOutOfBounds) {

@@ -7,9 +7,15 @@ Checks, reading the PE file directly (no Windows needed):
   image    the machine (x86-64 or 32-bit x86), a GUI program;
   imports  only system DLLs, none of the compiler's runtime DLLs;
   resources
-    every resource is Chinese (PRC), 0x0804; exactly the expected types and ids;
+    exactly the expected types and ids; the dialogs and string tables in
+      English (US) and in the Chinese languages (PRC, Taiwan, Hong Kong, Macao,
+      Singapore), each Chinese copy the PRC's byte for byte, everything else in
+      Chinese (PRC) only; prints the languages found; the version record's
+      Chinese and English blocks and both Translation pairs; the dialogs
+      (below) in both languages;
     the string table (1, 1001, 1007, the dialog's reports 2101-2113) and
-    nothing else in its blocks;
+      nothing else in its blocks, the same ids in both languages, the names
+      1001 and 1007 equal in every language, the reports' %1 and %2 kept;
     icon group 102: 18 images, sizes, depths, colour-count bytes, byte sizes,
       and each image a bottom-up BI_RGB DIB with a doubled height and a mask;
     the version record, every field, and the order of its strings;
@@ -24,6 +30,10 @@ import sys
 import xml.etree.ElementTree as ET
 
 CHINESE_PRC = 0x0804
+ENGLISH_US = 0x0409
+# The Chinese languages that get the PRC's texts: Taiwan, Hong Kong, Macao, Singapore.
+CHINESE_COPIES = [0x0404, 0x0C04, 0x1404, 0x1004]
+TEXT_LANGUAGES = sorted([CHINESE_PRC, ENGLISH_US] + CHINESE_COPIES)
 RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 5, 6, 14, 16, 24
 
 failures = []
@@ -227,23 +237,44 @@ def check_imports(image):
     return names
 
 
-def check_strings(resources):
-    blocks = {k[1]: v for k, v in resources.items() if k[0] == RT_STRING}
-    expect(sorted(blocks), [1, 63, 132, 133], "string table blocks")
-    wanted = {1: "Lumora程序0.01", 1001: "Nuvex0_01", 1007: "Nuvex0_01"}
-    # The configuration dialog's reports: present, worded in the script.
-    reports = range(2101, 2114)
+NAMES = {1001: "Nuvex0_01", 1007: "Nuvex0_01"}
+REPORTS = range(2101, 2114)
+
+
+def string_table(resources, language):
+    """{id: text} of the string tables in one language (empty strings left out)."""
+    strings = {}
+    blocks = {k[1]: v for k, v in resources.items() if k[0] == RT_STRING and k[2] == language}
+    expect(sorted(blocks), [1, 63, 132, 133], f"string table blocks in language {language:04x}")
     for block, data in blocks.items():
         at = 0
         for k in range(16):
-            ident = (block - 1) * 16 + k
             length = struct.unpack_from("<H", data, at)[0]
             text = data[at + 2:at + 2 + 2 * length].decode("utf-16-le")
             at += 2 + 2 * length
-            if ident in reports:
-                check(text != "", f"string {ident} (a dialog report) is empty")
-            else:
-                expect(text, wanted.get(ident, ""), f"string {ident}")
+            if text:
+                strings[(block - 1) * 16 + k] = text
+    return strings
+
+
+def check_strings(resources):
+    chinese = string_table(resources, CHINESE_PRC)
+    english = string_table(resources, ENGLISH_US)
+    wanted_ids = sorted([1] + list(NAMES) + list(REPORTS))
+    expect(sorted(chinese), wanted_ids, "Chinese string ids")
+    expect(sorted(english), wanted_ids, "English string ids")
+    expect(chinese.get(1), "Lumora程序0.01", "Chinese string 1")
+    expect(english.get(1), "Lumora Program 0.01", "English string 1")
+    for ident, name in NAMES.items():
+        expect(chinese.get(ident), name, f"Chinese string {ident}")
+        expect(english.get(ident), name, f"English string {ident}")
+    for ident in REPORTS:
+        zh, en = chinese.get(ident, ""), english.get(ident, "")
+        check(zh and en and zh != en, f"report {ident} is not in both languages: {zh!r} / {en!r}")
+        for mark in ("%1", "%2"):
+            expect(en.count(mark), zh.count(mark), f"report {ident}: {mark} in English")
+        check(not any("\u3000" <= c <= "\u9fff" or "\uff00" <= c <= "\uffef" for c in en),
+              f"report {ident}: Chinese characters in the English text {en!r}")
 
 
 def check_icons(resources):
@@ -310,25 +341,35 @@ def check_version(resources):
     children = {c["key"]: c for c in root["children"]}
     expect(sorted(children), ["StringFileInfo", "VarFileInfo"], "version record blocks")
     tables = children.get("StringFileInfo", {}).get("children", [])
-    expect([t["key"] for t in tables], ["080404b0"], "string blocks")
-    if tables:
-        entries = [(e["key"], string_of(e["value"])) for e in tables[0]["children"]]
+    expect([t["key"] for t in tables], ["080404b0", "040904b0"], "string blocks")
+    wanted = {
+        "080404b0": {"FileDescription": "NuvexScr 屏保程序", "ProductName": "NuvexScr 屏保程序"},
+        "040904b0": {"FileDescription": "NuvexScr Screen Saver",
+                     "ProductName": "NuvexScr Screen Saver"},
+    }
+    for table in tables:
+        block = table["key"]
+        entries = [(e["key"], string_of(e["value"])) for e in table["children"]]
         keys = [k for k, _ in entries]
         values = dict(entries)
         expect(keys, ["FileDescription", "FileVersion", "InternalName", "LegalCopyright",
-                      "OriginalFilename", "ProductName", "ProductVersion"], "version strings")
-        expect(values.get("FileDescription"), "NuvexScr 屏保程序", "FileDescription")
-        expect(values.get("FileVersion"), "0, 0, 0, 1", "FileVersion")
-        expect(values.get("InternalName"), "NuvexScr", "InternalName")
+                      "OriginalFilename", "ProductName", "ProductVersion"],
+               f"version strings of {block}")
+        for key, value in wanted.get(block, {}).items():
+            expect(values.get(key), value, f"{key} of {block}")
+        expect(values.get("FileVersion"), "0, 0, 0, 1", f"FileVersion of {block}")
+        expect(values.get("InternalName"), "NuvexScr", f"InternalName of {block}")
         notice = values.get("LegalCopyright", "")
-        check(notice.strip() and "\n" not in notice, f"legal notice is not one line: {notice!r}")
-        expect(values.get("OriginalFilename"), "Nuvex.scr", "OriginalFilename")
-        expect(values.get("ProductName"), "NuvexScr 屏保程序", "ProductName")
-        expect(values.get("ProductVersion"), "0, 0, 0, 1", "ProductVersion")
+        check(notice.strip() and "\n" not in notice,
+              f"legal notice of {block} is not one line: {notice!r}")
+        expect(values.get("OriginalFilename"), "Nuvex.scr", f"OriginalFilename of {block}")
+        expect(values.get("ProductVersion"), "0, 0, 0, 1", f"ProductVersion of {block}")
     variables = children.get("VarFileInfo", {}).get("children", [])
     expect([v["key"] for v in variables], ["Translation"], "VarFileInfo entries")
     if variables:
-        expect(struct.unpack("<HH", variables[0]["value"][:4]), (0x0804, 0x04B0), "Translation")
+        value = variables[0]["value"]
+        expect(struct.unpack(f"<{len(value) // 2}H", value), (0x0804, 0x04B0, 0x0409, 0x04B0),
+               "Translation (Chinese, then English, both Unicode)")
 
 
 def check_manifest(resources):
@@ -392,29 +433,56 @@ def check_dialog(data, ident, rect, caption, controls):
 
 
 def check_dialogs(resources):
-    dialogs = {k[1]: v for k, v in resources.items() if k[0] == RT_DIALOG}
-    expect(sorted(dialogs), [103, 2003], "dialogs")
-    about_notice = None
-    if 103 in dialogs:
-        d = check_dialog(dialogs[103], 103, (0, 0, 222, 89), "关于 Lumora", [
-            (1, BUTTON, "确定", 0x50010001, (127, 39, 50, 14)),
-            (-1, STATIC, "Lumora 版本0.01", 0x50020000, (99, 15, 116, 8)),
-            (-1, STATIC, ("ordinal", 102), 0x50000803, (7, 7, 21, 20)),
-            (-1, STATIC, d_any, 0x50020000, (29, 74, 186, 8)),
-        ])
-        if len(d["controls"]) == 4:
-            about_notice = d["controls"][3]["text"]
-            check(isinstance(about_notice, str) and about_notice.strip()
-                  and "\n" not in about_notice, f"About box notice is not one line: {about_notice!r}")
-    if 2003 in dialogs:
-        check_dialog(dialogs[2003], 2003, (0, 0, 223, 161), "Lumora设置", [
-            (1, BUTTON, "确定", 0x50010001, (166, 140, 50, 14)),
-            (2, BUTTON, "取消", 0x50010000, (111, 140, 50, 14)),
-            (1001, EDIT, "", 0x50A11084, (16, 17, 191, 94)),
-            (-1, BUTTON, "显示的文字", 0x50000007, (7, 7, 209, 128)),
-            (1002, BUTTON, "随波逐流", 0x50010003, (16, 117, 48, 10)),
-            (3, BUTTON, "关于...", 0x50010000, (7, 140, 50, 14)),
-        ])
+    for language in (CHINESE_PRC, ENGLISH_US):
+        dialogs = {k[1]: v for k, v in resources.items() if k[0] == RT_DIALOG and k[2] == language}
+        expect(sorted(dialogs), [103, 2003], f"dialogs in language {language:04x}")
+        zh = language == CHINESE_PRC
+        if 103 in dialogs:
+            d = check_dialog(dialogs[103], f"103/{language:04x}", (0, 0, 222, 89),
+                             "关于 Lumora" if zh else "About Lumora", [
+                (1, BUTTON, "确定" if zh else "OK", 0x50010001, (127, 39, 50, 14)),
+                (-1, STATIC, "Lumora 版本0.01" if zh else "Lumora version 0.01", 0x50020000,
+                 (99, 15, 116, 8)),
+                (-1, STATIC, ("ordinal", 102), 0x50000803, (7, 7, 21, 20)),
+                (-1, STATIC, d_any, 0x50020000, (29, 74, 186, 8)),
+            ])
+            if len(d["controls"]) == 4:
+                notice = d["controls"][3]["text"]
+                check(isinstance(notice, str) and notice.strip() and "\n" not in notice,
+                      f"About box notice is not one line: {notice!r}")
+        if 2003 in dialogs:
+            # Only the check box is wider in English, for its longer text.
+            check_dialog(dialogs[2003], f"2003/{language:04x}", (0, 0, 223, 161),
+                         "Lumora设置" if zh else "Lumora Settings", [
+                (1, BUTTON, "确定" if zh else "OK", 0x50010001, (166, 140, 50, 14)),
+                (2, BUTTON, "取消" if zh else "Cancel", 0x50010000, (111, 140, 50, 14)),
+                (1001, EDIT, "", 0x50A11084, (16, 17, 191, 94)),
+                (-1, BUTTON, "显示的文字" if zh else "Text to show", 0x50000007, (7, 7, 209, 128)),
+                (1002, BUTTON, "随波逐流" if zh else "Drift with the waves", 0x50010003,
+                 (16, 117, 48 if zh else 96, 10)),
+                (3, BUTTON, "关于..." if zh else "About...", 0x50010000, (7, 140, 50, 14)),
+            ])
+
+
+def check_languages(resources):
+    """Dialogs and strings in every text language (the Chinese copies equal to
+    the PRC's); everything else in Chinese (PRC) alone. Prints what it found."""
+    found = {}
+    for (kind, ident, language) in resources:
+        found.setdefault((kind, ident), []).append(language)
+    order = sorted(found.items(), key=lambda k: (str(k[0][0]), str(k[0][1]).zfill(8)))
+    for (kind, ident), languages in order:
+        languages.sort()
+        if kind in (RT_DIALOG, RT_STRING):
+            expect(languages, TEXT_LANGUAGES, f"languages of resource type {kind} id {ident}")
+            for copy in CHINESE_COPIES:
+                original = resources.get((kind, ident, CHINESE_PRC))
+                check(resources.get((kind, ident, copy)) == original,
+                      f"type {kind} id {ident}: language {copy:04x} differs from {CHINESE_PRC:04x}")
+            name = {RT_DIALOG: "dialog", RT_STRING: "string block"}[kind]
+            print(f"  {name} {ident}: languages {' '.join(f'{l:04x}' for l in languages)}")
+        else:
+            expect(languages, [CHINESE_PRC], f"languages of resource type {kind} id {ident}")
 
 
 def main():
@@ -428,8 +496,7 @@ def main():
     check_image(image, args.arch)
     imports = check_imports(image)
     resources = image.resources()
-    for (kind, ident, language) in resources:
-        expect(language, CHINESE_PRC, f"language of resource type {kind} id {ident}")
+    check_languages(resources)
     kinds = sorted({k[0] for k in resources}, key=lambda k: (isinstance(k, str), str(k).zfill(8)))
     expect(kinds, sorted([RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST]),
            "resource types")

@@ -21,6 +21,9 @@
 #     gives the dialog that owner, the About box returns to the dialog with
 #     its edits, and an unwritable settings file is reported in a message box
 #     while the dialog stays open;
+#   - the dialogs in the interface language (wine-languages.sh): English and
+#     Chinese locales show the English and Chinese dialogs, and OK stores the
+#     same bytes under either;
 #   - the fault guard, the drawing surface against GDI, the frame benchmark,
 #     and (with a Linux build folder) the
 #     comparison of the simulation with the Linux nuvex-trace.
@@ -392,6 +395,7 @@ for tail in "/c" ""; do
     kill "$saver" 2>/dev/null
 done
 source "$here/wine-config-dialog.sh"
+source "$here/wine-languages.sh"
 
 # Runs one of the Windows test programs, its output indented; true when it
 # exits with status 0.

@@ -121,8 +121,23 @@ void on_focus_in(GtkWidget*, GdkEvent*, gpointer data) {
     c->dialog->focus = c->id;
 }
 
+// The control that holds the window's focus widget. GTK moves that widget
+// without a focus-in event while the window itself is not active, so the
+// keys ask the window rather than the last focus-in.
+void sync_focus(Dialog& d, GtkWidget* window) {
+    GtkWidget* focused = gtk_window_get_focus(GTK_WINDOW(window));
+    if (!focused) return;
+    for (const auto& c : d.controls) {
+        if (focused == as_widget(c->inner ? c->inner : c->widget)) {
+            d.focus = c->id;
+            return;
+        }
+    }
+}
+
 gboolean on_key_press(GtkWidget* window, GdkEventKey* event, gpointer data) {
     auto* d = static_cast<Dialog*>(data);
+    sync_focus(*d, window);
     const guint key = event->keyval;
     if (key == GDK_KEY_Escape) {
         // An input method may be composing; it gets the key first.

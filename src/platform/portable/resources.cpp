@@ -9,8 +9,10 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #include "platform/portable/codepage.h"
+#include "platform/portable/ui_language.h"
 
 extern const unsigned char portable_resource_data[];
 extern const std::size_t portable_resource_size;
@@ -157,20 +159,29 @@ const std::vector<ResourceEntry>& portable_resources() {
 }
 
 const ResourceEntry* find_resource(const std::vector<ResourceEntry>& entries, WORD type,
-                                   const ResourceId& name) {
+                                   const ResourceId& name, WORD language) {
+    const ResourceEntry* first = nullptr;
     for (const ResourceEntry& e : entries) {
-        if (e.type.is_ordinal && e.type.ordinal == type && e.name == name) return &e;
+        if (!e.type.is_ordinal || e.type.ordinal != type || !(e.name == name)) continue;
+        if (e.language == language) return &e;
+        if (!first) first = &e;
     }
-    return nullptr;
+    return first;
 }
 
-std::optional<std::u16string> find_string(const std::vector<ResourceEntry>& entries, UINT id) {
+const ResourceEntry* find_resource(const std::vector<ResourceEntry>& entries, WORD type,
+                                   const ResourceId& name) {
+    return find_resource(entries, type, name, portable_ui_language());
+}
+
+std::optional<std::u16string> find_string(const std::vector<ResourceEntry>& entries, UINT id,
+                                          WORD language) {
     // Strings come in blocks of 16; block n holds ids (n - 1) * 16 to (n - 1) * 16 + 15,
     // each a length in UTF-16 units followed by the text (length 0: absent).
     if (id > 0xFFFF) return std::nullopt;
     ResourceId block;
     block.ordinal = static_cast<std::uint16_t>(id / 16 + 1);
-    const ResourceEntry* e = find_resource(entries, resource_type_string, block);
+    const ResourceEntry* e = find_resource(entries, resource_type_string, block, language);
     if (!e) return std::nullopt;
     Reader r{e->data};
     for (UINT i = 0; i <= id % 16; ++i) {
@@ -185,6 +196,10 @@ std::optional<std::u16string> find_string(const std::vector<ResourceEntry>& entr
         r.pos += std::size_t{length} * 2;
     }
     return std::nullopt;
+}
+
+std::optional<std::u16string> find_string(const std::vector<ResourceEntry>& entries, UINT id) {
+    return find_string(entries, id, portable_ui_language());
 }
 
 std::optional<DialogTemplate> parse_dialog_template(std::string_view data) {
@@ -248,10 +263,15 @@ std::optional<DialogTemplate> parse_dialog_template(std::string_view data) {
     return t;
 }
 
-std::optional<DialogTemplate> load_dialog_template(LPCSTR name) {
-    const ResourceEntry* e = find_resource(portable_resources(), resource_type_dialog, ResourceId::from(name));
+std::optional<DialogTemplate> load_dialog_template(LPCSTR name, WORD language) {
+    const ResourceEntry* e =
+        find_resource(portable_resources(), resource_type_dialog, ResourceId::from(name), language);
     if (!e) return std::nullopt;
     return parse_dialog_template(e->data);
+}
+
+std::optional<DialogTemplate> load_dialog_template(LPCSTR name) {
+    return load_dialog_template(name, portable_ui_language());
 }
 
 std::optional<IconImage> decode_icon_image(std::string_view data) {
@@ -379,13 +399,14 @@ int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax) {
         // zero-terminated), as the resource section would give it. The texts
         // are kept for the process, so the pointer stays valid.
         static std::mutex kept_mutex;
-        static std::map<UINT, std::u16string> kept;
+        static std::map<std::pair<WORD, UINT>, std::u16string> kept;
         std::lock_guard<std::mutex> lock(kept_mutex);
-        auto it = kept.find(id);
+        const WORD language = portable_ui_language();
+        auto it = kept.find({language, id});
         if (it == kept.end()) {
-            auto text = find_string(portable_resources(), id);
+            auto text = find_string(portable_resources(), id, language);
             if (!text) return 0;
-            it = kept.emplace(id, std::move(*text)).first;
+            it = kept.emplace(std::make_pair(language, id), std::move(*text)).first;
         }
         *reinterpret_cast<LPCWSTR*>(buffer) = it->second.c_str();
         return static_cast<int>(it->second.size());

@@ -34,7 +34,13 @@ struct ResourceEntry {
 std::vector<ResourceEntry> parse_resource_file(std::string_view image);
 // The embedded resources of the program.
 const std::vector<ResourceEntry>& portable_resources();
-// First resource of this type and name, or null.
+// The resource of this type and name in `language`; when there is none in that
+// language, the first of this type and name (the icon, the version record and
+// the manifest exist in one language only). Null when there is none at all.
+const ResourceEntry* find_resource(const std::vector<ResourceEntry>& entries, WORD type,
+                                   const ResourceId& name, WORD language);
+// The same in the user's interface language (ui_language.h), as the Win32
+// loaders below find their resources.
 const ResourceEntry* find_resource(const std::vector<ResourceEntry>& entries, WORD type,
                                    const ResourceId& name);
 
@@ -43,7 +49,11 @@ constexpr WORD resource_type_dialog = 5;
 constexpr WORD resource_type_string = 6;
 constexpr WORD resource_type_group_icon = 14;
 
-// String `id` of the string tables, or nothing when it is absent.
+// String `id` of the string tables in `language` (chosen as find_resource
+// chooses), or nothing when it is absent.
+std::optional<std::u16string> find_string(const std::vector<ResourceEntry>& entries, UINT id,
+                                          WORD language);
+// The same in the user's interface language.
 std::optional<std::u16string> find_string(const std::vector<ResourceEntry>& entries, UINT id);
 
 struct ControlTemplate {
@@ -76,7 +86,9 @@ struct DialogTemplate {
 
 // Reads a DLGTEMPLATE or DLGTEMPLATEEX; nothing when the data is malformed.
 std::optional<DialogTemplate> parse_dialog_template(std::string_view data);
-// The dialog template of the embedded resources named by `name`.
+// The dialog template of the embedded resources named by `name`, in
+// `language` or (without it) the user's interface language.
+std::optional<DialogTemplate> load_dialog_template(LPCSTR name, WORD language);
 std::optional<DialogTemplate> load_dialog_template(LPCSTR name);
 
 // An icon from LoadIconA: its group id and images as 32-bit RGBA.

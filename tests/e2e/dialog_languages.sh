@@ -1,0 +1,176 @@
+#!/usr/bin/env bash
+# The settings dialog in the user's language, through the real program under
+# Xvfb: `LANG=en_US.UTF-8 nuvex /c` shows the English dialog and About box,
+# `LANG=zh_CN.UTF-8 nuvex /c` the Chinese ones, and OK writes the same bytes
+# under either. The locales need not be installed: the language is read from
+# the variables, and the title from _NET_WM_NAME, which GTK sets in any locale.
+# Screenshots of both dialogs land in <build>/e2e-artifacts/dialog_languages.
+# Usage: dialog_languages.sh <build folder>
+set -uo pipefail
+
+build=${1:?usage: dialog_languages.sh <build folder>}
+nuvex=$build/src/nuvex
+[[ -x $nuvex ]] || { echo "no program at $nuvex" >&2; exit 1; }
+for tool in Xvfb xdotool xprop import iconv; do
+    command -v $tool >/dev/null || { echo "SKIP: $tool is missing" >&2; exit 77; }
+done
+
+work=$(mktemp -d /tmp/nuvex-languages-e2e.XXXXXX)
+artifacts=$build/e2e-artifacts/dialog_languages
+mkdir -p "$artifacts"
+failures=0
+xvfb_pid=""
+app_pid=""
+
+cleanup() {
+    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 50); do
+    [[ -s $work/display ]] && break
+    sleep 0.1
+done
+[[ -s $work/display ]] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+export NO_AT_BRIDGE=1 GDK_BACKEND=x11
+unset NUVEX_VIDEO NUVEX_CODEPAGE
+# The script's own tools read and print UTF-8.
+export LC_ALL=C.UTF-8
+
+# start <LANG> <config home> [variables...]: `nuvex /c` with only LANG naming
+# the locale.
+start() {
+    local lang=$1 home=$2
+    shift 2
+    env -u LC_ALL -u LC_MESSAGES LANG="$lang" XDG_CONFIG_HOME="$home" "$@" "$nuvex" /c \
+        >"$work/app.log" 2>&1 &
+    app_pid=$!
+}
+
+# finish: waits up to 5 s for the program; prints its exit code.
+finish() {
+    for _ in $(seq 100); do
+        kill -0 "$app_pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    if kill -0 "$app_pid" 2>/dev/null; then
+        kill "$app_pid"
+        wait "$app_pid" 2>/dev/null
+        app_pid=""
+        echo "still-running"
+        return
+    fi
+    local code=0
+    wait "$app_pid" || code=$?
+    app_pid=""
+    if grep -q "Sanitizer" "$work/app.log"; then
+        cat "$work/app.log" >&2
+        echo "sanitizer-report"
+        return
+    fi
+    echo "$code"
+}
+
+# window <title>: waits up to 10 s for a visible window of the program with
+# that title, focuses it and prints its id.
+window() {
+    local id name
+    for _ in $(seq 100); do
+        for id in $(xdotool search --onlyvisible --class nuvex 2>/dev/null); do
+            name=$(xprop -id "$id" _NET_WM_NAME 2>/dev/null |
+                sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p')
+            if [[ $name == "$1" ]]; then
+                xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+                sleep 0.3
+                echo "$id"
+                return 0
+            fi
+        done
+        sleep 0.1
+    done
+    return 1
+}
+
+# The titles of the program's visible windows, for a failure message.
+titles() {
+    local id
+    for id in $(xdotool search --onlyvisible --class nuvex 2>/dev/null); do
+        xprop -id "$id" _NET_WM_NAME 2>/dev/null | sed 's/^_NET_WM_NAME(UTF8_STRING) = //'
+    done | tr '\n' ' '
+}
+
+keys() {
+    xdotool key --delay 80 "$@"
+    sleep 0.3
+}
+
+# run_language <tag> <LANG> <dialog title> <About title>: opens the dialog,
+# photographs it and its About box, and ends it with OK on the defaults; the
+# stored file lands in $work/<tag>.<page>.
+run_language() {
+    local tag=$1 lang=$2 title=$3 about=$4
+    for page in locale 936; do
+        local home=$work/home-$tag-$page extra=()
+        [[ $page == 936 ]] && extra=(NUVEX_CODEPAGE=936)
+        start "$lang" "$home" "${extra[@]}"
+        if window "$title" >/dev/null; then
+            if [[ $page == locale ]]; then
+                import -window root "$artifacts/dialog-$tag.png"
+                # Shift+Tab from OK wraps to the About button.
+                keys shift+Tab Return
+                if window "$about" >/dev/null; then
+                    import -window root "$artifacts/about-$tag.png"
+                    keys Return
+                    window "$title" >/dev/null || fail "$tag: the dialog did not come back after About"
+                else
+                    fail "$tag: no About box titled '$about' (windows: $(titles))"
+                fi
+                keys Tab  # from About on to OK
+            fi
+            keys Return
+            local code
+            code=$(finish)
+            [[ $code == 1 ]] || fail "$tag ($page): OK ended with '$code', expected 1"
+            cp "$home/nuvex/Nuvex0_01" "$work/$tag.$page" 2>/dev/null ||
+                fail "$tag ($page): OK stored no settings file"
+        else
+            fail "$tag ($page): no dialog titled '$title' (windows: $(titles))"
+            finish >/dev/null
+        fi
+    done
+}
+
+run_language english en_US.UTF-8 "Lumora Settings" "About Lumora"
+run_language chinese zh_CN.UTF-8 "Lumora设置" "关于 Lumora"
+
+# The language is the interface's alone: the same use stores the same bytes.
+for page in locale 936; do
+    if [[ -f $work/english.$page && -f $work/chinese.$page ]]; then
+        cmp -s "$work/english.$page" "$work/chinese.$page" ||
+            fail "OK ($page) stored different bytes under English and Chinese: $(od -c "$work/english.$page" | head -n 4) / $(od -c "$work/chinese.$page" | head -n 4)"
+    fi
+done
+# And the stored text is the built-in greeting, the same in every language.
+if [[ -f $work/english.936 ]]; then
+    expected=$(printf '生日快乐^nHappy Birthday^n永远美丽^n天天开心^n珍爱每一天^n' | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n')
+    stored=$(grep -a '^NuvexScr_Text=' "$work/english.936" | sed 's/^NuvexScr_Text=//; s/\r$//' | od -An -tx1 | tr -d ' \n')
+    [[ $stored == "${expected}0a" ]] || fail "the English interface stored the greeting as $stored"
+fi
+
+if ((failures > 0)); then
+    echo "$failures check(s) failed; screenshots in $artifacts" >&2
+    exit 1
+fi
+echo "dialog languages: all checks passed; screenshots in $artifacts"

@@ -1,0 +1,163 @@
+# The dialogs of the 64-bit module in the user's interface language under
+# Wine, whose interface language follows the locale of the Wine process: an
+# English locale shows the English configuration dialog and About box, a
+# Chinese one the Chinese, a Taiwanese one the same Chinese, a Japanese one
+# English (the system's fallback); and OK under the English interface stores
+# the same bytes as under the Chinese one.
+#
+# Sourced by run-wine-tests.sh after wine-config-dialog.sh, whose probing
+# helpers it uses (probe_windows, await_windows, block_with, control_text,
+# click_control, one_dialog, windows_are, expect_exit, $settings_path,
+# $default_edit_text), with run-wine-tests.sh's pass, fail, wait_end, $WINE
+# and $module64. NUVEX_WINE_SHOTS=<folder> keeps screenshots of the dialogs.
+
+# Makes sure the locales the runs below name exist for the Wine processes:
+# the system's when it has them all, otherwise all of them (with the prefix's
+# own) compiled into the private folder that LOCPATH names.
+wine_languages_locales() {
+    local name missing=0 dir
+    for name in "$@"; do
+        if [[ -n ${LOCPATH:-} ]]; then
+            [[ -d $LOCPATH/$name ]] || missing=1
+        else
+            locale -a 2>/dev/null | grep -qx -e "$name" -e "${name/UTF-8/utf8}" || missing=1
+        fi
+    done
+    ((missing)) || return 0
+    dir=${LOCPATH:-${NUVEX_WINE_LOCALE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/nuvex/locale}}
+    mkdir -p "$dir"
+    for name in "$@"; do
+        [[ -d $dir/$name ]] && continue
+        # localedef warns about the locales' own definitions; they are harmless.
+        localedef -i "${name%%.*}" -f UTF-8 "$dir/$name" >/dev/null 2>&1 || [[ -d $dir/$name ]] || {
+            echo "wine-languages: cannot make the locale $name" >&2
+            return 1
+        }
+    done
+    export LOCPATH=$dir
+}
+
+# Starts the module with /c under the locale variables given (LC_ALL and
+# LC_MESSAGES are cleared first); the launcher's pid lands in $saver.
+start_in_locale() {
+    env -u LC_ALL -u LC_MESSAGES "$@" "$WINE" "$module64" /c >/dev/null 2>&1 &
+    saver=$!
+    saver_pids+=("$saver")
+}
+
+# Waits for the configuration dialog titled $1 ($dialog holds its block) and
+# checks its controls' texts against "$2" (OK|Cancel|group box|check box|About).
+expect_config_dialog() {
+    local caption=$1 texts=$2 got
+    if ! await_windows "$caption" 10000 one_dialog; then
+        probe_windows "$caption"
+        fail "$what: no configuration dialog titled '$caption'"
+        return 1
+    fi
+    dialog=$(block_with 1001)
+    got="$(control_text "$dialog" 1)|$(control_text "$dialog" 2)|$(control_text "$dialog" -1)|$(control_text "$dialog" 1002)|$(control_text "$dialog" 3)"
+    if [[ $got == "$texts" && $(control_text "$dialog" 1001) == "$default_edit_text" ]]; then
+        pass "$what: the configuration dialog is titled '$caption', its controls read '$got', the edit box the built-in greeting"
+    else
+        fail "$what: '$caption' controls read '$got', edit box '$(control_text "$dialog" 1001)'"
+    fi
+}
+
+# Opens the About box from $dialog and expects the caption $1 and an OK button
+# reading $2 and the version line $3; closes it again.
+expect_about_box() {
+    local caption=$1 ok=$2 version=$3 about texts
+    click_control "$dialog" 3
+    if await_windows "$caption" 5000 windows_are 1; then
+        about=$probed
+        texts=$(awk '$1 == "control" && $4 == "Static"' <<<"$about" | sed 's/^.* text //' | tr '\n' '|')
+        if [[ -n ${NUVEX_WINE_SHOTS:-} ]]; then
+            mkdir -p "$NUVEX_WINE_SHOTS"
+            import -display "$DISPLAY" -window root "$NUVEX_WINE_SHOTS/wine-about-$tag.png" 2>/dev/null
+        fi
+        if [[ $(control_text "$about" 1) == "$ok" && $texts == *"$version|"* ]]; then
+            pass "$what: About opened '$caption' with '$ok' and '$version'"
+        else
+            fail "$what: About '$caption' reads OK '$(control_text "$about" 1)', texts '$texts'"
+        fi
+        click_control "$about" 1
+        await_windows "$caption" 5000 windows_are 0 || fail "$what: the About box did not close"
+    else
+        fail "$what: About did not open '$caption'"
+    fi
+}
+
+echo "== dialogs in the interface language"
+if wine_languages_locales zh_CN.UTF-8 en_US.UTF-8 zh_TW.UTF-8 ja_JP.UTF-8; then
+    rm -rf "$settings_path"
+    english_texts='OK|Cancel|Text to show|Drift with the waves|About...'
+    chinese_texts='确定|取消|显示的文字|随波逐流|关于...'
+
+    what='LANG=en_US.UTF-8' tag=english
+    start_in_locale LANG=en_US.UTF-8
+    if expect_config_dialog 'Lumora Settings' "$english_texts"; then
+        if [[ -n ${NUVEX_WINE_SHOTS:-} ]]; then
+            mkdir -p "$NUVEX_WINE_SHOTS"
+            import -display "$DISPLAY" -window root "$NUVEX_WINE_SHOTS/wine-config-$tag.png" 2>/dev/null
+        fi
+        expect_about_box 'About Lumora' OK 'Lumora version 0.01'
+        click_control "$dialog" 2
+        expect_exit "$what: Cancel" 0
+    else
+        kill "$saver" 2>/dev/null
+    fi
+
+    what='LANG=zh_CN.UTF-8' tag=chinese
+    start_in_locale LANG=zh_CN.UTF-8
+    if expect_config_dialog 'Lumora设置' "$chinese_texts"; then
+        expect_about_box '关于 Lumora' '确定' 'Lumora 版本0.01'
+        click_control "$dialog" 2
+        expect_exit "$what: Cancel" 0
+    else
+        kill "$saver" 2>/dev/null
+    fi
+
+    # The other Chinese interfaces keep the Chinese texts; any other language
+    # falls back to English.
+    for run in 'zh_TW.UTF-8|Lumora设置|chinese' 'ja_JP.UTF-8|Lumora Settings|english'; do
+        IFS='|' read -r locale_name caption kind <<<"$run"
+        what="LANG=$locale_name"
+        start_in_locale LANG="$locale_name"
+        texts=$english_texts
+        [[ $kind == chinese ]] && texts=$chinese_texts
+        if expect_config_dialog "$caption" "$texts"; then
+            xdotool key Escape
+            expect_exit "$what: Esc" 0
+        else
+            kill "$saver" 2>/dev/null
+        fi
+    done
+
+    # The same OK under the English and the Chinese interface, both with the
+    # Chinese code page 936: the same bytes.
+    stored=()
+    for messages in en_US.UTF-8 zh_CN.UTF-8; do
+        what="LANG=zh_CN.UTF-8 LC_MESSAGES=$messages"
+        rm -rf "$settings_path"
+        start_in_locale LANG=zh_CN.UTF-8 LC_MESSAGES="$messages"
+        caption='Lumora设置'
+        [[ $messages == en_US.UTF-8 ]] && caption='Lumora Settings'
+        if await_windows "$caption" 10000 one_dialog; then
+            dialog=$(block_with 1001)
+            click_control "$dialog" 1
+            expect_exit "$what: OK" 1
+            stored+=("$(od -An -tx1 "$settings_path" 2>/dev/null | tr -d ' \n')")
+        else
+            fail "$what: no configuration dialog titled '$caption'"
+            kill "$saver" 2>/dev/null
+        fi
+    done
+    if [[ ${#stored[@]} == 2 && -n ${stored[0]} && ${stored[0]} == "${stored[1]}" ]]; then
+        pass "OK under the English and the Chinese interface (code page 936) stored the same ${#stored[0]} hex digits"
+    else
+        fail "OK under the English and the Chinese interface stored: ${stored[*]}"
+    fi
+    rm -rf "$settings_path"
+else
+    fail "the locales for the language runs could not be made"
+fi
