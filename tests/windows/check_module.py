@@ -8,7 +8,8 @@ Checks, reading the PE file directly (no Windows needed):
   imports  only system DLLs, none of the compiler's runtime DLLs;
   resources
     every resource is Chinese (PRC), 0x0804; exactly the expected types and ids;
-    the string table (1, 1001, 1007) and nothing else in its blocks;
+    the string table (1, 1001, 1007, the dialog's reports 2101-2113) and
+    nothing else in its blocks;
     icon group 102: 18 images, sizes, depths, colour-count bytes, byte sizes,
       and each image a bottom-up BI_RGB DIB with a doubled height and a mask;
     the version record, every field, and the order of its strings;
@@ -229,8 +230,10 @@ def check_imports(image):
 
 def check_strings(resources):
     blocks = {k[1]: v for k, v in resources.items() if k[0] == RT_STRING}
-    expect(sorted(blocks), [1, 63], "string table blocks")
+    expect(sorted(blocks), [1, 63, 132, 133], "string table blocks")
     wanted = {1: "Lumora程序0.01", 1001: "Nuvex0_01", 1007: "Nuvex0_01"}
+    # The configuration dialog's reports: present, worded in the script.
+    reports = range(2101, 2114)
     for block, data in blocks.items():
         at = 0
         for k in range(16):
@@ -238,7 +241,10 @@ def check_strings(resources):
             length = struct.unpack_from("<H", data, at)[0]
             text = data[at + 2:at + 2 + 2 * length].decode("utf-16-le")
             at += 2 + 2 * length
-            expect(text, wanted.get(ident, ""), f"string {ident}")
+            if ident in reports:
+                check(text != "", f"string {ident} (a dialog report) is empty")
+            else:
+                expect(text, wanted.get(ident, ""), f"string {ident}")
 
 
 def check_icons(resources):
