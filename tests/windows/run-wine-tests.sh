@@ -275,6 +275,9 @@ for tail in "/c" ""; do
     kill "$saver" 2>/dev/null
 done
 source "$here/wine-config-dialog.sh"
+source "$here/wine-manifest-dpi.sh"
+source "$here/wine-locales.sh"
+source "$here/wine-user-settings.sh"
 
 # Runs one of the Windows test programs, its output indented; true when it
 # exits with status 0.
