@@ -23,7 +23,8 @@ packages=(
 )
 # Further groups, enabled by the test command when it needs them.
 if [[ "${NUVEX_WITH_WINE:-0}" == 1 ]]; then
-    packages+=(wine wine64 locales)
+    # (procps: the test that runs Wine as a test user waits for its processes)
+    packages+=(wine wine64 locales procps)
 fi
 
 missing=()
