@@ -27,7 +27,8 @@ packages=(
 )
 # Further groups, enabled by the test command when it needs them.
 if [[ "${NUVEX_WITH_WINE:-0}" == 1 ]]; then
-    packages+=(wine wine64 locales)
+    # (procps: the test that runs Wine as a test user waits for its processes)
+    packages+=(wine wine64 locales procps)
 fi
 # clang with libFuzzer, for tools/fuzz.sh.
 if [[ "${NUVEX_WITH_FUZZ:-0}" == 1 ]]; then

@@ -14,7 +14,8 @@ set(nuvex_rc_depends
     ${nuvex_rc_source}
     ${CMAKE_CURRENT_LIST_DIR}/nuvex_chinese.rc
     ${CMAKE_CURRENT_LIST_DIR}/nuvex_resource_ids.h
-    ${CMAKE_CURRENT_LIST_DIR}/nuvex.manifest
+    ${CMAKE_CURRENT_LIST_DIR}/nuvex-x86.manifest
+    ${CMAKE_CURRENT_LIST_DIR}/nuvex-x64.manifest
     ${NUVEX_ICON_FILE})
 
 if(CMAKE_CROSSCOMPILING)

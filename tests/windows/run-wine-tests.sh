@@ -396,6 +396,9 @@ for tail in "/c" ""; do
 done
 source "$here/wine-config-dialog.sh"
 source "$here/wine-languages.sh"
+source "$here/wine-manifest-dpi.sh"
+source "$here/wine-locales.sh"
+source "$here/wine-user-settings.sh"
 
 # Runs one of the Windows test programs, its output indented; true when it
 # exits with status 0.

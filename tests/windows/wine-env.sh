@@ -99,6 +99,8 @@ wine_env_start() {
 wine_env_stop() {
     if [[ -n ${WINEPREFIX:-} ]]; then
         wineserver -k >/dev/null 2>&1 || "$WINE" wineserver -k >/dev/null 2>&1 || true
+        # The server writes the registry as it ends: wait for it before removing.
+        wineserver -w >/dev/null 2>&1 || true
         if [[ ${NUVEX_WINE_KEEP:-0} != 1 && $WINEPREFIX == */nuvex-wine.* ]]; then
             rm -rf "$WINEPREFIX"
         fi

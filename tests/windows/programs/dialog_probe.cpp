@@ -8,11 +8,24 @@
 //         control <id> class <name> rect <l> <t> <r> <b> check <n> text <text>
 //       handles in decimal, rectangles in screen pixels, <text> in UTF-8 with
 //       "\" written "\\", CR "\r" and LF "\n"; check is -1 for non-buttons.
+//       The probe is DPI-aware, so that its rectangles are the screen's real
+//       pixels (those that xdotool clicks) at any display DPI.
 //       Exits 1 when no such window exists.
+//   nuvex-dialog-probe.exe dialogs
+//       the same for every visible top-level dialog box (class "#32770"),
+//       whatever the language of its caption.
 //   nuvex-dialog-probe.exe owner <ms>
 //       makes a visible top-level window titled "Dialog owner", shown without
 //       making it the foreground window, prints "window <handle>" and keeps it
 //       for <ms> milliseconds.
+//   nuvex-dialog-probe.exe codepage
+//       prints "acp <n>": the ANSI code page of programs started with the
+//       same locale.
+//   nuvex-dialog-probe.exe clipboard <text>
+//       puts <text> on the clipboard as Unicode text, for a paste with Ctrl+V
+//       (typed keys cannot be relied on for characters outside the X keymap);
+//       "\n" in <text> stands for a line break (CR LF on the clipboard) and
+//       "\\" for a backslash.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -21,6 +34,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -71,13 +85,19 @@ std::wstring window_text(HWND window) {
 }
 
 struct Search {
-    std::wstring caption;
+    std::wstring caption;  // empty: every dialog box, whatever its caption
     std::vector<HWND> found;
 };
 
 BOOL CALLBACK collect_top_level(HWND window, LPARAM data) {
     auto* search = reinterpret_cast<Search*>(data);
     if (!IsWindowVisible(window)) return TRUE;
+    if (search->caption.empty()) {
+        wchar_t name[64] = L"";
+        GetClassNameW(window, name, 64);
+        if (std::wcscmp(name, L"#32770") == 0) search->found.push_back(window);
+        return TRUE;
+    }
     wchar_t title[256] = L"";
     GetWindowTextW(window, title, 256);
     if (search->caption == title) search->found.push_back(window);
@@ -146,16 +166,60 @@ int keep_owner(DWORD milliseconds) {
     return 0;
 }
 
+int put_on_clipboard(const wchar_t* escaped_text) {
+    std::wstring text;
+    for (const wchar_t* at = escaped_text; *at; ++at) {
+        if (at[0] == L'\\' && at[1] == L'n') {
+            text += L"\r\n";
+            ++at;
+        } else if (at[0] == L'\\' && at[1] == L'\\') {
+            text += L'\\';
+            ++at;
+        } else {
+            text += *at;
+        }
+    }
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!memory) return 2;
+    void* copy = GlobalLock(memory);
+    if (!copy) {
+        GlobalFree(memory);
+        return 2;
+    }
+    std::memcpy(copy, text.c_str(), bytes);
+    GlobalUnlock(memory);
+    if (!OpenClipboard(nullptr)) {
+        GlobalFree(memory);
+        return 1;
+    }
+    EmptyClipboard();
+    const bool put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    CloseClipboard();
+    if (!put) GlobalFree(memory);  // the clipboard owns it only once it is put there
+    return put ? 0 : 1;
+}
+
 }  // namespace
 
 int main() {
     _setmode(_fileno(stdout), _O_BINARY);
+    SetProcessDPIAware();
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv && argc >= 3 && std::wcscmp(argv[1], L"windows") == 0) return list_windows(argv[2]);
+    if (argv && argc == 2 && std::wcscmp(argv[1], L"dialogs") == 0) return list_windows(L"");
     if (argv && argc >= 3 && std::wcscmp(argv[1], L"owner") == 0) {
         return keep_owner(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
     }
-    std::fprintf(stderr, "usage: nuvex-dialog-probe windows <caption> | owner <ms>\n");
+    if (argv && argc == 2 && std::wcscmp(argv[1], L"codepage") == 0) {
+        std::printf("acp %u\n", GetACP());
+        return 0;
+    }
+    if (argv && argc >= 3 && std::wcscmp(argv[1], L"clipboard") == 0) {
+        return put_on_clipboard(argv[2]);
+    }
+    std::fprintf(stderr, "usage: nuvex-dialog-probe windows <caption> | dialogs | owner <ms> | "
+                         "codepage | clipboard <text>\n");
     return 2;
 }
