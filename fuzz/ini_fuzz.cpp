@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "platform/portable/codepage.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/shared/profile_text.h"
 
 namespace {

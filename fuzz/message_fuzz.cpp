@@ -13,7 +13,7 @@
 #include "config/message_edit.h"
 #include "config/settings.h"
 #include "fuzz_support.h"
-#include "platform/portable/codepage.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/shared/dbcs.h"
 #include "platform/shared/profile_text.h"
 #include "scene/sea_scene.h"

@@ -1,6 +1,6 @@
-// The configuration dialog (template 2003): the message, one edit line per
+// The configuration dialog (template IDD_CONFIG): the message, one edit line per
 // message line, and the check box that lets the text ride the waves; and the
-// About box (template 103) that its About button opens. The dialog works in
+// About box (template IDD_ABOUT) that its About button opens. The dialog works in
 // Unicode, so the message shows and is kept as typed whatever the code page.
 #include "config/config_dialog.h"
 

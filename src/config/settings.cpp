@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "config/nuvex_resource_ids.h"
 #include "text/builtin_strings.h"
 
 char settings_section[section_name_size];
@@ -13,17 +14,10 @@ LONG follow_value;
 char number_buffer[number_buffer_size];
 StoredSettings stored_settings;
 
-namespace {
-
-constexpr UINT section_string_id = 1007;
-constexpr UINT file_string_id = 1001;
-
-}  // namespace
-
 void load_settings() {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    LoadStringA(instance, section_string_id, settings_section, section_name_size);
-    LoadStringA(instance, file_string_id, settings_file, file_name_size);
+    LoadStringA(instance, IDS_SECTION, settings_section, section_name_size);
+    LoadStringA(instance, IDS_FILE_NAME, settings_file, file_name_size);
 
     StoredSettings stored;
     stored.location = LocateSettingsFile(settings_file);

@@ -8,7 +8,7 @@
 #include "app/animation.h"
 #include "app/saver_window.h"
 #include "config/run_overrides.h"
-#include "platform/portable/profile.h"
+#include "platform/portable/profile/profile.h"
 #include "platform/settings_file.h"
 #include "host/host_fixture.h"
 #include "host/saver_host.h"

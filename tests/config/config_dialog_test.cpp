@@ -13,9 +13,9 @@
 #include "config/settings.h"
 #include "config/text_conversion.h"
 #include "platform/locale_scope.h"
-#include "platform/portable/codepage.h"
-#include "platform/portable/dialog.h"
-#include "platform/portable/null_mode.h"
+#include "platform/portable/text/codepage.h"
+#include "platform/portable/dialog/dialog.h"
+#include "platform/portable/nullmode/null_mode.h"
 #include "platform/profile_test_folder.h"
 #include "text/builtin_strings.h"
 

@@ -9,7 +9,7 @@
 #include "app/code_page_setup.h"
 #include "config/message_edit.h"
 #include "config/text_conversion.h"
-#include "platform/portable/codepage.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/profile_test_folder.h"
 #include "text/builtin_strings.h"
 

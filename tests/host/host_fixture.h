@@ -13,7 +13,7 @@
 #include "app/saver_window.h"
 #include "host/host_state.h"
 #include "scene/sea_scene.h"
-#include "platform/portable/null_mode.h"
+#include "platform/portable/nullmode/null_mode.h"
 #include "platform/win32.h"
 
 namespace hosttest {

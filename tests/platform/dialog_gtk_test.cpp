@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "platform/locale_scope.h"
-#include "platform/portable/codepage.h"
-#include "platform/portable/dialog.h"
-#include "platform/portable/dialog_internal.h"
-#include "platform/portable/null_mode.h"
+#include "platform/portable/text/codepage.h"
+#include "platform/portable/dialog/dialog.h"
+#include "platform/portable/dialog/dialog_internal.h"
+#include "platform/portable/nullmode/null_mode.h"
 #include "platform/win32.h"
 
 namespace {

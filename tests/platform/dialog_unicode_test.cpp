@@ -10,8 +10,8 @@
 
 #include "code_page_scope.h"
 #include "locale_scope.h"
-#include "platform/portable/dialog.h"
-#include "platform/portable/null_mode.h"
+#include "platform/portable/dialog/dialog.h"
+#include "platform/portable/nullmode/null_mode.h"
 #include "platform/portable/windows.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <random>
 #include <string>
 
-#include "platform/portable/codepage.h"
-#include "platform/portable/profile.h"
+#include "platform/portable/text/codepage.h"
+#include "platform/portable/profile/profile.h"
 #include "platform/profile_test_folder.h"
 #include "platform/win32.h"
 

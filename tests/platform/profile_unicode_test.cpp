@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/portable/codepage.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/profile_test_folder.h"
 #include "platform/shared/profile_text.h"
 #include "platform/win32.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/locale_scope.h"
-#include "platform/portable/codepage.h"
-#include "platform/portable/resources.h"
+#include "platform/portable/text/codepage.h"
+#include "platform/portable/resources/resources.h"
 #include "platform/win32.h"
 
 extern const unsigned char portable_resource_data[];

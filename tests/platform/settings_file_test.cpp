@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/portable/codepage.h"
-#include "platform/portable/profile.h"
+#include "platform/portable/text/codepage.h"
+#include "platform/portable/profile/profile.h"
 #include "platform/profile_test_folder.h"
 
 namespace {

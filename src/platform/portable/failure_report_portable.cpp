@@ -5,8 +5,8 @@
 #include <string>
 
 #include "platform/failure_report.h"
-#include "platform/portable/display_connection.h"
-#include "platform/portable/user_internal.h"
+#include "platform/portable/user/display_connection.h"
+#include "platform/portable/user/user_internal.h"
 
 namespace {
 

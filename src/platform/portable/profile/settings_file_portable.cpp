@@ -1,0 +1,34 @@
+// The settings file off Windows: $XDG_CONFIG_HOME/nuvex/<name> (else
+// ~/.config/nuvex/<name>), read and replaced through the portable file layer.
+#include "platform/settings_file.h"
+
+#include "platform/portable/text/codepage.h"
+#include "platform/portable/profile/profile.h"
+#include "platform/portable/profile/profile_file.h"
+#include "platform/shared/settings_profile.h"
+
+namespace {
+
+std::size_t acp_char_length(std::string_view bytes) { return char_length(GetACP(), bytes); }
+
+const ProfileFiles files{&read_whole_file, &replace_whole_file,
+                         AnsiCodec{&acp_char_length, &acp_to_utf8_strict}};
+
+}  // namespace
+
+SettingsLocation LocateSettingsFile(const char* fileName) {
+    SettingsLocation location;
+    location.path = portable_profile_path(fileName);
+    location.read_path = location.path;
+    return location;
+}
+
+ProfileRead ReadProfileValue(const std::string& path, const char* section, const char* key) {
+    return read_settings_value(files, path, section, key);
+}
+
+ProfileWriteResult WriteProfileValues(const std::string& path, const std::string& basePath,
+                                      const char* section, const std::vector<ProfileEntry>& entries,
+                                      ProfileForm form) {
+    return write_settings_values(files, path, basePath, section, entries, form);
+}
