@@ -40,12 +40,7 @@ struct CloudScene {
     DrawingSurface frame;
     CloudScene() {
         adopt_system_code_page();
-        load_message(scene, default_message(), 0);
-        HDC__* screen = acquire_screen_context();
-        create_compatible(frame, screen, frame_w, frame_h);
-        prepare_text_surface(scene, screen, frame_w, frame_h);
-        release_screen_context(screen);
-        seed_scene(scene);
+        start_scene(scene, frame, default_message(), 0, frame_w, frame_h, frame_w, frame_h);
         std::string widest;
         int widest_w = -1;
         for (int k = 0; k < 5; ++k) {
@@ -86,11 +81,7 @@ constexpr ScreenSize screen_sizes[] = {
 DrawingSurface& frame_of_size(int width, int height) {
     static std::map<std::pair<int, int>, DrawingSurface> frames;
     DrawingSurface& frame = frames[{width, height}];
-    if (!frame.bits) {
-        HDC__* screen = acquire_screen_context();
-        create_compatible(frame, screen, width, height);
-        release_screen_context(screen);
-    }
+    if (!frame.bits) create_screen_compatible(frame, width, height);
     return frame;
 }
 

@@ -126,6 +126,13 @@ bool create_compatible(DrawingSurface& surface, HDC__* reference, int width, int
     return true;
 }
 
+bool create_screen_compatible(DrawingSurface& surface, int width, int height) {
+    HDC__* const screen = acquire_screen_context();
+    const bool made = create_compatible(surface, screen, width, height);
+    release_screen_context(screen);
+    return made;
+}
+
 void select_font(DrawingSurface& surface, HFONT__* font) {
     if (!surface.dc) return;
     HGDIOBJ previous = SelectObject(surface.dc, font);

@@ -12,7 +12,6 @@
 #include <string_view>
 
 #include "app/animation.h"
-#include "common/headless_scene.h"
 #include "common/options.h"
 #include "app/code_page_setup.h"
 #include "render/drawing_surface.h"
@@ -217,11 +216,11 @@ int main(int argc, char** argv) {
 
     SeaScene scene;
     DrawingSurface frame;
-    if (!start_headless_scene(scene, frame,
-                              options.message_given ? encoded_text{options.message, text_encoding::ansi}
-                                                     : default_message(),
-                              options.follow, options.frame_w, options.frame_h, options.screen_w,
-                              options.screen_h)) {
+    if (!start_scene(scene, frame,
+                     options.message_given ? encoded_text{options.message, text_encoding::ansi}
+                                           : default_message(),
+                     options.follow, options.frame_w, options.frame_h, options.screen_w,
+                     options.screen_h)) {
         std::fprintf(stderr, "nuvex-trace: cannot make a %dx%d frame\n", options.frame_w,
                      options.frame_h);
         return 1;
