@@ -2,6 +2,7 @@
 // the Windows 9x family the password prompt that a close request must pass.
 #include <cstdint>
 
+#include "host/host_actions.h"
 #include "host/host_state.h"
 #include "host/saver_host.h"
 #include "platform/win32.h"
@@ -10,19 +11,10 @@ namespace {
 
 constexpr DWORD prompt_debounce_ms = 200;
 
-void post_close(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
-
-void hide_cursor() { SetCursor(nullptr); }
-
 void record_cursor() {
     POINT position{};
     GetCursorPos(&position);
     SaverHostState.recordedCursor = position;
-}
-
-BYTE read_ac_line_status() {
-    SYSTEM_POWER_STATUS power{};
-    return GetSystemPowerStatus(&power) ? power.ACLineStatus : unknown_ac_line_status;
 }
 
 DWORD distance(LONG a, LONG b) {

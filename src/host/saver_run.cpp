@@ -1,6 +1,7 @@
 // One saver run: the window class, the full-screen or preview window, the
 // message loop, and around them (full screen, Windows 9x family) the system's
 // password verifier and its screen-saver-running state.
+#include "host/host_actions.h"
 #include "host/host_state.h"
 #include "host/saver_host.h"
 #include "platform/failure_report.h"
@@ -64,15 +65,6 @@ void CoverVirtualScreen(HWND window) {
     SetWindowPos(window, HWND_TOPMOST, geometry.x, geometry.y, geometry.width, geometry.height,
                  SWP_NOACTIVATE);
 }
-
-namespace {
-
-BYTE read_ac_line_status() {
-    SYSTEM_POWER_STATUS power{};
-    return GetSystemPowerStatus(&power) ? power.ACLineStatus : unknown_ac_line_status;
-}
-
-}  // namespace
 
 int RunSaverWindow(HWND parent) {
     WNDCLASSA saverClass{};
