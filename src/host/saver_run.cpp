@@ -1,6 +1,7 @@
 // One saver run: the window class, the full-screen or preview window, the
 // message loop, and around them (full screen, Windows 9x family) the system's
 // password verifier and its screen-saver-running state.
+#include "config/nuvex_resource_ids.h"
 #include "host/host_actions.h"
 #include "host/host_state.h"
 #include "host/saver_host.h"
@@ -12,7 +13,6 @@ namespace {
 constexpr UINT saver_class_style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
 constexpr DWORD preview_style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
 constexpr DWORD full_screen_style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-constexpr int class_icon_id = 100;
 
 struct WindowGeometry {
     int x = 0;
@@ -73,7 +73,7 @@ int RunSaverWindow(HWND parent) {
     saverClass.cbClsExtra = 0;
     saverClass.cbWndExtra = 0;
     saverClass.hInstance = SaverHostState.instance;
-    saverClass.hIcon = LoadIconA(SaverHostState.instance, MAKEINTRESOURCEA(class_icon_id));
+    saverClass.hIcon = LoadIconA(SaverHostState.instance, MAKEINTRESOURCEA(IDI_SAVER_CLASS));
     saverClass.hCursor = nullptr;
     saverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     saverClass.lpszMenuName = nullptr;

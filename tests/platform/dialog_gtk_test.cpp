@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "config/nuvex_resource_ids.h"
 #include "platform/locale_scope.h"
 #include "platform/portable/text/codepage.h"
 #include "platform/portable/dialog/dialog.h"
@@ -19,9 +20,9 @@
 
 namespace {
 
-constexpr int config_template = 2003;
-constexpr int edit_id = 1001;
-constexpr int check_id = 1002;
+constexpr int config_template = IDD_CONFIG;
+constexpr int edit_id = IDC_MESSAGE;
+constexpr int check_id = IDC_FOLLOW;
 
 struct Command {
     UINT message;
@@ -56,7 +57,7 @@ protected:
         portable_reset_code_page();
         chinese_interface.reset();
     }
-    // Shows a template (2003 unless told) with the recording procedure
+    // Shows a template (the configuration dialog unless told) with the recording procedure
     // (through DialogBoxParamW when `wide`), runs `body` inside, then ends it.
     void with_dialog(const std::function<void(Dialog&)>& body, bool wide = false,
                      int templateId = config_template) {
@@ -128,9 +129,9 @@ TEST_F(DialogGtkTest, ControlsStandWhereTheTemplatePutsThem) {
         GtkAllocation ok, cancel, about, edit, group;
         gtk_widget_get_allocation(widget(d, IDOK), &ok);
         gtk_widget_get_allocation(widget(d, IDCANCEL), &cancel);
-        gtk_widget_get_allocation(widget(d, 3), &about);
+        gtk_widget_get_allocation(widget(d, IDC_ABOUT), &about);
         gtk_widget_get_allocation(widget(d, edit_id), &edit);
-        gtk_widget_get_allocation(widget(d, -1), &group);
+        gtk_widget_get_allocation(widget(d, IDC_STATIC), &group);
         EXPECT_GT(ok.x, cancel.x);
         EXPECT_GT(cancel.x, about.x);
         EXPECT_EQ(ok.y, cancel.y);
@@ -324,14 +325,14 @@ TEST_F(DialogGtkTest, EachInterfaceLanguageShowsItsOwnTemplateAndEveryTextFits) 
          "Lumora Settings",
          {{IDOK, "OK"},
           {IDCANCEL, "Cancel"},
-          {-1, "Text to show"},
+          {IDC_STATIC, "Text to show"},
           {check_id, "Drift with the waves"},
-          {3, "About..."}}},
+          {IDC_ABOUT, "About..."}}},
         {"zh_CN.UTF-8",
-         103,
+         IDD_ABOUT,
          "\xe5\x85\xb3\xe4\xba\x8e Lumora",
          {{IDOK, "\xe7\xa1\xae\xe5\xae\x9a"}}},  // "关于 Lumora"
-        {"en_US.UTF-8", 103, "About Lumora", {{IDOK, "OK"}}},
+        {"en_US.UTF-8", IDD_ABOUT, "About Lumora", {{IDOK, "OK"}}},
     };
     for (const Expected& expected : languages) {
         SCOPED_TRACE(testing::Message() << expected.locale << " template " << expected.templateId);
