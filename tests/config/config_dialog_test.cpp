@@ -70,11 +70,11 @@ protected:
     }
     std::string stored_text() {
         char buffer[8192];
-        GetPrivateProfileStringA(settings_name, "NuvexScr_Text", "<none>", buffer, sizeof buffer, settings_name);
+        GetPrivateProfileStringA(settings_name, text_key, "<none>", buffer, sizeof buffer, settings_name);
         return buffer;
     }
     int stored_follow() {
-        return static_cast<int>(GetPrivateProfileIntA(settings_name, "NuvexScr_Follow", -99, settings_name));
+        return static_cast<int>(GetPrivateProfileIntA(settings_name, follow_key, -99, settings_name));
     }
     TemporaryConfigHome home;
     // The texts these tests look for are the Chinese ones; the tests of the
