@@ -10,7 +10,7 @@
 #include "platform/portable/bridge.h"
 #include "platform/portable/dialog/dialog.h"
 #include "platform/portable/dialog/dialog_internal.h"
-#include "platform/portable/nullmode/null_mode.h"
+#include "platform/portable/system_backend.h"
 #include "platform/portable/text/unicode_text.h"
 
 namespace {
@@ -24,13 +24,6 @@ dialogs::Script& script() {
     static dialogs::Script s;
     return s;
 }
-
-std::vector<dialogs::MessageBoxCall>& recorded_boxes() {
-    static std::vector<dialogs::MessageBoxCall> boxes;
-    return boxes;
-}
-
-bool use_gtk() { return !nullmode::enabled(); }
 
 void send_command(Dialog& d, int id) {
     DialogControl* c = d.control(id);
@@ -72,8 +65,8 @@ INT_PTR run_dialog(const ResourceId& name, HWND owner, DLGPROC proc, LPARAM init
     const ResourceEntry* entry = find_resource(portable_resources(), resource_type_dialog, name);
     auto layout = entry ? parse_dialog_template(entry->data) : std::nullopt;
     if (!layout) return -1;
-    const bool gtk = use_gtk();
-    if (gtk && !gtk_available()) return -1;
+    portable::SystemBackend& sys = portable::system_backend();
+    if (!sys.dialogs_available()) return -1;
 
     Dialog d;
     d.proc = proc;
@@ -85,7 +78,7 @@ INT_PTR run_dialog(const ResourceId& name, HWND owner, DLGPROC proc, LPARAM init
     register_dialog_window(d);
     open_dialogs()[d.hwnd] = &d;
     build_controls(d);
-    if (gtk) gtk_build_dialog(d);
+    sys.build_dialog(d);
 
     Dialog* ownerDialog = find_dialog(owner);
     if (ownerDialog) {
@@ -105,11 +98,7 @@ INT_PTR run_dialog(const ResourceId& name, HWND owner, DLGPROC proc, LPARAM init
     }
 
     if (!d.ended && script()) script()(d.hwnd, d.templateId);
-    if (gtk) {
-        if (!d.ended) gtk_run_dialog(d);
-    } else if (!d.ended) {
-        d.result = -1;
-    }
+    if (!d.ended) sys.run_dialog(d);
 
     if (ownerDialog) {
         ownerDialog->enabled = true;
@@ -120,20 +109,6 @@ INT_PTR run_dialog(const ResourceId& name, HWND owner, DLGPROC proc, LPARAM init
     portable_unregister_window(d.hwnd);
     open_dialogs().erase(d.hwnd);
     return d.result;
-}
-
-int message_box(HWND owner, const std::u16string& text, const std::u16string& caption, UINT type) {
-    if (!use_gtk()) {
-        recorded_boxes().push_back(
-            {owner, utf16_to_acp(text), utf16_to_acp(caption), type, text, caption});
-        return IDOK;
-    }
-    if (!gtk_available()) return 0;
-    Dialog* ownerDialog = find_dialog(owner);
-    if (ownerDialog) ownerDialog->enabled = false;
-    const int answer = gtk_message_box(owner, text, caption, type);
-    if (ownerDialog) ownerDialog->enabled = true;
-    return answer;
 }
 
 }  // namespace
@@ -187,13 +162,15 @@ BOOL EndDialog(HWND dialog, INT_PTR result) {
 }
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    return message_box(owner, text ? acp_to_utf16(text) : std::u16string(),
-                       caption ? acp_to_utf16(caption) : u"Error", type);
+    return portable::system_backend().message_box(
+        owner, text ? acp_to_utf16(text) : std::u16string(),
+        caption ? acp_to_utf16(caption) : u"Error", type);
 }
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-    return message_box(owner, text ? std::u16string(text) : std::u16string(),
-                       caption ? std::u16string(caption) : u"Error", type);
+    return portable::system_backend().message_box(
+        owner, text ? std::u16string(text) : std::u16string(),
+        caption ? std::u16string(caption) : u"Error", type);
 }
 
 namespace dialogs {
@@ -268,8 +245,5 @@ std::size_t text_limit(HWND dialog, int id) {
     DialogControl* c = d ? d->control(id) : nullptr;
     return c ? c->limit : 0;
 }
-
-std::vector<MessageBoxCall> message_boxes() { return recorded_boxes(); }
-void clear_message_boxes() { recorded_boxes().clear(); }
 
 }  // namespace dialogs

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/portable/bridge.h"
-#include "platform/portable/nullmode/null_mode_internal.h"
+#include "platform/portable/system_backend.h"
 #include "platform/portable/user/user_internal.h"
 
 namespace portable {
@@ -97,10 +97,12 @@ std::string read_first_line(const std::string& path) {
     return line;
 }
 
+}  // namespace
+
 // The AC line as the kernel's power-supply class reports it: 1 when any mains
 // supply is online, 0 when there are mains supplies and none is, 255 when the
 // machine reports none.
-BYTE ac_line_status() {
+BYTE mains_line_status() {
     DIR* dir = opendir("/sys/class/power_supply");
     if (!dir) {
         return 255;
@@ -129,8 +131,6 @@ BYTE ac_line_status() {
     return online ? 1 : 0;
 }
 
-}  // namespace
-
 std::uint64_t monotonic_ms() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -140,7 +140,7 @@ std::uint64_t monotonic_ms() {
 
 std::uint64_t now_ms() {
     // Asking the clock must not start the display.
-    return null_mode_on() ? null_backend().clock_ms() : monotonic_ms();
+    return system_backend().clock_ms();
 }
 
 void set_last_error(DWORD error) {
@@ -189,8 +189,7 @@ BOOL GetVersionExA(LPOSVERSIONINFOA info) {
     if (!info || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) {
         return FALSE;
     }
-    const DWORD platform = portable::null_mode_on() ? portable::nullstate::state().platformId
-                                                    : static_cast<DWORD>(VER_PLATFORM_WIN32_NT);
+    const DWORD platform = portable::system_backend().platform_id();
     const bool nineX = platform == VER_PLATFORM_WIN32_WINDOWS;
     info->dwMajorVersion = nineX ? 4 : 10;
     info->dwMinorVersion = nineX ? 10 : 0;
@@ -205,11 +204,7 @@ DWORD GetTickCount() {
 }
 
 void Sleep(DWORD milliseconds) {
-    if (portable::null_mode_on()) {
-        portable::null_backend().sleep_ms(milliseconds);
-    } else {
-        portable::sleep_real(milliseconds);
-    }
+    portable::system_backend().sleep_ms(milliseconds);
 }
 
 BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status) {
@@ -217,14 +212,8 @@ BOOL GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status) {
         return FALSE;
     }
     BYTE ac = 255;
-    if (portable::null_mode_on()) {
-        const auto& s = portable::nullstate::state();
-        if (!s.powerCallSucceeds) {
-            return FALSE;
-        }
-        ac = s.acLineStatus;
-    } else {
-        ac = portable::ac_line_status();
+    if (!portable::system_backend().power_status(&ac)) {
+        return FALSE;
     }
     status->ACLineStatus = ac;
     status->BatteryFlag = 255;

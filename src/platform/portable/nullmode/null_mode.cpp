@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/portable/nullmode/null_mode_internal.h"
+#include "platform/portable/system_backend.h"
 #include "platform/portable/user/user_internal.h"
 
 namespace portable {
@@ -58,7 +59,13 @@ public:
         return !foreignParent || find_window(foreignParent) || foreign_exists(foreignParent);
     }
     void destroy_native(Window&) override {}
-    void show_native(Window&, bool) override {}
+    // A top-level window that is shown takes the keyboard at once, as a
+    // window manager would give it.
+    void show_native(Window& w, bool show) override {
+        if (show && !(w.style & WS_CHILD)) {
+            set_foreground_window(w.hwnd);
+        }
+    }
     void set_native_title(Window&) override {}
     void move_native(Window&, int, int) override {}
     bool wait(std::int64_t timeoutMs) override {
@@ -68,7 +75,6 @@ public:
         nullstate::state().ticks += static_cast<std::uint64_t>(timeoutMs);
         return true;
     }
-    std::uint64_t clock_ms() override { return nullstate::state().ticks; }
     void present(Window&, int, int, int, int, const std::uint32_t*, int) override {}
     RECT primary_screen() override { return nullstate::state().screen; }
     RECT virtual_screen() override { return nullstate::state().virtualScreen; }
@@ -107,10 +113,7 @@ public:
     }
     bool raise(Window* own, HWND foreign) override { return own || foreign_exists(foreign); }
     bool post_foreign(HWND hwnd, UINT, WPARAM, LPARAM) override { return foreign_exists(hwnd); }
-    void sleep_ms(DWORD ms) override {
-        nullstate::state().sleeps.push_back(ms);
-        nullstate::state().ticks += ms;
-    }
+    bool makes_windows() override { return true; }
     bool shift_held() override { return false; }
 };
 
@@ -120,19 +123,20 @@ bool null_mode_on() {
     return explicitly_enabled() || environment_asks_for_null();
 }
 
-Backend& null_backend() {
-    static NullBackend b;
-    return b;
-}
-
+// The one place that chooses between the test mode and the real system.
 Backend& backend() {
     if (null_mode_on()) {
-        return null_backend();
+        static NullBackend b;
+        return b;
     }
     if (Backend* display = display_backend()) {
         return *display;
     }
     return headless_backend();
+}
+
+SystemBackend& system_backend() {
+    return null_mode_on() ? null_system() : real_system();
 }
 
 void record_post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -191,7 +195,7 @@ void reset() {
     portable::queue_clear();
     portable::timers_clear();
     portable::window_state_reset();
-    portable::registry_reset();
+    portable::nullstate::registry_reset();
     portable::foreign_info().clear();
     state() = portable::nullstate::State{};
 }

@@ -9,6 +9,13 @@
 
 #include "platform/portable/nullmode/null_mode.h"
 
+namespace portable {
+
+// Whether the test mode is on: set by nullmode::enable() or NUVEX_VIDEO=null.
+bool null_mode_on();
+
+}  // namespace portable
+
 namespace portable::nullstate {
 
 struct FakeLibrary {
@@ -47,6 +54,9 @@ struct State {
 };
 
 State& state();
+
+// Forgets the open registry keys.
+void registry_reset();
 
 // Upper-cases ASCII letters: module names compare without regard to case.
 std::string upper(const std::string& s);

@@ -3,12 +3,12 @@
 // starts nothing else (no SDL, no shared memory).
 #include <X11/Xlib.h>
 
+#include "platform/portable/system_backend.h"
 #include "platform/portable/user/user_internal.h"
 
-HWND GetDesktopWindow() {
-    if (portable::null_mode_on()) {
-        return nullptr;
-    }
+namespace portable {
+
+std::uint32_t root_window_id() {
     static const std::uint32_t root = [] {
         Display* display = XOpenDisplay(nullptr);
         if (!display) {
@@ -18,5 +18,11 @@ HWND GetDesktopWindow() {
         XCloseDisplay(display);
         return id;
     }();
-    return portable::handle_from(root);
+    return root;
+}
+
+}  // namespace portable
+
+HWND GetDesktopWindow() {
+    return portable::system_backend().desktop_window();
 }

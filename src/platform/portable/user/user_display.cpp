@@ -10,6 +10,7 @@
 #include <map>
 
 #include "platform/portable/bridge.h"
+#include "platform/portable/system_backend.h"
 #include "platform/portable/user/display_connection.h"
 #include "platform/portable/user/user_internal.h"
 #include "platform/portable/user/user_x11.h"
@@ -286,7 +287,6 @@ public:
         return true;
     }
 
-    std::uint64_t clock_ms() override { return monotonic_ms(); }
 
     void present(Window& w, int x, int y, int width, int height, const std::uint32_t* pixels,
                  int stride) override {
@@ -407,7 +407,7 @@ public:
         return x11::window_exists(handle_value(hwnd));
     }
 
-    void sleep_ms(DWORD ms) override { sleep_real(ms); }
+    bool makes_windows() override { return true; }
 
     bool shift_held() override { return (SDL_GetModState() & KMOD_SHIFT) != 0; }
 
@@ -619,10 +619,8 @@ private:
 }  // namespace portable
 
 std::uint32_t* portable_alloc_pixels(std::size_t count) {
-    if (!portable::null_mode_on()) {
-        if (std::uint32_t* shared = portable::x11::alloc_shared(count)) {
-            return shared;
-        }
+    if (std::uint32_t* shared = portable::system_backend().alloc_shared_pixels(count)) {
+        return shared;
     }
     return static_cast<std::uint32_t*>(std::calloc(count, sizeof(std::uint32_t)));
 }

@@ -23,7 +23,6 @@ public:
         }
         return true;
     }
-    std::uint64_t clock_ms() override { return monotonic_ms(); }
     void present(Window&, int, int, int, int, const std::uint32_t*, int) override {}
     RECT primary_screen() override { return RECT{0, 0, 0, 0}; }
     RECT virtual_screen() override { return RECT{0, 0, 0, 0}; }
@@ -37,7 +36,7 @@ public:
     HWND find_foreign(const char*, const char*) override { return nullptr; }
     bool raise(Window* own, HWND) override { return own != nullptr; }
     bool post_foreign(HWND, UINT, WPARAM, LPARAM) override { return false; }
-    void sleep_ms(DWORD ms) override { sleep_real(ms); }
+    bool makes_windows() override { return false; }
     bool shift_held() override { return false; }
 };
 

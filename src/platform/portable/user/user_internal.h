@@ -114,7 +114,6 @@ public:
     // `timeoutMs` (negative: without limit) for it. Returns false when nothing
     // can ever arrive, so a caller must not wait again.
     virtual bool wait(std::int64_t timeoutMs) = 0;
-    virtual std::uint64_t clock_ms() = 0;
     virtual void present(Window& w, int x, int y, int width, int height,
                          const std::uint32_t* pixels, int stride) = 0;
     virtual RECT primary_screen() = 0;
@@ -127,17 +126,17 @@ public:
     virtual HWND find_foreign(const char* className, const char* title) = 0;
     virtual bool raise(Window* own, HWND foreign) = 0;
     virtual bool post_foreign(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
-    virtual void sleep_ms(DWORD ms) = 0;
     virtual bool shift_held() = 0;
+    // False when no window can be made at all (no display could be opened).
+    virtual bool makes_windows() = 0;
 };
 
 // The test mode's backend when it is on, else the display's, else (no
-// display could be opened) one that has no windows but keeps real time.
+// display could be opened) one that has no windows but keeps real time. The
+// rest of the system has a sibling table chosen alike (system_backend.h).
 Backend& backend();
-Backend& null_backend();
 Backend* display_backend();  // nullptr when no display can be opened
 Backend& headless_backend();
-bool null_mode_on();
 
 void set_last_error(DWORD error);
 
@@ -172,9 +171,12 @@ void window_state_reset();
 // Monotonic milliseconds of the real clock.
 std::uint64_t monotonic_ms();
 
-// Forgets the open registry keys (test mode reset).
-void registry_reset();
 // Sleeps on the real clock.
 void sleep_real(DWORD milliseconds);
+// The AC line status the kernel's power-supply class reports (0, 1, or 255
+// for unknown).
+BYTE mains_line_status();
+// The X root window of the display's default screen; 0 without a display.
+std::uint32_t root_window_id();
 
 }  // namespace portable

@@ -74,9 +74,6 @@ void show_window_now(Window& w, bool show) {
     if (show) {
         // A window that becomes visible has to be painted whole.
         invalidate(*again);
-        if (!(again->style & WS_CHILD) && null_mode_on()) {
-            globals().foreground = hwnd;
-        }
     }
 }
 
