@@ -17,7 +17,9 @@ namespace {
 
 unsigned current_page = 0;
 
-std::size_t ansi_step(std::string_view bytes) { return char_length(current_page, bytes); }
+std::size_t ansi_step(std::string_view bytes) {
+    return char_length(current_page, bytes);
+}
 
 bool is_blank(char c) {
     return c == ' ' || c == '\t';

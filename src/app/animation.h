@@ -10,7 +10,7 @@
 struct SeaScene;
 struct DrawingSurface;
 
-constexpr double sea_tilt = 1.7278759594743864;        // 99°
+constexpr double sea_tilt = 1.7278759594743864;          // 99°
 constexpr double start_view_angle = 1.2566370614359172;  // 72°
 constexpr double view_step = 0.003490658503988659;       // 0.2° per tick
 constexpr int tick_milliseconds = 33;

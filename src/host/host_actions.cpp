@@ -2,9 +2,13 @@
 
 #include "host/host_state.h"
 
-void post_close(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
+void post_close(HWND window) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
 
-void hide_cursor() { SetCursor(nullptr); }
+void hide_cursor() {
+    SetCursor(nullptr);
+}
 
 BYTE read_ac_line_status() {
     SYSTEM_POWER_STATUS power{};

@@ -73,7 +73,8 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
         case WM_PAINT:
             // Once closing is approved the animation draws no more.
-            if (SaverHostState.closeApproved) return DefWindowProcA(window, message, wParam, lParam);
+            if (SaverHostState.closeApproved)
+                return DefWindowProcA(window, message, wParam, lParam);
             if (SaverHostState.previewMode) {
                 // Each frame fills the preview pane as it is now.
                 KeepPreviewFillingParent(window);

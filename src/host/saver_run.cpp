@@ -100,10 +100,10 @@ int RunSaverWindow(HWND parent) {
         SaverHostState.win9xFamily ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
 
     if (RegisterClassA(&saverClass)) {
-        SaverHostState.saverWindow = CreateWindowExA(
-            geometry.exStyle, saver_class_name, geometry.title, geometry.style, geometry.x,
-            geometry.y, geometry.width, geometry.height, parent, nullptr, SaverHostState.instance,
-            nullptr);
+        SaverHostState.saverWindow =
+            CreateWindowExA(geometry.exStyle, saver_class_name, geometry.title, geometry.style,
+                            geometry.x, geometry.y, geometry.width, geometry.height, parent,
+                            nullptr, SaverHostState.instance, nullptr);
     }
 
     int exitValue = 0;

@@ -26,9 +26,13 @@ std::size_t utf8_length(std::string_view text, std::size_t at) {
 
 }  // namespace
 
-void set_ansi_code_page(const ansi_code_page& page) { ansi = page; }
+void set_ansi_code_page(const ansi_code_page& page) {
+    ansi = page;
+}
 
-bool is_lead_byte(unsigned char byte) { return ansi.lead[byte]; }
+bool is_lead_byte(unsigned char byte) {
+    return ansi.lead[byte];
+}
 
 std::size_t char_length(std::string_view text, std::size_t at, text_encoding encoding) {
     if (encoding == text_encoding::utf8 || ansi.utf8) return utf8_length(text, at);

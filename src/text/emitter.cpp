@@ -19,7 +19,9 @@ constexpr std::int32_t clear_width = 1024;
 constexpr std::int32_t clear_height = 256;
 
 // Scatter of one coordinate: -49/120 to 50/120 of a pixel.
-double scatter() { return (50 - random_draw() % 100) * 0.008333333333333333; }
+double scatter() {
+    return (50 - random_draw() % 100) * 0.008333333333333333;
+}
 
 // A pixel outside the bitmap is unlit, whatever the surface answers for it.
 bool lit(const DrawingSurface& surface, std::int32_t px, std::int32_t py) {
@@ -41,7 +43,9 @@ void fit_text_surface_to_screen(SeaScene& scene) {
 
 }  // namespace
 
-void set_line_observer(line_observer o) { observer = o; }
+void set_line_observer(line_observer o) {
+    observer = o;
+}
 
 void prepare_text_surface(SeaScene& scene, HDC__* reference, int width, int height) {
     scene.text_font = create_message_font(900, message_face(), scene.text, scene.encoding);
@@ -87,8 +91,8 @@ void emit_line(SeaScene& scene, std::string_view line) {
     const bool mirror = std::cos(scene.view.angle_z) < 0;
     // Only this call's slice of the line becomes particles, so the cloud
     // builds up over the line's calls instead of all in one tick.
-    rasterise_slice(scene.particles, surface, 0, 0, W, H, 3, 0, 0, z0, X, scene.spacing, Z,
-                    mirror, scene.emit_count);
+    rasterise_slice(scene.particles, surface, 0, 0, W, H, 3, 0, 0, z0, X, scene.spacing, Z, mirror,
+                    scene.emit_count);
     scene.emit_count += 1;
     // The cloud takes the scene's tilt, so it stands on the sea as drawn.
     scene.particles.pose.angle_x = scene.pose.angle_x;

@@ -1,18 +1,19 @@
 // The animation driver in a window of the test mode: the creation sequence,
 // the first paint, the frame and text surfaces, the timer and a long run.
+#include "app/saver_window.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 
 #include "app/animation.h"
-#include "app/saver_window.h"
 #include "config/run_overrides.h"
 #include "config/settings.h"
-#include "platform/portable/profile/profile.h"
-#include "platform/settings_file.h"
 #include "host/host_fixture.h"
 #include "host/saver_host.h"
+#include "platform/portable/profile/profile.h"
+#include "platform/settings_file.h"
 #include "scene/particle.h"
 #include "scene/random.h"
 #include "scene/sea_scene.h"
@@ -188,10 +189,11 @@ TEST_F(SaverWindowTest, CommandLineOverridesReachTheSceneAndLeaveTheFileAlone) {
     // A stored message in Unicode form (it is held as UTF-8); the command
     // line's message is in the locale's code page and must be read as such.
     WritePrivateProfileStringA("Nuvex0_01", follow_key, "0", "Nuvex0_01");
-    ASSERT_EQ(WriteProfileValues(portable_profile_path("Nuvex0_01"), portable_profile_path("Nuvex0_01"),
-                                 "Nuvex0_01", {{text_key, "stored^ntext^n"}}, ProfileForm::unicode)
-                  .status,
-              ProfileWriteStatus::written);
+    ASSERT_EQ(
+        WriteProfileValues(portable_profile_path("Nuvex0_01"), portable_profile_path("Nuvex0_01"),
+                           "Nuvex0_01", {{text_key, "stored^ntext^n"}}, ProfileForm::unicode)
+            .status,
+        ProfileWriteStatus::written);
     run_overrides.message = "Hello^nWorld^n";
     run_overrides.follow = 1;
     create(64, 48);

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "code_page_scope.h"
-#include "locale_scope.h"
 #include "config/nuvex_resource_ids.h"
+#include "locale_scope.h"
 #include "platform/portable/dialog/dialog.h"
 #include "platform/portable/nullmode/null_mode.h"
 #include "platform/portable/windows.h"
@@ -234,9 +234,9 @@ TEST_F(UnicodeDialogs, WideDialogsAnswerClicksAndKeysAsAnsiOnesDo) {
                            EndDialog(dialog, 3);
                            return;
                        }
-                       EXPECT_EQ(DialogBoxParamW(nullptr, by_number.c_str(), dialog,
-                                                 recording_proc, 0),
-                                 3);
+                       EXPECT_EQ(
+                           DialogBoxParamW(nullptr, by_number.c_str(), dialog, recording_proc, 0),
+                           3);
                        EndDialog(dialog, 0);
                    }),
               0);

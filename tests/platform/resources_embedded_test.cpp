@@ -9,8 +9,8 @@
 
 #include "config/nuvex_resource_ids.h"
 #include "platform/locale_scope.h"
-#include "platform/portable/text/codepage.h"
 #include "platform/portable/resources/resources.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/win32.h"
 
 extern const unsigned char portable_resource_data[];
@@ -103,7 +103,8 @@ TEST(EmbeddedResources, VersionRecordCarriesEveryField) {
     ASSERT_NE(fixed, std::string_view::npos);
     const auto dword = [&](std::size_t index) {
         std::uint32_t v = 0;
-        for (int b = 3; b >= 0; --b) v = v << 8 | static_cast<unsigned char>(data[fixed + index * 4 + b]);
+        for (int b = 3; b >= 0; --b)
+            v = v << 8 | static_cast<unsigned char>(data[fixed + index * 4 + b]);
         return v;
     };
     EXPECT_EQ(dword(2), 0u);  // file version 0.0.0.1: high word 0.0, low word 0.1
@@ -158,7 +159,9 @@ TEST(EmbeddedResources, StringsLoadInTheAnsiCodePage) {
     {
         CodePageScope page("936");
         EXPECT_EQ(LoadStringA(nullptr, IDS_DESCRIPTION, buffer, sizeof buffer), 14);
-        EXPECT_STREQ(buffer, "Lumora\xb3\xcc\xd0\xf2" "0.01");  // "Lumora程序0.01" in GBK
+        EXPECT_STREQ(buffer,
+                     "Lumora\xb3\xcc\xd0\xf2"
+                     "0.01");  // "Lumora程序0.01" in GBK
         // A buffer too small for the last character keeps none of its bytes.
         EXPECT_EQ(LoadStringA(nullptr, IDS_DESCRIPTION, buffer, 8), 6);
         EXPECT_STREQ(buffer, "Lumora");
@@ -166,7 +169,9 @@ TEST(EmbeddedResources, StringsLoadInTheAnsiCodePage) {
     {
         CodePageScope page("65001");
         EXPECT_EQ(LoadStringA(nullptr, IDS_DESCRIPTION, buffer, sizeof buffer), 16);
-        EXPECT_STREQ(buffer, "Lumora\xe7\xa8\x8b\xe5\xba\x8f" "0.01");
+        EXPECT_STREQ(buffer,
+                     "Lumora\xe7\xa8\x8b\xe5\xba\x8f"
+                     "0.01");
         EXPECT_EQ(LoadStringA(nullptr, IDS_FILE_NAME, buffer, 13), 9);
         EXPECT_STREQ(buffer, "Nuvex0_01");
         EXPECT_EQ(LoadStringA(nullptr, IDS_SECTION, buffer, 80), 9);
@@ -212,10 +217,13 @@ TEST(EmbeddedResources, OnlyTheSaversIconGroupExists) {
 
 TEST(EmbeddedResources, IconGroupHoldsEighteenImagesOfTheDeclaredSizes) {
     const auto& entries = portable_resources();
-    const ResourceEntry* group = find_resource(entries, resource_type_group_icon, ordinal(IDI_NUVEX));
+    const ResourceEntry* group =
+        find_resource(entries, resource_type_group_icon, ordinal(IDI_NUVEX));
     ASSERT_NE(group, nullptr);
     ASSERT_EQ(group->data.size(), 6u + 18u * 14u);
-    const auto byte = [&](std::size_t at) { return static_cast<unsigned>(static_cast<unsigned char>(group->data[at])); };
+    const auto byte = [&](std::size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(group->data[at]));
+    };
     const auto word = [&](std::size_t at) { return byte(at) | byte(at + 1) << 8; };
     EXPECT_EQ(word(2), 1u);
     EXPECT_EQ(word(4), 18u);
@@ -237,7 +245,8 @@ TEST(EmbeddedResources, IconGroupHoldsEighteenImagesOfTheDeclaredSizes) {
             EXPECT_EQ(word(at + 6), depths[depth]);
             EXPECT_EQ(word(at + 8) | word(at + 10) << 16, bytes[depth][s]);
             EXPECT_EQ(id, static_cast<unsigned>(depth * 6 + s + 1));
-            const ResourceEntry* image = find_resource(entries, resource_type_icon, ordinal(static_cast<WORD>(id)));
+            const ResourceEntry* image =
+                find_resource(entries, resource_type_icon, ordinal(static_cast<WORD>(id)));
             ASSERT_NE(image, nullptr);
             EXPECT_EQ(image->data.size(), bytes[depth][s]);
             const auto decoded = decode_icon_image(image->data);
@@ -246,7 +255,8 @@ TEST(EmbeddedResources, IconGroupHoldsEighteenImagesOfTheDeclaredSizes) {
             EXPECT_EQ(decoded->height, static_cast<int>(sizes[s]));
             // Transparent corners; a red box in the middle.
             EXPECT_EQ(decoded->pixels[0] >> 24, 0u);
-            const std::uint32_t centre = decoded->pixels[(sizes[s] / 2 + sizes[s] / 5) * sizes[s] + sizes[s] / 3];
+            const std::uint32_t centre =
+                decoded->pixels[(sizes[s] / 2 + sizes[s] / 5) * sizes[s] + sizes[s] / 3];
             EXPECT_EQ(centre >> 24, 255u);
             EXPECT_GT((centre >> 16) & 0xFF, 2 * ((centre >> 8) & 0xFF));
         }
@@ -283,8 +293,10 @@ TEST(EmbeddedResources, ConfigurationTemplateMatchesTheScript) {
         {IDOK, 0x80, "\xe7\xa1\xae\xe5\xae\x9a", 0x50010001, 166, 140, 50, 14},
         {IDCANCEL, 0x80, "\xe5\x8f\x96\xe6\xb6\x88", 0x50010000, 111, 140, 50, 14},
         {IDC_MESSAGE, 0x81, "", 0x50A11084, 16, 17, 191, 94},
-        {IDC_STATIC, 0x80, "\xe6\x98\xbe\xe7\xa4\xba\xe7\x9a\x84\xe6\x96\x87\xe5\xad\x97", 0x50000007, 7, 7, 209, 128},
-        {IDC_FOLLOW, 0x80, "\xe9\x9a\x8f\xe6\xb3\xa2\xe9\x80\x90\xe6\xb5\x81", 0x50010003, 16, 117, 48, 10},
+        {IDC_STATIC, 0x80, "\xe6\x98\xbe\xe7\xa4\xba\xe7\x9a\x84\xe6\x96\x87\xe5\xad\x97",
+         0x50000007, 7, 7, 209, 128},
+        {IDC_FOLLOW, 0x80, "\xe9\x9a\x8f\xe6\xb3\xa2\xe9\x80\x90\xe6\xb5\x81", 0x50010003, 16, 117,
+         48, 10},
         {IDC_ABOUT, 0x80, "\xe5\x85\xb3\xe4\xba\x8e...", 0x50010000, 7, 140, 50, 14},
     };
     ASSERT_EQ(t->controls.size(), 6u);
@@ -327,7 +339,9 @@ TEST(EmbeddedResources, AboutTemplateMatchesTheScript) {
     EXPECT_EQ(version.id, IDC_STATIC);
     EXPECT_EQ(version.windowClass.ordinal, 0x82);
     EXPECT_EQ(version.style, 0x50020000u);
-    EXPECT_EQ(version.text.name, "Lumora \xe7\x89\x88\xe6\x9c\xac" "0.01");
+    EXPECT_EQ(version.text.name,
+              "Lumora \xe7\x89\x88\xe6\x9c\xac"
+              "0.01");
     EXPECT_EQ(version.x, 99);
     EXPECT_EQ(version.cx, 116);
     const auto& icon = t->controls[2];
@@ -474,7 +488,8 @@ TEST(EmbeddedResources, TheLoadersFollowTheInterfaceLanguage) {
         LocaleScope scope(c.all, c.messages, c.lang);
         const std::u16string& expected = c.chinese ? chinese : english_text;
         WCHAR wide[40];
-        EXPECT_EQ(LoadStringW(nullptr, IDS_DESCRIPTION, wide, 40), static_cast<int>(expected.size()));
+        EXPECT_EQ(LoadStringW(nullptr, IDS_DESCRIPTION, wide, 40),
+                  static_cast<int>(expected.size()));
         EXPECT_EQ(std::u16string(wide), expected);
         EXPECT_EQ(pointer_text(IDS_DESCRIPTION), expected);
         char narrow[40];
@@ -496,7 +511,8 @@ TEST(ResourceParsing, MalformedInputNeverReadsOutOfBounds) {
     // Truncations of the real image at every length near entry boundaries
     // and random lengths yield a prefix of the entries and no crash.
     const auto& full = portable_resources();
-    const std::string_view image(reinterpret_cast<const char*>(portable_resource_data), portable_resource_size);
+    const std::string_view image(reinterpret_cast<const char*>(portable_resource_data),
+                                 portable_resource_size);
     for (std::size_t cut = 0; cut < image.size(); cut += 997) {
         const auto prefix = parse_resource_file(image.substr(0, cut));
         ASSERT_LE(prefix.size(), full.size());

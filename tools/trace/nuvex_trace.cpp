@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "app/animation.h"
-#include "common/options.h"
 #include "app/code_page_setup.h"
+#include "common/options.h"
 #include "render/drawing_surface.h"
 #include "render/frame_renderer.h"
 #include "scene/sea_scene.h"
@@ -183,8 +183,8 @@ void print_scene(const SeaScene& scene) {
             char head[32];
             std::snprintf(head, sizeof head, "%d %d", i, j);
             p.text(head);
-            for (double v : {n.x, n.y, n.z, n.red, n.green, n.blue, n.spray_z, n.height,
-                             n.spray_vz, n.velocity, n.accel}) {
+            for (double v : {n.x, n.y, n.z, n.red, n.green, n.blue, n.spray_z, n.height, n.spray_vz,
+                             n.velocity, n.accel}) {
                 p.number(v);
             }
             p.integer(n.visible);

@@ -29,7 +29,9 @@ std::vector<Line> split_lines(std::string_view text) {
     return lines;
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view trim(std::string_view text) {
     while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
@@ -37,7 +39,9 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char ascii_lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Case-insensitive for single-byte characters; the bytes of a multibyte
 // character compare exactly, so a trail byte that happens to be a letter is
@@ -152,7 +156,9 @@ void append_utf8(std::string& out, char32_t c) {
     }
 }
 
-bool is_continuation(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
+bool is_continuation(unsigned char byte) {
+    return byte >= 0x80 && byte <= 0xBF;
+}
 
 // The line break that ends a last line which had none, chosen so that the line
 // reads the same afterwards: a "\r" at its end would otherwise become part of

@@ -44,4 +44,5 @@ ProfileRead read_settings_value(const ProfileFiles& files, const std::string& pa
                                 const char* section, const char* key);
 ProfileWriteResult write_settings_values(const ProfileFiles& files, const std::string& path,
                                          const std::string& basePath, const char* section,
-                                         const std::vector<ProfileEntry>& entries, ProfileForm form);
+                                         const std::vector<ProfileEntry>& entries,
+                                         ProfileForm form);

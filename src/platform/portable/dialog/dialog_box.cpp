@@ -93,7 +93,8 @@ INT_PTR run_dialog(const ResourceId& name, HWND owner, DLGPROC proc, LPARAM init
             break;
         }
     }
-    if (SendMessageA(d.hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(first ? first->hwnd : nullptr), initParam)) {
+    if (SendMessageA(d.hwnd, WM_INITDIALOG, reinterpret_cast<WPARAM>(first ? first->hwnd : nullptr),
+                     initParam)) {
         give_focus(d, first);
     }
 
@@ -162,9 +163,9 @@ BOOL EndDialog(HWND dialog, INT_PTR result) {
 }
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    return portable::system_backend().message_box(
-        owner, text ? acp_to_utf16(text) : std::u16string(),
-        caption ? acp_to_utf16(caption) : u"Error", type);
+    return portable::system_backend().message_box(owner,
+                                                  text ? acp_to_utf16(text) : std::u16string(),
+                                                  caption ? acp_to_utf16(caption) : u"Error", type);
 }
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
@@ -175,7 +176,9 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
 
 namespace dialogs {
 
-void set_script(Script s) { script() = std::move(s); }
+void set_script(Script s) {
+    script() = std::move(s);
+}
 
 void click(HWND dialog, int id) {
     Dialog* d = find_dialog(dialog);
@@ -183,7 +186,8 @@ void click(HWND dialog, int id) {
     DialogControl* c = d->control(id);
     if (!c) return;
     if (c->kind == ControlKind::auto_check_box) {
-        SendMessageA(c->hwnd, BM_SETCHECK, c->check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
+        SendMessageA(c->hwnd, BM_SETCHECK, c->check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED,
+                     0);
     }
     if (c->tab_stop()) give_focus(*d, c);
     dialog_user_command(*d, id);

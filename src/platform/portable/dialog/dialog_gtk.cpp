@@ -2,8 +2,8 @@
 // placed at their template positions (dialog units converted with the dialog
 // font's metrics), and the user's clicks and keys handed to the dialog manager.
 #define GDK_DISABLE_DEPRECATION_WARNINGS
-#include <gtk/gtk.h>
 #include <gdk/gdkx.h>
+#include <gtk/gtk.h>
 
 #include <algorithm>
 #include <string>
@@ -11,10 +11,10 @@
 
 #include "platform/portable/dialog/dialog.h"
 #include "platform/portable/dialog/dialog_internal.h"
-#include "platform/portable/user/display_connection.h"
-#include "platform/portable/text/font_internal.h"
 #include "platform/portable/gdi/gdi_internal.h"
+#include "platform/portable/text/font_internal.h"
 #include "platform/portable/text/unicode_text.h"
+#include "platform/portable/user/display_connection.h"
 
 struct DialogWidgets {
     GtkWidget* window = nullptr;
@@ -23,7 +23,9 @@ struct DialogWidgets {
 
 namespace {
 
-GtkWidget* as_widget(void* p) { return static_cast<GtkWidget*>(p); }
+GtkWidget* as_widget(void* p) {
+    return static_cast<GtkWidget*>(p);
+}
 
 // Win32 control texts mark mnemonics with '&'; GTK labels here show none.
 std::string label_text(const std::u16string& text) {
@@ -78,7 +80,8 @@ std::string buffer_text(GtkTextBuffer* buffer) {
 // control counts it (UTF-16 units, or bytes of the ANSI code page) with
 // "\r\n" line breaks, as the saver stores it; what does not fit is dropped at
 // a character boundary.
-void on_insert_text(GtkTextBuffer* buffer, GtkTextIter* location, gchar* text, gint length, gpointer data) {
+void on_insert_text(GtkTextBuffer* buffer, GtkTextIter* location, gchar* text, gint length,
+                    gpointer data) {
     auto* c = static_cast<DialogControl*>(data);
     if (c->updating) return;
     const std::string_view inserted(text, static_cast<std::size_t>(length));
@@ -111,7 +114,8 @@ void on_clicked(GtkButton*, gpointer data) {
     auto* c = static_cast<DialogControl*>(data);
     if (c->updating) return;
     if (c->kind == ControlKind::auto_check_box || c->kind == ControlKind::check_box) {
-        c->check = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(c->widget)) ? BST_CHECKED : BST_UNCHECKED;
+        c->check = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(c->widget)) ? BST_CHECKED
+                                                                              : BST_UNCHECKED;
     }
     dialog_user_command(*c->dialog, c->id);
 }
@@ -158,7 +162,8 @@ gboolean on_delete(GtkWidget*, GdkEvent*, gpointer data) {
 // Pixels per dialog unit from the dialog font: the average width of the
 // Latin letters over 4, the line height over 8, as Windows derives them.
 void measure_units(Dialog& d, GtkWidget* window) {
-    PangoLayout* layout = gtk_widget_create_pango_layout(window, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    PangoLayout* layout = gtk_widget_create_pango_layout(
+        window, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     int width = 0, height = 0;
     pango_layout_get_pixel_size(layout, &width, &height);
     g_object_unref(layout);
@@ -179,11 +184,13 @@ void apply_dialog_font(Dialog& d, GtkWidget* window) {
     for (char ch : d.layout.face) {
         if (ch != '"' && ch != '\\') face.push_back(ch);
     }
-    const std::string css = "* { font-family: \"" + face + "\", sans-serif; font-size: " +
-                            std::to_string(d.layout.pointSize) + "pt; }";
+    const std::string css = "* { font-family: \"" + face +
+                            "\", sans-serif; font-size: " + std::to_string(d.layout.pointSize) +
+                            "pt; }";
     GtkCssProvider* provider = gtk_css_provider_new();
     gtk_css_provider_load_from_data(provider, css.c_str(), -1, nullptr);
-    gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(window), GTK_STYLE_PROVIDER(provider),
+    gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(window),
+                                              GTK_STYLE_PROVIDER(provider),
                                               GTK_STYLE_PROVIDER_PRIORITY_SETTINGS);
     g_object_unref(provider);
 }
@@ -195,14 +202,17 @@ void keep_above_foreign_owner(GtkWidget* window, HWND owner) {
     if (value == 0 || value > 0x7FFFFFFFu || find_dialog(owner)) return;
     GdkDisplay* display = gdk_display_get_default();
     if (!GDK_IS_X11_DISPLAY(display)) return;
-    GdkWindow* foreign = gdk_x11_window_foreign_new_for_display(display, static_cast<Window>(value));
+    GdkWindow* foreign =
+        gdk_x11_window_foreign_new_for_display(display, static_cast<Window>(value));
     if (!foreign) return;
     gtk_widget_realize(window);
     gdk_window_set_transient_for(gtk_widget_get_window(window), foreign);
     g_object_unref(foreign);
 }
 
-int px(double units, double scale) { return static_cast<int>(units * scale + 0.5); }
+int px(double units, double scale) {
+    return static_cast<int>(units * scale + 0.5);
+}
 
 GtkWidget* make_widget(DialogControl& c) {
     switch (c.kind) {
@@ -237,26 +247,31 @@ GtkWidget* make_widget(DialogControl& c) {
             g_signal_connect(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)), "insert-text",
                              G_CALLBACK(on_insert_text), &c);
             GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
-            gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller),
-                                           (c.style & (WS_HSCROLL | ES_AUTOHSCROLL)) ? GTK_POLICY_AUTOMATIC : GTK_POLICY_NEVER,
-                                           (c.style & WS_VSCROLL) ? GTK_POLICY_ALWAYS : GTK_POLICY_AUTOMATIC);
+            gtk_scrolled_window_set_policy(
+                GTK_SCROLLED_WINDOW(scroller),
+                (c.style & (WS_HSCROLL | ES_AUTOHSCROLL)) ? GTK_POLICY_AUTOMATIC : GTK_POLICY_NEVER,
+                (c.style & WS_VSCROLL) ? GTK_POLICY_ALWAYS : GTK_POLICY_AUTOMATIC);
             // Scroll bars that stay visible, as the template asks for them.
             gtk_scrolled_window_set_overlay_scrolling(GTK_SCROLLED_WINDOW(scroller), FALSE);
-            if (c.style & WS_BORDER) gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scroller), GTK_SHADOW_IN);
+            if (c.style & WS_BORDER)
+                gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scroller), GTK_SHADOW_IN);
             gtk_container_add(GTK_CONTAINER(scroller), view);
             c.inner = view;
             return scroller;
         }
         case ControlKind::icon: {
             GtkWidget* image = gtk_image_new();
-            const auto icon = portable_icon_image(LoadIconA(nullptr, MAKEINTRESOURCEA(c.iconId)), 32);
+            const auto icon =
+                portable_icon_image(LoadIconA(nullptr, MAKEINTRESOURCEA(c.iconId)), 32);
             if (icon) {
-                GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, icon->width, icon->height);
+                GdkPixbuf* pixbuf =
+                    gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, icon->width, icon->height);
                 guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
                 const int stride = gdk_pixbuf_get_rowstride(pixbuf);
                 for (int y = 0; y < icon->height; ++y) {
                     for (int x = 0; x < icon->width; ++x) {
-                        const std::uint32_t p = icon->pixels[static_cast<std::size_t>(y) * icon->width + x];
+                        const std::uint32_t p =
+                            icon->pixels[static_cast<std::size_t>(y) * icon->width + x];
                         guchar* out = pixels + y * stride + x * 4;
                         out[0] = static_cast<guchar>(p >> 16);
                         out[1] = static_cast<guchar>(p >> 8);
@@ -397,7 +412,8 @@ void gtk_set_caption(Dialog& d) {
 std::u16string gtk_control_text(const DialogControl& c) {
     if (c.kind != ControlKind::edit || !c.inner) return c.text;
     if (c.multiline_edit()) {
-        return utf8_to_edit(buffer_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(as_widget(c.inner)))), true);
+        return utf8_to_edit(
+            buffer_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(as_widget(c.inner)))), true);
     }
     return utf8_to_edit(gtk_entry_get_text(GTK_ENTRY(as_widget(c.inner))), false);
 }
@@ -419,7 +435,8 @@ void gtk_set_font(DialogControl& c) {
     PangoFontDescription* desc = pango_font_description_new();
     if (!f.family.empty()) pango_font_description_set_family(desc, f.family.c_str());
     // The font's em height: its cell height less the internal leading.
-    const int em = f.cell_height - f.internal_leading > 0 ? f.cell_height - f.internal_leading : f.cell_height;
+    const int em =
+        f.cell_height - f.internal_leading > 0 ? f.cell_height - f.internal_leading : f.cell_height;
     if (em > 0) pango_font_description_set_absolute_size(desc, em * PANGO_SCALE);
     pango_font_description_set_weight(desc, static_cast<PangoWeight>(f.weight));
     if (f.italic) pango_font_description_set_style(desc, PANGO_STYLE_ITALIC);
@@ -439,10 +456,11 @@ void gtk_set_enabled(Dialog& d, bool enabled) {
 int gtk_message_box(HWND owner, const std::u16string& text, const std::u16string& caption,
                     UINT type) {
     Dialog* parent = find_dialog(owner);
-    GtkWindow* transient = (parent && parent->widgets) ? GTK_WINDOW(parent->widgets->window) : nullptr;
-    const GtkMessageType kind = (type & 0xF0) == MB_ICONERROR ? GTK_MESSAGE_ERROR
+    GtkWindow* transient =
+        (parent && parent->widgets) ? GTK_WINDOW(parent->widgets->window) : nullptr;
+    const GtkMessageType kind = (type & 0xF0) == MB_ICONERROR     ? GTK_MESSAGE_ERROR
                                 : (type & 0xF0) == MB_ICONWARNING ? GTK_MESSAGE_WARNING
-                                                                   : GTK_MESSAGE_INFO;
+                                                                  : GTK_MESSAGE_INFO;
     GtkWidget* box = gtk_message_dialog_new(transient, GTK_DIALOG_MODAL, kind, GTK_BUTTONS_OK, "%s",
                                             utf16_to_utf8(text).c_str());
     gtk_window_set_title(GTK_WINDOW(box), utf16_to_utf8(caption).c_str());

@@ -13,7 +13,16 @@
 
 struct DialogWidgets;  // the GTK side; null in the null mode
 
-enum class ControlKind { push_button, default_button, check_box, auto_check_box, group_box, edit, text, icon };
+enum class ControlKind {
+    push_button,
+    default_button,
+    check_box,
+    auto_check_box,
+    group_box,
+    edit,
+    text,
+    icon
+};
 
 struct DialogControl {
     HWND hwnd = nullptr;
@@ -90,9 +99,9 @@ std::size_t edit_fit(const DialogControl& control, std::u16string_view typed, st
 // The GTK face. gtk_available() initialises GTK once; false without a display.
 bool gtk_available();
 void gtk_build_dialog(Dialog& dialog);
-void gtk_run_dialog(Dialog& dialog);    // until dialog.ended
+void gtk_run_dialog(Dialog& dialog);  // until dialog.ended
 void gtk_destroy_dialog(Dialog& dialog);
-void gtk_set_control_text(DialogControl& control);  // from control.text
+void gtk_set_control_text(DialogControl& control);              // from control.text
 std::u16string gtk_control_text(const DialogControl& control);  // "\r\n" line breaks
 void gtk_set_caption(Dialog& dialog);                           // from dialog.caption
 void gtk_set_check(DialogControl& control);

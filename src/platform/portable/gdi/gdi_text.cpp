@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/portable/text/codepage.h"
 #include "platform/portable/gdi/gdi_text_internal.h"
+#include "platform/portable/text/codepage.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/portable/text/font_internal.h"
 #include "platform/portable/gdi/gdi_internal.h"
+#include "platform/portable/text/font_internal.h"
 
 struct text_box {
     std::int64_t left, top, right, bottom;

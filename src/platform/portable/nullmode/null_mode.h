@@ -30,9 +30,9 @@ void set_cursor(POINT position);
 void set_tick_count(DWORD ticks);
 void advance_ticks(DWORD milliseconds);  // also fires due timers on the next GetMessageA
 void set_power_status(bool callSucceeds, BYTE acLineStatus);
-void set_platform_id(DWORD platformId);  // GetVersionExA; 1 = the 9x family
-void set_screen_size(int width, int height);                          // SM_CX/CYSCREEN
-void set_virtual_screen(int x, int y, int width, int height);         // SM_*VIRTUALSCREEN
+void set_platform_id(DWORD platformId);                        // GetVersionExA; 1 = the 9x family
+void set_screen_size(int width, int height);                   // SM_CX/CYSCREEN
+void set_virtual_screen(int x, int y, int width, int height);  // SM_*VIRTUALSCREEN
 void set_registry_dword(const std::string& subKey, const std::string& value, DWORD data);
 // A library that LoadLibraryA/GetModuleHandleA find, with its entries.
 void add_library(const std::string& name, const std::map<std::string, FARPROC>& entries,
@@ -58,10 +58,10 @@ struct Message {
     WPARAM wParam;
     LPARAM lParam;
 };
-std::vector<Message> posted();           // every PostMessageA / PostQuitMessage (WM_QUIT)
-std::vector<HCURSOR> cursor_changes();   // every SetCursor argument
-std::vector<Message> default_calls();    // every DefWindowProcA call
-int present_count();                     // blocks presented to windows
+std::vector<Message> posted();                // every PostMessageA / PostQuitMessage (WM_QUIT)
+std::vector<HCURSOR> cursor_changes();        // every SetCursor argument
+std::vector<Message> default_calls();         // every DefWindowProcA call
+int present_count();                          // blocks presented to windows
 std::vector<std::string> loaded_libraries();  // every LoadLibraryA name, in order
 std::vector<std::string> freed_libraries();   // names of modules passed to FreeLibrary
 struct SystemParameterCall {

@@ -21,7 +21,7 @@ namespace portable::nullstate {
 struct FakeLibrary {
     std::map<std::string, FARPROC> entries;  // keys as given
     bool alreadyLoaded = false;
-    int loadCount = 0;                       // LoadLibraryA references held
+    int loadCount = 0;  // LoadLibraryA references held
 };
 
 struct State {
@@ -33,7 +33,7 @@ struct State {
     DWORD platformId = VER_PLATFORM_WIN32_NT;
     RECT screen{0, 0, 1920, 1080};
     RECT virtualScreen{0, 0, 1920, 1080};
-    std::map<std::string, FakeLibrary> libraries;               // key: upper-cased name
+    std::map<std::string, FakeLibrary> libraries;                  // key: upper-cased name
     std::map<std::string, std::map<std::string, DWORD>> registry;  // subkey -> value -> data
     std::map<std::uint32_t, SIZE> foreignWindows;
     std::uint32_t nextForeign = 0x00600001u;

@@ -180,7 +180,7 @@ public:
     LSTATUS reg_close(HKEY key) override {
         auto& keys = open_keys().keys;
         return keys.erase(reinterpret_cast<std::uintptr_t>(key)) ? ERROR_SUCCESS
-                                                                   : ERROR_INVALID_HANDLE;
+                                                                 : ERROR_INVALID_HANDLE;
     }
 
     HWND desktop_window() override { return nullptr; }
@@ -219,7 +219,11 @@ SystemBackend& null_system() {
 
 namespace dialogs {
 
-std::vector<MessageBoxCall> message_boxes() { return portable::recorded_boxes(); }
-void clear_message_boxes() { portable::recorded_boxes().clear(); }
+std::vector<MessageBoxCall> message_boxes() {
+    return portable::recorded_boxes();
+}
+void clear_message_boxes() {
+    portable::recorded_boxes().clear();
+}
 
 }  // namespace dialogs

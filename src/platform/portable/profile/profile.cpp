@@ -6,6 +6,8 @@
 // text to and from a Unicode file, the Unicode functions to and from an ANSI
 // one, as Windows does. A write replaces the file in one rename, so a crash
 // leaves either the old file or the new one.
+#include "platform/portable/profile/profile.h"
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -17,15 +19,16 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/portable/text/codepage.h"
-#include "platform/portable/profile/profile.h"
 #include "platform/portable/profile/profile_file.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/settings_file.h"
 #include "platform/shared/profile_text.h"
 
 namespace {
 
-std::size_t acp_char_length(std::string_view bytes) { return char_length(GetACP(), bytes); }
+std::size_t acp_char_length(std::string_view bytes) {
+    return char_length(GetACP(), bytes);
+}
 
 // How the text of a file is stepped through.
 profile_text::CharLength step_for(const profile_text::Text& text) {
@@ -62,7 +65,9 @@ profile_text::Text load(const std::string& path, FileRead* result = nullptr) {
     return profile_text::decode_file(read == FileRead::read ? bytes : std::string());
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // The answer to a read, before it is copied out: a value, or a list of names
 // each ended by a zero (the enumerating forms).
@@ -78,8 +83,9 @@ Answer read_profile(const Given* section, const Given* key, const Given& fallbac
     if (!section || !key) {
         answer.list = true;
         const std::vector<std::string_view> names =
-            section ? profile_text::key_names(text.text, in_file_form(*section, text), step_for(text))
-                    : profile_text::section_names(text.text);
+            section
+                ? profile_text::key_names(text.text, in_file_form(*section, text), step_for(text))
+                : profile_text::section_names(text.text);
         for (std::string_view name : names) {
             answer.text += in_caller_form(name, text, utf8);
             answer.text.push_back('\0');
@@ -147,10 +153,10 @@ BOOL write_profile(const Given* section, const Given* key, const Given* value,
     std::optional<std::string> value_text;
     if (key) key_text = in_file_form(*key, text);
     if (value) value_text = in_file_form(*value, text);
-    profile_text::set_value(text.text, section_text,
-                            key_text ? std::optional<std::string_view>(*key_text) : std::nullopt,
-                            value_text ? std::optional<std::string_view>(*value_text) : std::nullopt,
-                            step_for(text));
+    profile_text::set_value(
+        text.text, section_text,
+        key_text ? std::optional<std::string_view>(*key_text) : std::nullopt,
+        value_text ? std::optional<std::string_view>(*value_text) : std::nullopt, step_for(text));
     const ProfileWriteResult result = replace_whole_file(path, profile_text::encode_file(text));
     if (result.status != ProfileWriteStatus::written) {
         errno = result.system_error != 0 ? result.system_error : EINVAL;
@@ -171,7 +177,9 @@ std::optional<Given> given_wide(LPCWSTR text) {
     return Given{profile_text::utf8_from_utf16(text, length), true};
 }
 
-const Given* pointer(const std::optional<Given>& given) { return given ? &*given : nullptr; }
+const Given* pointer(const std::optional<Given>& given) {
+    return given ? &*given : nullptr;
+}
 
 std::string file_name_utf8(LPCWSTR fileName) {
     const std::optional<Given> name = given_wide(fileName);
@@ -207,9 +215,9 @@ UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                                DWORD size, LPCSTR fileName) {
     if (buffer == nullptr || size == 0) return 0;
-    const Answer answer = read_profile(pointer(given_ansi(section)), pointer(given_ansi(key)),
-                                       Given{defaultValue ? defaultValue : "", false}, fileName,
-                                       false);
+    const Answer answer =
+        read_profile(pointer(given_ansi(section)), pointer(given_ansi(key)),
+                     Given{defaultValue ? defaultValue : "", false}, fileName, false);
     return copy_answer(answer.text, answer.list, buffer, size);
 }
 
@@ -237,7 +245,8 @@ UINT GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, INT defaultValue, LPCWS
     const WCHAR empty[1] = {0};
     const DWORD n = GetPrivateProfileStringW(section, key, empty, value, 64, fileName);
     std::string digits;
-    for (DWORD i = 0; i < n; ++i) digits.push_back(value[i] < 0x80 ? static_cast<char>(value[i]) : 'x');
+    for (DWORD i = 0; i < n; ++i)
+        digits.push_back(value[i] < 0x80 ? static_cast<char>(value[i]) : 'x');
     return ProfileInteger(digits, defaultValue);
 }
 

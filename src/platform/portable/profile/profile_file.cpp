@@ -14,7 +14,7 @@ void (*portable_profile_before_rename)() = nullptr;
 
 namespace {
 
-constexpr int max_link_depth = 40;  // as the kernel allows when it follows links
+constexpr int max_link_depth = 40;             // as the kernel allows when it follows links
 constexpr std::size_t temp_suffix_length = 7;  // ".XXXXXX"
 
 std::string folder_of(const std::string& path) {

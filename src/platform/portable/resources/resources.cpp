@@ -11,8 +11,8 @@
 #include <mutex>
 #include <utility>
 
-#include "platform/portable/text/codepage.h"
 #include "platform/portable/kernel/ui_language.h"
+#include "platform/portable/text/codepage.h"
 
 extern const unsigned char portable_resource_data[];
 extern const std::size_t portable_resource_size;
@@ -25,7 +25,9 @@ struct Reader {
     std::size_t pos = 0;
     bool failed = false;
 
-    bool has(std::size_t count) const { return !failed && pos <= data.size() && data.size() - pos >= count; }
+    bool has(std::size_t count) const {
+        return !failed && pos <= data.size() && data.size() - pos >= count;
+    }
     std::uint32_t get(std::size_t bytes) {
         if (!has(bytes)) {
             failed = true;
@@ -33,7 +35,8 @@ struct Reader {
         }
         std::uint32_t value = 0;
         for (std::size_t i = 0; i < bytes; ++i) {
-            value |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[pos + i])) << (8 * i);
+            value |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[pos + i]))
+                     << (8 * i);
         }
         pos += bytes;
         return value;
@@ -60,7 +63,8 @@ struct Reader {
 std::string wide_to(UINT codePage, std::u16string_view text) {
     if (text.empty()) return {};
     const int n = static_cast<int>(text.size());
-    const int count = WideCharToMultiByte(codePage, 0, text.data(), n, nullptr, 0, nullptr, nullptr);
+    const int count =
+        WideCharToMultiByte(codePage, 0, text.data(), n, nullptr, 0, nullptr, nullptr);
     if (count <= 0) return {};
     std::string out(static_cast<std::size_t>(count), '\0');
     WideCharToMultiByte(codePage, 0, text.data(), n, out.data(), count, nullptr, nullptr);
@@ -153,8 +157,8 @@ std::vector<ResourceEntry> parse_resource_file(std::string_view image) {
 }
 
 const std::vector<ResourceEntry>& portable_resources() {
-    static const std::vector<ResourceEntry> entries = parse_resource_file(
-        std::string_view(reinterpret_cast<const char*>(portable_resource_data), portable_resource_size));
+    static const std::vector<ResourceEntry> entries = parse_resource_file(std::string_view(
+        reinterpret_cast<const char*>(portable_resource_data), portable_resource_size));
     return entries;
 }
 
@@ -300,8 +304,11 @@ std::optional<IconImage> decode_icon_image(std::string_view data) {
     const std::size_t colourRow = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
     const std::size_t maskRow = (static_cast<std::size_t>(width) + 31) / 32 * 4;
     const std::size_t maskAt = colourAt + colourRow * static_cast<std::size_t>(image.height);
-    if (maskAt + maskRow * static_cast<std::size_t>(image.height) > data.size()) return std::nullopt;
-    const auto byte = [&](std::size_t at) { return static_cast<std::uint32_t>(static_cast<unsigned char>(data[at])); };
+    if (maskAt + maskRow * static_cast<std::size_t>(image.height) > data.size())
+        return std::nullopt;
+    const auto byte = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(data[at]));
+    };
     image.pixels.resize(static_cast<std::size_t>(width) * image.height);
     for (int y = 0; y < image.height; ++y) {
         // Rows are stored bottom-up.
@@ -327,7 +334,10 @@ std::optional<IconImage> decode_icon_image(std::string_view data) {
                 }
             }
             if (bits != 32) {
-                const bool transparent = (byte(maskAt + row * maskRow + static_cast<std::size_t>(x / 8)) >> (7 - x % 8)) & 1;
+                const bool transparent =
+                    (byte(maskAt + row * maskRow + static_cast<std::size_t>(x / 8)) >>
+                     (7 - x % 8)) &
+                    1;
                 a = transparent ? 0 : 255;
             }
             image.pixels[static_cast<std::size_t>(y) * width + x] = a << 24 | rd << 16 | g << 8 | b;

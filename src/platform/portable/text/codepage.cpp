@@ -1,7 +1,6 @@
 // Which ANSI code page the portable platform runs in, and how characters are
 // delimited in it (lead bytes, CharNextA).
 #include "platform/portable/text/codepage.h"
-#include "platform/shared/dbcs.h"
 
 #include <langinfo.h>
 #include <locale.h>
@@ -10,6 +9,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <string>
+
+#include "platform/shared/dbcs.h"
 
 namespace {
 

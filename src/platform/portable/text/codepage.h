@@ -30,8 +30,8 @@ UINT effective_code_page(UINT codePage);
 
 // Length in bytes of the character at the start of `bytes` in the given code
 // page, as CharNextA steps: in 936 two for a lead byte followed by a valid
-// trail byte, else one; one UTF-8 sequence in 65001; 1 in 1252. Stops before a zero byte and never exceeds `bytes.size()`; 0 only for
-// empty input.
+// trail byte, else one; one UTF-8 sequence in 65001; 1 in 1252. Stops before a zero byte and never
+// exceeds `bytes.size()`; 0 only for empty input.
 std::size_t char_length(UINT codePage, std::string_view bytes);
 
 // Forgets the decided code page, so that the next GetACP reads NUVEX_CODEPAGE

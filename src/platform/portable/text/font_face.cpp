@@ -8,9 +8,9 @@
 #include <cmath>
 #include <mutex>
 
+#include "platform/portable/gdi/gdi_internal.h"
 #include "platform/portable/text/codepage.h"
 #include "platform/portable/text/font_internal.h"
-#include "platform/portable/gdi/gdi_internal.h"
 #include "platform/portable/text/unicode_text.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
-#include <thread>
 #include <system_error>
+#include <thread>
 #include <tuple>
 
 #include "platform/portable/bridge.h"
@@ -217,6 +217,7 @@ void portable_prefetch_message_font() {
     // the resolver's cache hands the answer to CreateFontA, which waits for it
     // on the cache's lock if it is still being worked out. The thread touches
     // nothing but that cache.
-    std::thread([] { resolve_face("\xe5\x8d\x8e\xe6\x96\x87\xe5\xbd\xa9\xe4\xba\x91", 900, false); })
-        .detach();
+    std::thread([] {
+        resolve_face("\xe5\x8d\x8e\xe6\x96\x87\xe5\xbd\xa9\xe4\xba\x91", 900, false);
+    }).detach();
 }

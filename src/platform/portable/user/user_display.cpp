@@ -50,44 +50,86 @@ WPARAM virtual_key(SDL_Keycode key) {
         return static_cast<WPARAM>(VK_NUMPAD0 + 1 + (key - SDLK_KP_1));
     }
     switch (key) {
-        case SDLK_KP_0: return VK_NUMPAD0;
-        case SDLK_SPACE: return VK_SPACE;
-        case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
-        case SDLK_ESCAPE: return VK_ESCAPE;
-        case SDLK_BACKSPACE: return VK_BACK;
-        case SDLK_TAB: return VK_TAB;
-        case SDLK_LEFT: return VK_LEFT;
-        case SDLK_RIGHT: return VK_RIGHT;
-        case SDLK_UP: return VK_UP;
-        case SDLK_DOWN: return VK_DOWN;
-        case SDLK_HOME: return VK_HOME;
-        case SDLK_END: return VK_END;
-        case SDLK_PAGEUP: return VK_PRIOR;
-        case SDLK_PAGEDOWN: return VK_NEXT;
-        case SDLK_INSERT: return VK_INSERT;
-        case SDLK_DELETE: return VK_DELETE;
-        case SDLK_PAUSE: return VK_PAUSE;
-        case SDLK_CAPSLOCK: return VK_CAPITAL;
-        case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
-        case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
-        case SDLK_LALT: case SDLK_RALT: return VK_MENU;
-        case SDLK_KP_MULTIPLY: return VK_MULTIPLY;
-        case SDLK_KP_PLUS: return VK_ADD;
-        case SDLK_KP_MINUS: return VK_SUBTRACT;
-        case SDLK_KP_PERIOD: return VK_DECIMAL;
-        case SDLK_KP_DIVIDE: return VK_DIVIDE;
-        case SDLK_SEMICOLON: return 0xBA;
-        case SDLK_EQUALS: return 0xBB;
-        case SDLK_COMMA: return 0xBC;
-        case SDLK_MINUS: return 0xBD;
-        case SDLK_PERIOD: return 0xBE;
-        case SDLK_SLASH: return 0xBF;
-        case SDLK_BACKQUOTE: return 0xC0;
-        case SDLK_LEFTBRACKET: return 0xDB;
-        case SDLK_BACKSLASH: return 0xDC;
-        case SDLK_RIGHTBRACKET: return 0xDD;
-        case SDLK_QUOTE: return 0xDE;
-        default: return kUnknownKey;  // still a key press: it must reach the saver
+        case SDLK_KP_0:
+            return VK_NUMPAD0;
+        case SDLK_SPACE:
+            return VK_SPACE;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            return VK_RETURN;
+        case SDLK_ESCAPE:
+            return VK_ESCAPE;
+        case SDLK_BACKSPACE:
+            return VK_BACK;
+        case SDLK_TAB:
+            return VK_TAB;
+        case SDLK_LEFT:
+            return VK_LEFT;
+        case SDLK_RIGHT:
+            return VK_RIGHT;
+        case SDLK_UP:
+            return VK_UP;
+        case SDLK_DOWN:
+            return VK_DOWN;
+        case SDLK_HOME:
+            return VK_HOME;
+        case SDLK_END:
+            return VK_END;
+        case SDLK_PAGEUP:
+            return VK_PRIOR;
+        case SDLK_PAGEDOWN:
+            return VK_NEXT;
+        case SDLK_INSERT:
+            return VK_INSERT;
+        case SDLK_DELETE:
+            return VK_DELETE;
+        case SDLK_PAUSE:
+            return VK_PAUSE;
+        case SDLK_CAPSLOCK:
+            return VK_CAPITAL;
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT:
+            return VK_SHIFT;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL:
+            return VK_CONTROL;
+        case SDLK_LALT:
+        case SDLK_RALT:
+            return VK_MENU;
+        case SDLK_KP_MULTIPLY:
+            return VK_MULTIPLY;
+        case SDLK_KP_PLUS:
+            return VK_ADD;
+        case SDLK_KP_MINUS:
+            return VK_SUBTRACT;
+        case SDLK_KP_PERIOD:
+            return VK_DECIMAL;
+        case SDLK_KP_DIVIDE:
+            return VK_DIVIDE;
+        case SDLK_SEMICOLON:
+            return 0xBA;
+        case SDLK_EQUALS:
+            return 0xBB;
+        case SDLK_COMMA:
+            return 0xBC;
+        case SDLK_MINUS:
+            return 0xBD;
+        case SDLK_PERIOD:
+            return 0xBE;
+        case SDLK_SLASH:
+            return 0xBF;
+        case SDLK_BACKQUOTE:
+            return 0xC0;
+        case SDLK_LEFTBRACKET:
+            return 0xDB;
+        case SDLK_BACKSLASH:
+            return 0xDC;
+        case SDLK_RIGHTBRACKET:
+            return 0xDD;
+        case SDLK_QUOTE:
+            return 0xDE;
+        default:
+            return kUnknownKey;  // still a key press: it must reach the saver
     }
 }
 
@@ -103,17 +145,19 @@ WPARAM mouse_keys(Uint32 buttons) {
 }
 
 LPARAM point_param(int x, int y) {
-    return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)), static_cast<WORD>(static_cast<SHORT>(y)));
+    return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)),
+                      static_cast<WORD>(static_cast<SHORT>(y)));
 }
 
 class DisplayBackend final : public Backend {
 public:
     bool start() {
         // Settings that must be made before SDL starts its video subsystem.
-        SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");  // we are the screen saver's window
+        SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");   // we are the screen saver's window
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");  // present by shared memory, no GL
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");         // SIGTERM ends the process as usual
-        SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");   // a click on an unfocused window counts
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");        // SIGTERM ends the process as usual
+        SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH,
+                    "1");  // a click on an unfocused window counts
         SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
         SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "1");
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -184,8 +228,8 @@ public:
                 // itself (SetForegroundWindow).
                 SDL_SetHint(SDL_HINT_X11_FORCE_OVERRIDE_REDIRECT, "1");
             }
-            native->window = SDL_CreateWindow(w.title.c_str(), w.rect.left, w.rect.top, width,
-                                              height, flags);
+            native->window =
+                SDL_CreateWindow(w.title.c_str(), w.rect.left, w.rect.top, width, height, flags);
             if (topmost) {
                 SDL_SetHint(SDL_HINT_X11_FORCE_OVERRIDE_REDIRECT, "0");
             }
@@ -276,7 +320,9 @@ public:
     bool wait(std::int64_t timeoutMs) override {
         SDL_Event e;
         if (timeoutMs != 0) {
-            const int limit = timeoutMs < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(timeoutMs, 0x7FFFFFFF));
+            const int limit = timeoutMs < 0
+                                  ? -1
+                                  : static_cast<int>(std::min<std::int64_t>(timeoutMs, 0x7FFFFFFF));
             if (SDL_WaitEventTimeout(&e, limit)) {
                 translate(e);
             }
@@ -286,7 +332,6 @@ public:
         }
         return true;
     }
-
 
     void present(Window& w, int x, int y, int width, int height, const std::uint32_t* pixels,
                  int stride) override {
@@ -600,10 +645,17 @@ private:
         const bool down = e.type == SDL_MOUSEBUTTONDOWN;
         UINT msg = 0;
         switch (e.button) {
-            case SDL_BUTTON_LEFT: msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP; break;
-            case SDL_BUTTON_RIGHT: msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP; break;
-            case SDL_BUTTON_MIDDLE: msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP; break;
-            default: return;
+            case SDL_BUTTON_LEFT:
+                msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+                break;
+            case SDL_BUTTON_RIGHT:
+                msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+                break;
+            case SDL_BUTTON_MIDDLE:
+                msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+                break;
+            default:
+                return;
         }
         queue_post(hwnd, msg, mouse_keys(SDL_GetMouseState(nullptr, nullptr)),
                    point_param(e.x, e.y));

@@ -67,15 +67,15 @@ struct Window {
     std::string className;
     std::string title;
     int controlId = 0;
-    void* owner = nullptr;       // free for whoever registered the window
-    bool created = false;        // made by CreateWindowExA (not only registered)
+    void* owner = nullptr;  // free for whoever registered the window
+    bool created = false;   // made by CreateWindowExA (not only registered)
     DWORD style = 0;
     DWORD exStyle = 0;
-    RECT rect{};                 // screen coordinates
-    POINT offset{};              // a child's place in its parent's client area
+    RECT rect{};     // screen coordinates
+    POINT offset{};  // a child's place in its parent's client area
     bool visible = false;
     bool destroying = false;
-    bool invalid = false;        // waiting for WM_PAINT
+    bool invalid = false;  // waiting for WM_PAINT
     std::uint64_t invalidSerial = 0;
     NativeWindow* native = nullptr;
 };

@@ -88,8 +88,7 @@ bool take(MSG* out, HWND hwnd, UINT lo, UINT hi, bool remove) {
     }
     // The quit request belongs to no window; any message range fetches it.
     if (q.quitPending && (hwnd == nullptr || hwnd == kThreadOnly)) {
-        fill(out, nullptr, WM_QUIT, static_cast<WPARAM>(static_cast<std::intptr_t>(q.quitCode)),
-             0);
+        fill(out, nullptr, WM_QUIT, static_cast<WPARAM>(static_cast<std::intptr_t>(q.quitCode)), 0);
         if (remove) {
             q.quitPending = false;
         }
@@ -166,17 +165,28 @@ WPARAM key_char(WPARAM vk, bool shift) {
         return '0' + (vk - VK_NUMPAD0);
     }
     switch (vk) {
-        case VK_SPACE: return ' ';
-        case VK_RETURN: return '\r';
-        case VK_BACK: return '\b';
-        case VK_TAB: return '\t';
-        case VK_ESCAPE: return 0x1B;
-        case VK_MULTIPLY: return '*';
-        case VK_ADD: return '+';
-        case VK_SUBTRACT: return '-';
-        case VK_DECIMAL: return '.';
-        case VK_DIVIDE: return '/';
-        default: return 0;
+        case VK_SPACE:
+            return ' ';
+        case VK_RETURN:
+            return '\r';
+        case VK_BACK:
+            return '\b';
+        case VK_TAB:
+            return '\t';
+        case VK_ESCAPE:
+            return 0x1B;
+        case VK_MULTIPLY:
+            return '*';
+        case VK_ADD:
+            return '+';
+        case VK_SUBTRACT:
+            return '-';
+        case VK_DECIMAL:
+            return '.';
+        case VK_DIVIDE:
+            return '/';
+        default:
+            return 0;
     }
 }
 
@@ -331,8 +341,8 @@ void PostQuitMessage(int exitCode) {
     auto& q = portable::queue();
     q.quitPending = true;
     q.quitCode = exitCode;
-    portable::record_post(nullptr, WM_QUIT, static_cast<WPARAM>(static_cast<std::intptr_t>(exitCode)),
-                          0);
+    portable::record_post(nullptr, WM_QUIT,
+                          static_cast<WPARAM>(static_cast<std::intptr_t>(exitCode)), 0);
 }
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {

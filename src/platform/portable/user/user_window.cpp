@@ -192,8 +192,8 @@ ATOM RegisterClassA(const WNDCLASSA* wc) {
     return c.atom;
 }
 
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param) {
     const portable::WindowClass* cls = portable::find_class(className);
     if (!cls) {

@@ -65,8 +65,8 @@ void clear_windows() {
 using portable::find_window;
 using portable::Window;
 
-HWND portable_register_window(WNDPROC proc, HWND parent, const char* className,
-                              const char* title, int controlId, void* native) {
+HWND portable_register_window(WNDPROC proc, HWND parent, const char* className, const char* title,
+                              int controlId, void* native) {
     Window* w = portable::add_window();
     w->proc = proc;
     w->parent = parent;
@@ -113,7 +113,7 @@ BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
         return FALSE;
     }
     return SendMessageA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : "")) ? TRUE
-                                                                                          : FALSE;
+                                                                                         : FALSE;
 }
 
 int GetWindowTextA(HWND hwnd, LPSTR buffer, int maxCount) {

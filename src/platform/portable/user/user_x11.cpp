@@ -121,10 +121,9 @@ bool default_visual_takes_xrgb(Display* d) {
 bool shared_usable() {
     Shared& s = shared();
     if (s.usable < 0) {
-        s.usable = display() && XShmQueryExtension(display()) &&
-                           default_visual_takes_xrgb(display())
-                       ? 1
-                       : 0;
+        s.usable =
+            display() && XShmQueryExtension(display()) && default_visual_takes_xrgb(display()) ? 1
+                                                                                               : 0;
     }
     return s.usable == 1;
 }
@@ -206,8 +205,8 @@ bool takes_xrgb(std::uint32_t xid) {
            attr.visual->blue_mask == 0xFF;
 }
 
-bool put_shared(std::uint32_t xid, const std::uint32_t* pixels, int stride, int x, int y,
-                int width, int height) {
+bool put_shared(std::uint32_t xid, const std::uint32_t* pixels, int stride, int x, int y, int width,
+                int height) {
     Shared& s = shared();
     std::lock_guard<std::mutex> guard(s.lock);
     if (s.blocks.empty() || stride <= 0 || !plausible(xid)) {
@@ -482,9 +481,9 @@ std::uint32_t create_child(std::uint32_t parent, int x, int y, int width, int he
     }
     Display* d = display();
     const unsigned long black = BlackPixel(d, DefaultScreen(d));
-    ::Window w = XCreateSimpleWindow(d, parent, x, y, static_cast<unsigned>(width > 0 ? width : 1),
-                                     static_cast<unsigned>(height > 0 ? height : 1), 0, black,
-                                     black);
+    ::Window w =
+        XCreateSimpleWindow(d, parent, x, y, static_cast<unsigned>(width > 0 ? width : 1),
+                            static_cast<unsigned>(height > 0 ? height : 1), 0, black, black);
     // The other connection (SDL's) must find the window when it looks.
     const unsigned long errorsBefore = g_errors;
     XSync(d, False);

@@ -55,8 +55,8 @@ bool free_shared(std::uint32_t* pixels);
 bool takes_xrgb(std::uint32_t xid);
 // Shows a block of shared memory in a window. False (nothing done) when the
 // block is not in shared memory, so the caller copies instead.
-bool put_shared(std::uint32_t xid, const std::uint32_t* pixels, int stride, int x, int y,
-                int width, int height);
+bool put_shared(std::uint32_t xid, const std::uint32_t* pixels, int stride, int x, int y, int width,
+                int height);
 // Forgets what was kept for drawing into a window.
 void forget_window(std::uint32_t xid);
 
