@@ -12,6 +12,7 @@
 #include "fuzz_support.h"
 #include "platform/portable/text/codepage.h"
 #include "platform/shared/profile_text.h"
+#include "platform/shared/utf8.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const profile_text::Text file = profile_text::decode_file(content);
     FUZZ_CHECK(profile_text::encode_file(file) == content);
     const bool unicode = file.form == profile_text::Form::unicode;
-    const profile_text::CharLength step = unicode ? &profile_text::utf8_char_length : &ansi_step;
+    const profile_text::CharLength step = unicode ? &utf8_sequence_length : &ansi_step;
 
     // Every key of the first few sections, as it reads before the write.
     std::vector<std::pair<std::string, std::string>> keys;

@@ -1,9 +1,11 @@
 #include "platform/shared/settings_profile.h"
 
+#include "platform/shared/utf8.h"
+
 namespace {
 
 profile_text::CharLength step_for(const profile_text::Text& text, const AnsiCodec& codec) {
-    return text.form == profile_text::Form::unicode ? &profile_text::utf8_char_length : codec.step;
+    return text.form == profile_text::Form::unicode ? &utf8_sequence_length : codec.step;
 }
 
 }  // namespace
@@ -52,8 +54,8 @@ ProfileWriteStatus build_profile(const std::optional<std::string>& base, const c
     return ProfileWriteStatus::written;
 }
 
-ProfileRead read_settings_value(const ProfileFiles& files, const std::string& path,
-                                const char* section, const char* key) {
+ProfileRead ReadProfileValue(const std::string& path, const char* section, const char* key) {
+    const ProfileFiles& files = platform_profile_files();
     std::string bytes;
     const FileRead read = files.read(path, bytes);
     if (read == FileRead::failed || read == FileRead::not_regular) {
@@ -66,10 +68,10 @@ ProfileRead read_settings_value(const ProfileFiles& files, const std::string& pa
         section, key, files.codec);
 }
 
-ProfileWriteResult write_settings_values(const ProfileFiles& files, const std::string& path,
-                                         const std::string& basePath, const char* section,
-                                         const std::vector<ProfileEntry>& entries,
-                                         ProfileForm form) {
+ProfileWriteResult WriteProfileValues(const std::string& path, const std::string& basePath,
+                                      const char* section, const std::vector<ProfileEntry>& entries,
+                                      ProfileForm form) {
+    const ProfileFiles& files = platform_profile_files();
     std::string bytes;
     const FileRead read = files.read(basePath, bytes);
     ProfileWriteResult result;

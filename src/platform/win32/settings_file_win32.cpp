@@ -12,6 +12,7 @@
 #include "platform/settings_file.h"
 #include "platform/shared/dbcs.h"
 #include "platform/shared/settings_profile.h"
+#include "platform/shared/utf8.h"
 #include "platform/win32.h"
 
 namespace {
@@ -38,7 +39,7 @@ std::string narrow(std::wstring_view wide) {
 std::size_t acp_char_length(std::string_view bytes) {
     if (bytes.empty()) return 0;
     const UINT page = GetACP();
-    if (page == CP_UTF8) return profile_text::utf8_char_length(bytes);
+    if (page == CP_UTF8) return utf8_sequence_length(bytes);
     const auto lead = static_cast<BYTE>(bytes[0]);
     if (bytes.size() > 1 && IsDBCSLeadByte(lead) &&
         is_dbcs_trail_byte(page, static_cast<unsigned char>(bytes[1]))) {
@@ -242,12 +243,6 @@ SettingsLocation LocateSettingsFile(const char* fileName) {
     return location;
 }
 
-ProfileRead ReadProfileValue(const std::string& path, const char* section, const char* key) {
-    return read_settings_value(files, path, section, key);
-}
-
-ProfileWriteResult WriteProfileValues(const std::string& path, const std::string& basePath,
-                                      const char* section, const std::vector<ProfileEntry>& entries,
-                                      ProfileForm form) {
-    return write_settings_values(files, path, basePath, section, entries, form);
+const ProfileFiles& platform_profile_files() {
+    return files;
 }

@@ -23,6 +23,7 @@
 #include "platform/portable/text/codepage.h"
 #include "platform/settings_file.h"
 #include "platform/shared/profile_text.h"
+#include "platform/shared/utf8.h"
 
 namespace {
 
@@ -32,8 +33,7 @@ std::size_t acp_char_length(std::string_view bytes) {
 
 // How the text of a file is stepped through.
 profile_text::CharLength step_for(const profile_text::Text& text) {
-    return text.form == profile_text::Form::unicode ? &profile_text::utf8_char_length
-                                                    : &acp_char_length;
+    return text.form == profile_text::Form::unicode ? &utf8_sequence_length : &acp_char_length;
 }
 
 // A name or value as the caller gives it: ANSI bytes (the A functions) or

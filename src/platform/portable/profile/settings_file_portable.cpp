@@ -24,12 +24,6 @@ SettingsLocation LocateSettingsFile(const char* fileName) {
     return location;
 }
 
-ProfileRead ReadProfileValue(const std::string& path, const char* section, const char* key) {
-    return read_settings_value(files, path, section, key);
-}
-
-ProfileWriteResult WriteProfileValues(const std::string& path, const std::string& basePath,
-                                      const char* section, const std::vector<ProfileEntry>& entries,
-                                      ProfileForm form) {
-    return write_settings_values(files, path, basePath, section, entries, form);
+const ProfileFiles& platform_profile_files() {
+    return files;
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/shared/dbcs.h"
+#include "platform/shared/utf8.h"
 
 namespace {
 
@@ -38,27 +39,6 @@ UINT code_page_from_locale() {
 
 bool is_gbk_lead(unsigned char byte) {
     return byte >= 0x81 && byte <= 0xFE;
-}
-
-std::size_t utf8_sequence_length(std::string_view bytes) {
-    const auto lead = static_cast<unsigned char>(bytes[0]);
-    std::size_t expected = 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        expected = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        expected = 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        expected = 4;
-    }
-    // A truncated or broken sequence ends at the first byte that does not
-    // continue it, so the next character starts there.
-    std::size_t length = 1;
-    while (length < expected && length < bytes.size()) {
-        const auto next = static_cast<unsigned char>(bytes[length]);
-        if (next < 0x80 || next > 0xBF) break;
-        ++length;
-    }
-    return length;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "platform/portable/text/codepage.h"
+#include "platform/shared/utf8.h"
 
 namespace {
 
@@ -58,21 +59,7 @@ std::string utf16_to_utf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
     for (char32_t c : utf16_to_code_points(text)) {
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
+        append_utf8(out, c);
     }
     return out;
 }
