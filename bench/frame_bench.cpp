@@ -40,12 +40,7 @@ struct CloudScene {
     DrawingSurface frame;
     CloudScene() {
         adopt_system_code_page();
-        load_message(scene, default_message(), 0);
-        HDC__* screen = acquire_screen_context();
-        create_compatible(frame, screen, frame_w, frame_h);
-        prepare_text_surface(scene, screen, frame_w, frame_h);
-        release_screen_context(screen);
-        seed_scene(scene);
+        start_scene(scene, frame, default_message(), 0, frame_w, frame_h, frame_w, frame_h);
         std::string widest;
         int widest_w = -1;
         for (int k = 0; k < 5; ++k) {
@@ -76,21 +71,14 @@ struct ScreenSize {
     const char* what;
 };
 constexpr ScreenSize screen_sizes[] = {
-    {1280, 1024, "1280x1024"},
-    {1920, 1080, "1920x1080"},
-    {2560, 1440, "2560x1440"},
-    {3840, 2160, "3840x2160"},
-    {3840, 1080, "2 x 1920x1080"},
+    {1280, 1024, "1280x1024"}, {1920, 1080, "1920x1080"},     {2560, 1440, "2560x1440"},
+    {3840, 2160, "3840x2160"}, {3840, 1080, "2 x 1920x1080"},
 };
 
 DrawingSurface& frame_of_size(int width, int height) {
     static std::map<std::pair<int, int>, DrawingSurface> frames;
     DrawingSurface& frame = frames[{width, height}];
-    if (!frame.bits) {
-        HDC__* screen = acquire_screen_context();
-        create_compatible(frame, screen, width, height);
-        release_screen_context(screen);
-    }
+    if (!frame.bits) create_screen_compatible(frame, width, height);
     return frame;
 }
 
@@ -147,7 +135,9 @@ void clear_and_copy(benchmark::State& state, int width, int height) {
     }
 }
 
-void BM_ClearAndCopyReference(benchmark::State& state) { clear_and_copy(state, frame_w, frame_h); }
+void BM_ClearAndCopyReference(benchmark::State& state) {
+    clear_and_copy(state, frame_w, frame_h);
+}
 
 // A tick at the size of a screen, and the reference of that size beside it.
 void BM_TickAtSize(benchmark::State& state) {
@@ -209,16 +199,16 @@ void print_size_table(const RatioReporter& reporter) {
     for (const ScreenSize& size : screen_sizes) {
         char tick_name[64];
         char reference_name[64];
-        std::snprintf(tick_name, sizeof tick_name, "BM_TickAtSize/%d/%d", size.width,
-                      size.height);
+        std::snprintf(tick_name, sizeof tick_name, "BM_TickAtSize/%d/%d", size.width, size.height);
         std::snprintf(reference_name, sizeof reference_name, "BM_ClearAndCopyAtSize/%d/%d",
                       size.width, size.height);
         const double tick = reporter.median(tick_name);
         const double reference = reporter.median(reference_name);
         if (tick < 0 || reference <= 0) continue;
         if (!header) {
-            std::printf("step + render_frame against clearing and copying a frame of the same "
-                        "size, CPU time, median of the runs (goal: at most 2.5 x):\n");
+            std::printf(
+                "step + render_frame against clearing and copying a frame of the same "
+                "size, CPU time, median of the runs (goal: at most 2.5 x):\n");
             header = true;
         }
         std::printf("  %-14s %9.3f ms  reference %8.3f ms  %6.3f x\n", size.what, tick, reference,
@@ -235,15 +225,17 @@ int main(int argc, char** argv) {
     const double tick = reporter.median("BM_StepAndRenderFrame");
     const double reference = reporter.median("BM_ClearAndCopyReference");
     if (tick >= 0 && reference > 0) {
-        std::printf("step + render_frame at %dx%d with %d particles: %.3f x the clear-and-copy "
-                    "reference in CPU time (goal: at most 2.0)\n",
-                    frame_w, frame_h, cloud().scene.particles.count, tick / reference);
+        std::printf(
+            "step + render_frame at %dx%d with %d particles: %.3f x the clear-and-copy "
+            "reference in CPU time (goal: at most 2.0)\n",
+            frame_w, frame_h, cloud().scene.particles.count, tick / reference);
     }
     const double paced = reporter.median("BM_PacedTick/iterations:300");
     if (tick > 0 && paced >= 0) {
-        std::printf("the same tick paced at 30 per second: %.3f ms of CPU time, %.2f x the "
-                    "back-to-back tick, %.2f %% of one core\n",
-                    paced, paced / tick, paced * 30 / 10);
+        std::printf(
+            "the same tick paced at 30 per second: %.3f ms of CPU time, %.2f x the "
+            "back-to-back tick, %.2f %% of one core\n",
+            paced, paced / tick, paced * 30 / 10);
     }
     print_size_table(reporter);
     benchmark::Shutdown();

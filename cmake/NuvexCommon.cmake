@@ -30,11 +30,13 @@ if(NOT WIN32)
 endif()
 
 # nuvex_glob_library(<name> <dir>...) builds a static library from every .cpp
-# file in the given source folders, so new files need no edit here.
+# file in the given source folders and their subfolders, so new files need no
+# edit here. A folder named entry/ holds a program's main() and is left out.
 function(nuvex_glob_library name)
     set(sources)
     foreach(dir IN LISTS ARGN)
-        file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+        file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+        list(FILTER found EXCLUDE REGEX "/entry/[^/]*$")
         list(APPEND sources ${found})
     endforeach()
     add_library(${name} STATIC ${sources})

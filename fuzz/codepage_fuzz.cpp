@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "platform/portable/codepage.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/win32.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "fuzz_support.h"
 #include "host/host_state.h"
 #include "host/saver_host.h"
-#include "platform/portable/null_mode.h"
+#include "platform/portable/nullmode/null_mode.h"
 
 namespace {
 

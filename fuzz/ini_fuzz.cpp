@@ -10,14 +10,17 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "platform/portable/codepage.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/shared/profile_text.h"
+#include "platform/shared/utf8.h"
 
 namespace {
 
 unsigned current_page = 0;
 
-std::size_t ansi_step(std::string_view bytes) { return char_length(current_page, bytes); }
+std::size_t ansi_step(std::string_view bytes) {
+    return char_length(current_page, bytes);
+}
 
 bool is_blank(char c) {
     return c == ' ' || c == '\t';
@@ -93,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const profile_text::Text file = profile_text::decode_file(content);
     FUZZ_CHECK(profile_text::encode_file(file) == content);
     const bool unicode = file.form == profile_text::Form::unicode;
-    const profile_text::CharLength step = unicode ? &profile_text::utf8_char_length : &ansi_step;
+    const profile_text::CharLength step = unicode ? &utf8_sequence_length : &ansi_step;
 
     // Every key of the first few sections, as it reads before the write.
     std::vector<std::pair<std::string, std::string>> keys;

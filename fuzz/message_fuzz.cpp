@@ -13,9 +13,10 @@
 #include "config/message_edit.h"
 #include "config/settings.h"
 #include "fuzz_support.h"
-#include "platform/portable/codepage.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/shared/dbcs.h"
 #include "platform/shared/profile_text.h"
+#include "platform/shared/utf8.h"
 #include "scene/sea_scene.h"
 #include "text/byte_string.h"
 #include "text/message.h"
@@ -38,7 +39,7 @@ void use_code_page(unsigned page) {
 // after it, else one byte.
 std::size_t step_at(std::string_view text, std::size_t at) {
     if (encoding == text_encoding::utf8 || current_page == 65001) {
-        return profile_text::utf8_char_length(text.substr(at));
+        return utf8_sequence_length(text.substr(at));
     }
     const bool pair = current_page == 936 && at + 1 < text.size() &&
                       static_cast<unsigned char>(text[at]) >= 0x81 &&

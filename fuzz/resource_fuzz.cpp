@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "platform/portable/resources.h"
+#include "platform/portable/resources/resources.h"
 
 namespace {
 

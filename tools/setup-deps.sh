@@ -24,6 +24,8 @@ packages=(
     xscreensaver dpkg-dev
     # cross-compilers for the Windows module, and the scripts that check it
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 python3
+    # the source layout the test command checks
+    clang-format
 )
 # Further groups, enabled by the test command when it needs them.
 if [[ "${NUVEX_WITH_WINE:-0}" == 1 ]]; then

@@ -1,17 +1,18 @@
 #include "app/animation.h"
 
+#include "render/drawing_surface.h"
 #include "scene/particle.h"
 #include "scene/random.h"
 #include "scene/sea_scene.h"
 #include "scene/step.h"
 #include "text/builtin_strings.h"
+#include "text/emitter.h"
 #include "text/message.h"
 
 namespace {
 constexpr int grid_count = 100;
 constexpr int ripple_radius = 50;
 constexpr int warm_up_steps = 100;
-}  // namespace
 
 void load_message(SeaScene& scene, const encoded_text& stored, int follow) {
     const encoded_text& message = stored.bytes.empty() ? default_message() : stored;
@@ -31,6 +32,19 @@ void seed_scene(SeaScene& scene) {
         step(scene);
     }
     for (int n = 0; n < warm_up_steps; ++n) step(scene);
+}
+
+}  // namespace
+
+bool start_scene(SeaScene& scene, DrawingSurface& frame, const encoded_text& stored, int follow,
+                 int frame_w, int frame_h, int screen_w, int screen_h) {
+    load_message(scene, stored, follow);
+    HDC__* const screen = acquire_screen_context();
+    const bool made = create_compatible(frame, screen, frame_w, frame_h);
+    prepare_text_surface(scene, screen, screen_w, screen_h);
+    seed_scene(scene);
+    release_screen_context(screen);
+    return made;
 }
 
 void tick_scene(SeaScene& scene) {

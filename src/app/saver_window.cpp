@@ -34,50 +34,36 @@ void resize_frame(HWND window, int w, int h) {
     if (w <= 0 || h <= 0) return;
     if (frame_surface.bits && w == frame_rect.right && h == frame_rect.bottom) return;
     frame_rect = surface_rect{0, 0, w, h};
-    HDC__* const screen = acquire_screen_context();
-    create_compatible(frame_surface, screen, w, h);
-    release_screen_context(screen);
+    create_screen_compatible(frame_surface, w, h);
     InvalidateRect(window, nullptr, FALSE);
 }
 
 // The results of the platform calls are not examined: a saver that cannot draw
 // still closes as usual.
 void create_animation(HWND window) {
-    // 1. Settings: the message text and the follow value, then what the
-    // command line chose instead for this run.
+    // The stored message and drift choice, then whatever this run's command
+    // line chose instead of them.
     load_settings();
     apply_run_overrides();
 
-    // 2. The frame is the window's size.
+    // The frame covers the whole window, a full screen or a preview pane.
     RECT window_rect{};
     GetWindowRect(window, &window_rect);
     const int w = window_rect.right - window_rect.left;
     const int h = window_rect.bottom - window_rect.top;
     frame_rect = surface_rect{0, 0, w, h};
 
-    // 3-4. The message (the default one when empty) and the drift choice.
-    load_message(scene, {message_buffer, message_encoding}, follow_value);
+    // The text surface takes the screen's size even in a small preview, so a
+    // line is rasterised the same way whatever window shows it.
+    start_scene(scene, frame_surface, {message_buffer, message_encoding}, follow_value, w, h,
+                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 
-    // 5. The screen's context is the reference for both surfaces.
-    HDC__* const screen = acquire_screen_context();
-
-    // 6. The frame surface with frame_bitmap.
-    create_compatible(frame_surface, screen, w, h);
-
-    // 7. The text surface is screen-sized even in a small preview.
-    prepare_text_surface(scene, screen, GetSystemMetrics(SM_CXSCREEN),
-                         GetSystemMetrics(SM_CYSCREEN));
-
-    // 8-12. Grid, tilt, view angle, seven seeding ripples and the warm-up.
-    seed_scene(scene);
-
-    // 13. The animation timer.
+    // The scene moves on a timer; each tick asks for a paint through the
+    // message loop.
     SetTimer(window, animation_timer_id, tick_milliseconds, TimerTick);
 
-    // 14. Done with the screen's context.
-    release_screen_context(screen);
-
-    // 15. The first frame, before the first tick.
+    // The window shows the seeded sea at once instead of staying blank until
+    // the first tick.
     paint_frame(window);
 }
 

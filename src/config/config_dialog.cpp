@@ -1,6 +1,6 @@
-// The configuration dialog (template 2003): the message, one edit line per
+// The configuration dialog (template IDD_CONFIG): the message, one edit line per
 // message line, and the check box that lets the text ride the waves; and the
-// About box (template 103) that its About button opens. The dialog works in
+// About box (template IDD_ABOUT) that its About button opens. The dialog works in
 // Unicode, so the message shows and is kept as typed whatever the code page.
 #include "config/config_dialog.h"
 
@@ -59,7 +59,9 @@ wide_text resource_text(UINT id, const wide_text& first = {}, const wide_text& s
     return text;
 }
 
-wide_text number_text(long long value) { return widen(std::to_string(value)); }
+wide_text number_text(long long value) {
+    return widen(std::to_string(value));
+}
 
 void show_box(HWND dialog, const wide_text& text, UINT type) {
     WCHAR caption[256] = {0};
@@ -123,7 +125,9 @@ INT_PTR confirm_dialog(HWND dialog) {
 
     const EditedMessage message = stored_from_edit(edited, stored_settings.text);
     if (message.untextual_line != 0) {
-        show_box(dialog, resource_text(IDS_LINE_NOT_TEXT, number_text(static_cast<long long>(message.untextual_line))),
+        show_box(dialog,
+                 resource_text(IDS_LINE_NOT_TEXT,
+                               number_text(static_cast<long long>(message.untextual_line))),
                  MB_OK | MB_ICONERROR);
         return 1;
     }
@@ -134,7 +138,8 @@ INT_PTR confirm_dialog(HWND dialog) {
                            message.stored.encoding == stored_settings.text.encoding;
     if (!unchanged && message.stored.bytes.size() > std::size_t{message_text_limit}) {
         show_box(dialog,
-                 resource_text(IDS_TEXT_TOO_LONG, number_text(static_cast<long long>(message.stored.bytes.size())),
+                 resource_text(IDS_TEXT_TOO_LONG,
+                               number_text(static_cast<long long>(message.stored.bytes.size())),
                                number_text(message_text_limit)),
                  MB_OK | MB_ICONERROR);
         return 1;
@@ -151,7 +156,9 @@ INT_PTR confirm_dialog(HWND dialog) {
 
 }  // namespace
 
-int RegisterCustomClasses(HINSTANCE instance) { return 1; }
+int RegisterCustomClasses(HINSTANCE instance) {
+    return 1;
+}
 
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

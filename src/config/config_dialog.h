@@ -1,4 +1,4 @@
-// The configuration dialog (template 2003) and the About box (template 103).
+// The configuration dialog (template IDD_CONFIG) and the About box (template IDD_ABOUT).
 #pragma once
 
 #include "config/nuvex_resource_ids.h"

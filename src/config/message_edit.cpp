@@ -87,7 +87,8 @@ EditedMessage stored_from_edit(const wide_text& edited, const encoded_text& befo
     const std::vector<std::string> kept = stored_lines(before);
     std::vector<wide_text> shown;
     shown.reserve(kept.size());
-    for (const std::string& line : kept) shown.push_back(without_returns(to_wide(line, before.encoding)));
+    for (const std::string& line : kept)
+        shown.push_back(without_returns(to_wide(line, before.encoding)));
     const std::vector<std::ptrdiff_t> match = match_lines(now, shown);
 
     // Each line's bytes: the stored ones where unchanged, else newly encoded.

@@ -2,6 +2,9 @@
 #pragma once
 
 #define IDI_NUVEX 102
+// The icon the saver's window class asks the module for. The script has no
+// icon of this id, so the class gets none.
+#define IDI_SAVER_CLASS 100
 #define IDD_ABOUT 103
 #define IDD_CONFIG 2003
 #define IDC_STATIC -1

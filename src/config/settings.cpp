@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "config/nuvex_resource_ids.h"
 #include "text/builtin_strings.h"
 
 char settings_section[section_name_size];
@@ -13,17 +14,10 @@ LONG follow_value;
 char number_buffer[number_buffer_size];
 StoredSettings stored_settings;
 
-namespace {
-
-constexpr UINT section_string_id = 1007;
-constexpr UINT file_string_id = 1001;
-
-}  // namespace
-
 void load_settings() {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    LoadStringA(instance, section_string_id, settings_section, section_name_size);
-    LoadStringA(instance, file_string_id, settings_file, file_name_size);
+    LoadStringA(instance, IDS_SECTION, settings_section, section_name_size);
+    LoadStringA(instance, IDS_FILE_NAME, settings_file, file_name_size);
 
     StoredSettings stored;
     stored.location = LocateSettingsFile(settings_file);
@@ -36,7 +30,7 @@ void load_settings() {
     if (text.found) {
         // A Unicode file holds UTF-8 here; an ANSI file its own bytes, exactly.
         stored.text = {text.value, text.form == ProfileForm::unicode ? text_encoding::utf8
-                                                                      : text_encoding::ansi};
+                                                                     : text_encoding::ansi};
     } else {
         stored.text = default_message();
     }
@@ -59,19 +53,20 @@ ProfileWriteResult save_settings(const encoded_text& stored) {
     const ProfileForm form =
         stored.encoding == text_encoding::utf8 ? ProfileForm::unicode : ProfileForm::ansi;
     std::vector<ProfileEntry> entries;
-    const bool text_changed = !now.text_found || stored.bytes != now.text.bytes ||
-                              stored.encoding != now.text.encoding;
+    const bool text_changed =
+        !now.text_found || stored.bytes != now.text.bytes || stored.encoding != now.text.encoding;
     if (text_changed) entries.push_back({text_key, stored.bytes});
     const bool follow_changed = !now.follow_found || follow_value != now.follow;
     if (follow_changed) {
         const int written = std::snprintf(number_buffer, sizeof number_buffer, "%ld",
                                           static_cast<long>(follow_value));
-        if (written > 0 && written < number_buffer_size) entries.push_back({follow_key, number_buffer});
+        if (written > 0 && written < number_buffer_size)
+            entries.push_back({follow_key, number_buffer});
     }
     if (entries.empty()) return {};
 
-    const ProfileWriteResult result = WriteProfileValues(
-        now.location.path, now.location.read_path, settings_section, entries, form);
+    const ProfileWriteResult result = WriteProfileValues(now.location.path, now.location.read_path,
+                                                         settings_section, entries, form);
     if (result.status != ProfileWriteStatus::written) return result;
     // The file now holds what was just written.
     now.location.read_path = now.location.path;

@@ -46,7 +46,9 @@ encoded_text encode_text(const wide_text& text) {
     return {utf8_from_wide(text), text_encoding::utf8};
 }
 
-std::string utf8_from_wide(const wide_text& text) { return encode(CP_UTF8, 0, text, nullptr); }
+std::string utf8_from_wide(const wide_text& text) {
+    return encode(CP_UTF8, 0, text, nullptr);
+}
 
 bool ansi_decodes(std::string_view bytes) {
     bool ok = false;
@@ -60,4 +62,6 @@ encoded_text from_gbk(std::string_view gbk) {
     return encode_text(decode(gbk_code_page, 0, gbk, ok));
 }
 
-wide_text widen(std::string_view utf8) { return to_wide(utf8, text_encoding::utf8); }
+wide_text widen(std::string_view utf8) {
+    return to_wide(utf8, text_encoding::utf8);
+}

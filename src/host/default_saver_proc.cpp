@@ -2,6 +2,7 @@
 // the Windows 9x family the password prompt that a close request must pass.
 #include <cstdint>
 
+#include "host/host_actions.h"
 #include "host/host_state.h"
 #include "host/saver_host.h"
 #include "platform/win32.h"
@@ -10,19 +11,10 @@ namespace {
 
 constexpr DWORD prompt_debounce_ms = 200;
 
-void post_close(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
-
-void hide_cursor() { SetCursor(nullptr); }
-
 void record_cursor() {
     POINT position{};
     GetCursorPos(&position);
     SaverHostState.recordedCursor = position;
-}
-
-BYTE read_ac_line_status() {
-    SYSTEM_POWER_STATUS power{};
-    return GetSystemPowerStatus(&power) ? power.ACLineStatus : unknown_ac_line_status;
 }
 
 DWORD distance(LONG a, LONG b) {
@@ -104,8 +96,10 @@ bool act_on_input(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESU
     return false;
 }
 
-// 6. The AutoPlay query is answered (even in a preview); everything else gets
-// the default handling, which destroys the window at WM_CLOSE.
+// Where every message ends that the saver does not answer itself. The AutoPlay
+// query is answered even in a preview, so that no inserted disc starts a
+// program over the saver; everything else gets the default handling, which
+// destroys the window at WM_CLOSE.
 LRESULT final_step(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != 0 && message == SaverHostState.autoPlayQueryMessage) {
         post_close(window);
@@ -118,12 +112,14 @@ LRESULT final_step(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 LRESULT CALLBACK DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    // 1. A preview, or a close already approved: only the final step remains.
+    // A preview never closes on input, and a close already approved needs no
+    // second prompt: only the default handling is left for them.
     if (SaverHostState.previewMode || SaverHostState.closeApproved) {
         return final_step(window, message, wParam, lParam);
     }
 
-    // 2. A close request passes the password prompt in the 9x family.
+    // In the 9x family a close request must pass the password prompt; a refused
+    // one keeps the saver and starts the mouse distance again from here.
     if (message == WM_CLOSE) {
         if (!SaverHostState.win9xFamily || VerifySaverPassword(window)) {
             return final_step(window, message, wParam, lParam);
@@ -132,16 +128,18 @@ LRESULT CALLBACK DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     }
 
-    // 3. The verify-password request runs the system's prompt.
+    // The host's own request to verify the password runs the system's prompt;
+    // without a verifier every close is accepted.
     if (message == verify_password_request) {
         if (!SaverHostState.win9xFamily) return final_step(window, message, wParam, lParam);
         return SaverHostState.verifierEntry ? SaverHostState.verifierEntry(window) : 1;
     }
 
-    // 4. While the prompt is up, no input closes the saver.
+    // While the prompt is up the input belongs to it, so none of it closes the
+    // saver.
     if (SaverHostState.verifyInProgress) return final_step(window, message, wParam, lParam);
 
-    // 5. Input, activation and power events.
+    // Input, losing the activation and power events close the saver.
     LRESULT result = 0;
     if (act_on_input(window, message, wParam, lParam, result)) return result;
     return final_step(window, message, wParam, lParam);

@@ -4,6 +4,7 @@
 // to its parent, keeps the window covering the screens or its preview pane as
 // they change size, and forwards the rest to the animation's window procedure.
 #include "app/saver_window.h"
+#include "host/host_actions.h"
 #include "host/host_state.h"
 #include "host/saver_host.h"
 #include "platform/preview_parent.h"
@@ -14,10 +15,6 @@ namespace {
 LRESULT forward(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return SaverWindowProc(window, message, wParam, lParam);
 }
-
-void hide_cursor() { SetCursor(nullptr); }
-
-void post_close(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
 
 // The saver must not take keyboard input through an input method; IMM32 is
 // used only when something else has already loaded it into the process.
@@ -76,7 +73,8 @@ LRESULT CALLBACK SaverClassProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
         case WM_PAINT:
             // Once closing is approved the animation draws no more.
-            if (SaverHostState.closeApproved) return DefWindowProcA(window, message, wParam, lParam);
+            if (SaverHostState.closeApproved)
+                return DefWindowProcA(window, message, wParam, lParam);
             if (SaverHostState.previewMode) {
                 // Each frame fills the preview pane as it is now.
                 KeepPreviewFillingParent(window);

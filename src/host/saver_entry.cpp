@@ -76,7 +76,9 @@ int RunGuardedMode(void* commandTail) {
 }
 
 // A fault must not leave the system believing that a saver still runs.
-void OnModeFault() { SetSaverRunning(false); }
+void OnModeFault() {
+    SetSaverRunning(false);
+}
 
 }  // namespace
 
@@ -189,9 +191,8 @@ bool WindowIdTooLarge(LPCSTR text) {
 int ShowConfigDialog(HWND owner) {
     if (RegisterCustomClasses(SaverHostState.instance) == 0) return 0;
     // A Unicode dialog: its texts show whatever the code page.
-    const int result = static_cast<int>(DialogBoxParamW(SaverHostState.instance,
-                                                        MAKEINTRESOURCEW(config_dialog_id), owner,
-                                                        ConfigDialogProc, 0));
+    const int result = static_cast<int>(DialogBoxParamW(
+        SaverHostState.instance, MAKEINTRESOURCEW(config_dialog_id), owner, ConfigDialogProc, 0));
     if (result == -1) ReportNoConfigDialog();
     return result;
 }

@@ -1,6 +1,8 @@
 // One saver run: the window class, the full-screen or preview window, the
 // message loop, and around them (full screen, Windows 9x family) the system's
 // password verifier and its screen-saver-running state.
+#include "config/nuvex_resource_ids.h"
+#include "host/host_actions.h"
 #include "host/host_state.h"
 #include "host/saver_host.h"
 #include "platform/failure_report.h"
@@ -11,7 +13,6 @@ namespace {
 constexpr UINT saver_class_style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
 constexpr DWORD preview_style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
 constexpr DWORD full_screen_style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-constexpr int class_icon_id = 100;
 
 struct WindowGeometry {
     int x = 0;
@@ -65,15 +66,6 @@ void CoverVirtualScreen(HWND window) {
                  SWP_NOACTIVATE);
 }
 
-namespace {
-
-BYTE read_ac_line_status() {
-    SYSTEM_POWER_STATUS power{};
-    return GetSystemPowerStatus(&power) ? power.ACLineStatus : unknown_ac_line_status;
-}
-
-}  // namespace
-
 int RunSaverWindow(HWND parent) {
     WNDCLASSA saverClass{};
     saverClass.style = saver_class_style;
@@ -81,7 +73,7 @@ int RunSaverWindow(HWND parent) {
     saverClass.cbClsExtra = 0;
     saverClass.cbWndExtra = 0;
     saverClass.hInstance = SaverHostState.instance;
-    saverClass.hIcon = LoadIconA(SaverHostState.instance, MAKEINTRESOURCEA(class_icon_id));
+    saverClass.hIcon = LoadIconA(SaverHostState.instance, MAKEINTRESOURCEA(IDI_SAVER_CLASS));
     saverClass.hCursor = nullptr;
     saverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     saverClass.lpszMenuName = nullptr;
@@ -108,10 +100,10 @@ int RunSaverWindow(HWND parent) {
         SaverHostState.win9xFamily ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
 
     if (RegisterClassA(&saverClass)) {
-        SaverHostState.saverWindow = CreateWindowExA(
-            geometry.exStyle, saver_class_name, geometry.title, geometry.style, geometry.x,
-            geometry.y, geometry.width, geometry.height, parent, nullptr, SaverHostState.instance,
-            nullptr);
+        SaverHostState.saverWindow =
+            CreateWindowExA(geometry.exStyle, saver_class_name, geometry.title, geometry.style,
+                            geometry.x, geometry.y, geometry.width, geometry.height, parent,
+                            nullptr, SaverHostState.instance, nullptr);
     }
 
     int exitValue = 0;

@@ -23,8 +23,8 @@ struct SettingsLocation {
 SettingsLocation LocateSettingsFile(const char* fileName);
 
 struct ProfileRead {
-    bool readable = true;  // false: the file exists but could not be read
-    bool found = false;    // the section holds the key
+    bool readable = true;                  // false: the file exists but could not be read
+    bool found = false;                    // the section holds the key
     ProfileForm form = ProfileForm::ansi;  // the file's form; ansi when there is no file
     std::string value;  // trimmed and unquoted; ANSI bytes, or UTF-8 in a Unicode file
 };

@@ -11,6 +11,7 @@
 #define STRICT
 #endif
 #include <windows.h>
+// (after windows.h, whose types it uses)
 #include <commctrl.h>
 #else
 #include "platform/portable/windows.h"

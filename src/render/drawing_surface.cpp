@@ -126,6 +126,13 @@ bool create_compatible(DrawingSurface& surface, HDC__* reference, int width, int
     return true;
 }
 
+bool create_screen_compatible(DrawingSurface& surface, int width, int height) {
+    HDC__* const screen = acquire_screen_context();
+    const bool made = create_compatible(surface, screen, width, height);
+    release_screen_context(screen);
+    return made;
+}
+
 void select_font(DrawingSurface& surface, HFONT__* font) {
     if (!surface.dc) return;
     HGDIOBJ previous = SelectObject(surface.dc, font);
@@ -175,9 +182,8 @@ void fill_solid(DrawingSurface& surface, int x, int y, int w, int h, colour_ref 
 void fill_square(DrawingSurface& surface, int x, int y, int s, colour_ref colour) {
     // A small square wholly inside a surface that records its lit areas, the
     // common case, goes straight to memory; anything else takes the general way.
-    if (s > 8 || x < 0 || y < 0 || x > surface.width - s || y > surface.height - s ||
-        colour == 0 || !surface.lit_areas_known || !surface.bits ||
-        surface.lit_areas.size() >= max_lit_areas) {
+    if (s > 8 || x < 0 || y < 0 || x > surface.width - s || y > surface.height - s || colour == 0 ||
+        !surface.lit_areas_known || !surface.bits || surface.lit_areas.size() >= max_lit_areas) {
         fill_solid(surface, x, y, s, s, colour);
         return;
     }

@@ -48,6 +48,8 @@ HDC__* acquire_screen_context();
 void release_screen_context(HDC__* screen);
 
 bool create_compatible(DrawingSurface& surface, HDC__* reference, int width, int height);
+// create_compatible against the screen's context, taken for this one surface.
+bool create_screen_compatible(DrawingSurface& surface, int width, int height);
 void select_font(DrawingSurface& surface, HFONT__* font);
 void set_text_color(DrawingSurface& surface, colour_ref colour);
 void set_transparent(DrawingSurface& surface);

@@ -62,8 +62,8 @@ void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& 
     render_particles(scene.particles, surface, cx, cy, scene.view, scene.eye_distance, sx, sy);
 }
 
-void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t cx,
-                      std::int32_t cy, Particle view, double eye_distance, double sx, double sy) {
+void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t cx, std::int32_t cy,
+                      Particle view, double eye_distance, double sx, double sy) {
     if (!list.items || !list.snapshot) return;
     // Every record is transformed on its own and drawn in list order, so the
     // cloud can go through copy, turns, projection and drawing a block at a

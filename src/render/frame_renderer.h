@@ -12,8 +12,8 @@ struct SeaScene;
 struct ParticleList;
 
 void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& rect);
-void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t cx,
-                      std::int32_t cy, Particle view, double eye_distance, double sx, double sy);
+void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t cx, std::int32_t cy,
+                      Particle view, double eye_distance, double sx, double sy);
 void draw_point(const Particle& record, DrawingSurface& surface, std::int32_t cx, std::int32_t cy,
                 double sx, double sy);
 

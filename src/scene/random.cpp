@@ -9,6 +9,10 @@ int random_draw() {
     return static_cast<int>((state >> 16) & 0x7FFFu);
 }
 
-std::uint32_t random_state() { return state; }
+std::uint32_t random_state() {
+    return state;
+}
 
-void set_random_state(std::uint32_t value) { state = value; }
+void set_random_state(std::uint32_t value) {
+    state = value;
+}

@@ -32,7 +32,9 @@ std::int32_t clamp_count(std::int32_t count) {
 }
 
 // Jitter of a node's position, in cells: -49/120 to 50/120.
-double jitter(int r) { return (50 - r) * 0.008333333333333333; }
+double jitter(int r) {
+    return (50 - r) * 0.008333333333333333;
+}
 
 }  // namespace
 
@@ -75,8 +77,9 @@ void drop_ripple(SeaScene& scene, std::int32_t row, std::int32_t col, double amp
             if (!node.visible) continue;
             const std::int64_t d2 = (r - row) * (r - row) + (k - col) * (k - col);
             if (d2 <= r2) {
-                node.velocity += amplitude * std::cos((std::sqrt(double(d2) / double(r2)) *
-                                                       scene.ripple_waves) * pi);
+                node.velocity +=
+                    amplitude *
+                    std::cos((std::sqrt(double(d2) / double(r2)) * scene.ripple_waves) * pi);
             }
         }
     }

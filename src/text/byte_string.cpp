@@ -1,37 +1,23 @@
 #include "text/byte_string.h"
 
+#include "platform/shared/utf8.h"
+
 namespace {
 
 ansi_code_page ansi{};
 
-std::size_t utf8_length(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t expected = 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        expected = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        expected = 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        expected = 4;
-    }
-    // A broken sequence ends at the first byte that does not continue it.
-    std::size_t length = 1;
-    while (length < expected && at + length < text.size()) {
-        const auto next = static_cast<unsigned char>(text[at + length]);
-        if (next < 0x80 || next > 0xBF) break;
-        ++length;
-    }
-    return length;
-}
-
 }  // namespace
 
-void set_ansi_code_page(const ansi_code_page& page) { ansi = page; }
+void set_ansi_code_page(const ansi_code_page& page) {
+    ansi = page;
+}
 
-bool is_lead_byte(unsigned char byte) { return ansi.lead[byte]; }
+bool is_lead_byte(unsigned char byte) {
+    return ansi.lead[byte];
+}
 
 std::size_t char_length(std::string_view text, std::size_t at, text_encoding encoding) {
-    if (encoding == text_encoding::utf8 || ansi.utf8) return utf8_length(text, at);
+    if (encoding == text_encoding::utf8 || ansi.utf8) return utf8_sequence_length(text.substr(at));
     const auto lead = static_cast<unsigned char>(text[at]);
     const bool pair = ansi.lead[lead] && at + 1 < text.size() &&
                       ansi.trail[static_cast<unsigned char>(text[at + 1])];

@@ -19,7 +19,9 @@ constexpr std::int32_t clear_width = 1024;
 constexpr std::int32_t clear_height = 256;
 
 // Scatter of one coordinate: -49/120 to 50/120 of a pixel.
-double scatter() { return (50 - random_draw() % 100) * 0.008333333333333333; }
+double scatter() {
+    return (50 - random_draw() % 100) * 0.008333333333333333;
+}
 
 // A pixel outside the bitmap is unlit, whatever the surface answers for it.
 bool lit(const DrawingSurface& surface, std::int32_t px, std::int32_t py) {
@@ -41,7 +43,9 @@ void fit_text_surface_to_screen(SeaScene& scene) {
 
 }  // namespace
 
-void set_line_observer(line_observer o) { observer = o; }
+void set_line_observer(line_observer o) {
+    observer = o;
+}
 
 void prepare_text_surface(SeaScene& scene, HDC__* reference, int width, int height) {
     scene.text_font = create_message_font(900, message_face(), scene.text, scene.encoding);
@@ -62,9 +66,10 @@ void note_screen_size(SeaScene& scene, int width, int height) {
 void emit_line(SeaScene& scene, std::string_view line) {
     if (scene.emit_count == 0) fit_text_surface_to_screen(scene);
     DrawingSurface& surface = scene.text_surface;
-    // 1-3. Measure, clear and draw. The cleared area is the usual one, grown to
-    //      cover this line and the previous one wherever they reach beyond it,
-    //      so that no pixel of an earlier line is read again.
+    // The line is measured, its area cleared and the line drawn afresh on every
+    // call, so each slice reads the whole line as it is now. The cleared area
+    // is the usual one, grown to cover this line and the previous one wherever
+    // they reach beyond it, so that no pixel of an earlier line is read again.
     const surface_rect extent = measure_text(surface, line, scene.encoding);
     const std::int32_t W = extent.right;
     const std::int32_t H = extent.bottom;
@@ -73,22 +78,28 @@ void emit_line(SeaScene& scene, std::string_view line) {
     text_out(surface, 0, 0, line, scene.encoding);
     scene.text_drawn = extent;
     if (observer) observer(line, surface, W, H);
-    // 4-7. Extents, base height and mirror.
+    // The cloud spans nine tenths of the grid's length and keeps the line's
+    // proportions, up to the tallest a cloud may be; with the drift choice set
+    // its base starts a fifth of its height lower. When the view looks from
+    // the far side (the cosine of its angle below zero) the slices are
+    // mirrored, so that the line reads left to right from there too.
     const double X = (scene.rows * scene.spacing) * 0.9;
     double Z = (X * H) / W;
     if (Z > scene.max_text_height) Z = scene.max_text_height;
     double z0 = 0;
     if (scene.follow != 0) z0 = -0.2 * Z;
     const bool mirror = std::cos(scene.view.angle_z) < 0;
-    // 8-9. One slice.
-    rasterise_slice(scene.particles, surface, 0, 0, W, H, 3, 0, 0, z0, X, scene.spacing, Z,
-                    mirror, scene.emit_count);
+    // Only this call's slice of the line becomes particles, so the cloud
+    // builds up over the line's calls instead of all in one tick.
+    rasterise_slice(scene.particles, surface, 0, 0, W, H, 3, 0, 0, z0, X, scene.spacing, Z, mirror,
+                    scene.emit_count);
     scene.emit_count += 1;
-    // 10. The cloud takes the scene's tilt.
+    // The cloud takes the scene's tilt, so it stands on the sea as drawn.
     scene.particles.pose.angle_x = scene.pose.angle_x;
     scene.particles.pose.angle_y = scene.pose.angle_y;
     scene.particles.pose.angle_z = scene.pose.angle_z;
-    // 11. The sweep starts at the top of the cloud.
+    // The sweep that later releases the particles starts again from the top
+    // of the cloud, at rest.
     scene.sweep_level = z0 + Z;
     scene.sweep_speed = 0;
 }

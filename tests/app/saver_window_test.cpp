@@ -1,17 +1,19 @@
 // The animation driver in a window of the test mode: the creation sequence,
 // the first paint, the frame and text surfaces, the timer and a long run.
+#include "app/saver_window.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 
 #include "app/animation.h"
-#include "app/saver_window.h"
 #include "config/run_overrides.h"
-#include "platform/portable/profile.h"
-#include "platform/settings_file.h"
+#include "config/settings.h"
 #include "host/host_fixture.h"
 #include "host/saver_host.h"
+#include "platform/portable/profile/profile.h"
+#include "platform/settings_file.h"
 #include "scene/particle.h"
 #include "scene/random.h"
 #include "scene/sea_scene.h"
@@ -173,8 +175,8 @@ TEST_F(SaverWindowTest, TextSurfaceGrowsWithTheScreenOnlyWhenTheNextLineStarts) 
 }
 
 TEST_F(SaverWindowTest, EmptyMessageShowsTheDefaultMessageAndFollowIsCopied) {
-    WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Text", "", "Nuvex0_01");
-    WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Follow", "3", "Nuvex0_01");
+    WritePrivateProfileStringA("Nuvex0_01", text_key, "", "Nuvex0_01");
+    WritePrivateProfileStringA("Nuvex0_01", follow_key, "3", "Nuvex0_01");
     create(64, 48);
     SeaScene reference;
     set_message(reference, default_message().bytes, default_message().encoding);
@@ -186,11 +188,12 @@ TEST_F(SaverWindowTest, EmptyMessageShowsTheDefaultMessageAndFollowIsCopied) {
 TEST_F(SaverWindowTest, CommandLineOverridesReachTheSceneAndLeaveTheFileAlone) {
     // A stored message in Unicode form (it is held as UTF-8); the command
     // line's message is in the locale's code page and must be read as such.
-    WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Follow", "0", "Nuvex0_01");
-    ASSERT_EQ(WriteProfileValues(portable_profile_path("Nuvex0_01"), portable_profile_path("Nuvex0_01"),
-                                 "Nuvex0_01", {{"NuvexScr_Text", "stored^ntext^n"}}, ProfileForm::unicode)
-                  .status,
-              ProfileWriteStatus::written);
+    WritePrivateProfileStringA("Nuvex0_01", follow_key, "0", "Nuvex0_01");
+    ASSERT_EQ(
+        WriteProfileValues(portable_profile_path("Nuvex0_01"), portable_profile_path("Nuvex0_01"),
+                           "Nuvex0_01", {{text_key, "stored^ntext^n"}}, ProfileForm::unicode)
+            .status,
+        ProfileWriteStatus::written);
     run_overrides.message = "Hello^nWorld^n";
     run_overrides.follow = 1;
     create(64, 48);
@@ -201,9 +204,9 @@ TEST_F(SaverWindowTest, CommandLineOverridesReachTheSceneAndLeaveTheFileAlone) {
     EXPECT_EQ(scene.text, reference.text);
     EXPECT_EQ(scene.encoding, text_encoding::ansi);
     EXPECT_EQ(scene.follow, 1);
-    EXPECT_EQ(ReadProfileValue(portable_profile_path("Nuvex0_01"), "Nuvex0_01", "NuvexScr_Text").value,
+    EXPECT_EQ(ReadProfileValue(portable_profile_path("Nuvex0_01"), "Nuvex0_01", text_key).value,
               "stored^ntext^n");
-    EXPECT_EQ(GetPrivateProfileIntA("Nuvex0_01", "NuvexScr_Follow", 7, "Nuvex0_01"), 0u);
+    EXPECT_EQ(GetPrivateProfileIntA("Nuvex0_01", follow_key, 7, "Nuvex0_01"), 0u);
 }
 
 TEST_F(SaverWindowTest, OnlyTimerOneTicks) {

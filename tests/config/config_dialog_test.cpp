@@ -13,9 +13,9 @@
 #include "config/settings.h"
 #include "config/text_conversion.h"
 #include "platform/locale_scope.h"
-#include "platform/portable/codepage.h"
-#include "platform/portable/dialog.h"
-#include "platform/portable/null_mode.h"
+#include "platform/portable/dialog/dialog.h"
+#include "platform/portable/nullmode/null_mode.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/profile_test_folder.h"
 #include "text/builtin_strings.h"
 
@@ -27,7 +27,8 @@ constexpr const char* settings_name = "Nuvex0_01";
 std::string edit_text(HWND dialog) {
     HWND edit = GetDlgItem(dialog, message_edit_id);
     wide_text text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, 0);
-    text.resize(static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
     return utf8_from_wide(text);
 }
 
@@ -42,7 +43,9 @@ std::string box_text(const dialogs::MessageBoxCall& box) {
     return utf8_from_wide(wide_text(box.wideText.begin(), box.wideText.end()));
 }
 
-bool follow_checked(HWND dialog) { return IsDlgButtonChecked(dialog, follow_check_id) == BST_CHECKED; }
+bool follow_checked(HWND dialog) {
+    return IsDlgButtonChecked(dialog, follow_check_id) == BST_CHECKED;
+}
 
 class ConfigDialogTest : public ::testing::Test {
 protected:
@@ -66,15 +69,18 @@ protected:
             if (templateId == config_dialog_id) user(dialog);
         });
         EXPECT_EQ(RegisterCustomClasses(nullptr), 1);
-        return DialogBoxParamW(nullptr, MAKEINTRESOURCEW(config_dialog_id), nullptr, ConfigDialogProc, 0);
+        return DialogBoxParamW(nullptr, MAKEINTRESOURCEW(config_dialog_id), nullptr,
+                               ConfigDialogProc, 0);
     }
     std::string stored_text() {
         char buffer[8192];
-        GetPrivateProfileStringA(settings_name, "NuvexScr_Text", "<none>", buffer, sizeof buffer, settings_name);
+        GetPrivateProfileStringA(settings_name, text_key, "<none>", buffer, sizeof buffer,
+                                 settings_name);
         return buffer;
     }
     int stored_follow() {
-        return static_cast<int>(GetPrivateProfileIntA(settings_name, "NuvexScr_Follow", -99, settings_name));
+        return static_cast<int>(
+            GetPrivateProfileIntA(settings_name, follow_key, -99, settings_name));
     }
     TemporaryConfigHome home;
     // The texts these tests look for are the Chinese ones; the tests of the
@@ -92,7 +98,8 @@ TEST_F(ConfigDialogTest, OpensWithTheDefaultsWhenNothingIsStored) {
         EXPECT_EQ(dialogs::caption(dialog), "Lumora\xe8\xae\xbe\xe7\xbd\xae");  // "Lumora设置"
         HWND edit = GetDlgItem(dialog, message_edit_id);
         EXPECT_NE(SendMessageA(edit, WM_GETFONT, 0, 0), 0);
-        EXPECT_EQ(dialogs::text_limit(dialog, message_edit_id), static_cast<std::size_t>(message_text_limit));
+        EXPECT_EQ(dialogs::text_limit(dialog, message_edit_id),
+                  static_cast<std::size_t>(message_text_limit));
         dialogs::press_key(dialog, dialogs::key_escape);
     });
     EXPECT_EQ(result, 0);
@@ -169,7 +176,8 @@ TEST_F(ConfigDialogTest, FiveIsWrittenBackUnchangedWithoutAClick) {
 
 TEST_F(ConfigDialogTest, TwoClicksThenOkWriteWhatTheFileHeld) {
     for (int held : {0, 1}) {
-        home.write(settings_name, "[Nuvex0_01]\r\nNuvexScr_Follow=" + std::to_string(held) + "\r\n");
+        home.write(settings_name,
+                   "[Nuvex0_01]\r\nNuvexScr_Follow=" + std::to_string(held) + "\r\n");
         EXPECT_EQ(run([](HWND dialog) {
                       dialogs::click(dialog, follow_check_id);
                       dialogs::click(dialog, follow_check_id);
@@ -202,7 +210,8 @@ TEST_F(ConfigDialogTest, TheAboutBoxOpensOwnedAndReturnsToTheEdits) {
             ++aboutShown;
             HWND owner = GetParent(dialog);
             EXPECT_FALSE(dialogs::is_enabled(owner));
-            EXPECT_EQ(dialogs::caption(dialog), "\xe5\x85\xb3\xe4\xba\x8e Lumora");  // "关于 Lumora"
+            EXPECT_EQ(dialogs::caption(dialog),
+                      "\xe5\x85\xb3\xe4\xba\x8e Lumora");  // "关于 Lumora"
             EXPECT_EQ(dialogs::focused_id(dialog), IDOK);
             // Esc and the close box arrive as command 2, which the box ignores.
             dialogs::press_key(dialog, dialogs::key_escape);
@@ -219,7 +228,9 @@ TEST_F(ConfigDialogTest, TheAboutBoxOpensOwnedAndReturnsToTheEdits) {
         EXPECT_FALSE(follow_checked(dialog));
         dialogs::click(dialog, IDCANCEL);
     });
-    EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(config_dialog_id), nullptr, ConfigDialogProc, 0), 0);
+    EXPECT_EQ(
+        DialogBoxParamW(nullptr, MAKEINTRESOURCEW(config_dialog_id), nullptr, ConfigDialogProc, 0),
+        0);
     EXPECT_EQ(aboutShown, 1);
 }
 
@@ -230,7 +241,9 @@ TEST_F(ConfigDialogTest, ConfigProcedureAnswersEveryRowOfItsTable) {
     EXPECT_EQ(run([](HWND dialog) {
                   EXPECT_EQ(ConfigDialogProc(dialog, WM_INITDIALOG, 0, 0), 1);
                   EXPECT_EQ(edit_text(dialog), "t\r\n");
-                  EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(message_edit_id, 0x0300), 0), 0);
+                  EXPECT_EQ(
+                      ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(message_edit_id, 0x0300), 0),
+                      0);
                   EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, 4711, 0), 0);
                   EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, follow_check_id, 0), 0);
                   EXPECT_EQ(ConfigDialogProc(dialog, WM_TIMER, 1, 0), 0);
@@ -240,10 +253,16 @@ TEST_F(ConfigDialogTest, ConfigProcedureAnswersEveryRowOfItsTable) {
               }),
               0);
     // WM_CLOSE: result 1 when the low word is 1, else 0; nothing written.
-    EXPECT_EQ(run([](HWND dialog) { EXPECT_EQ(ConfigDialogProc(dialog, WM_CLOSE, MAKEWPARAM(1, 7), 0), 1); }), 1);
+    EXPECT_EQ(run([](HWND dialog) {
+                  EXPECT_EQ(ConfigDialogProc(dialog, WM_CLOSE, MAKEWPARAM(1, 7), 0), 1);
+              }),
+              1);
     EXPECT_EQ(run([](HWND dialog) { EXPECT_EQ(ConfigDialogProc(dialog, WM_CLOSE, 2, 0), 1); }), 0);
     EXPECT_EQ(home.read(settings_name), before);
-    EXPECT_EQ(run([](HWND dialog) { EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(IDOK, 0x44), 0), 1); }), 1);
+    EXPECT_EQ(run([](HWND dialog) {
+                  EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(IDOK, 0x44), 0), 1);
+              }),
+              1);
     EXPECT_EQ(stored_text(), "t^n");
 }
 
@@ -253,12 +272,15 @@ TEST_F(ConfigDialogTest, TheAboutCommandReturnsZeroAndLeavesTheDialogOpen) {
             dialogs::click(dialog, IDOK);
             return;
         }
-        EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(about_button_id, BN_CLICKED), 0), 0);
+        EXPECT_EQ(ConfigDialogProc(dialog, WM_COMMAND, MAKEWPARAM(about_button_id, BN_CLICKED), 0),
+                  0);
         EXPECT_EQ(dialogs::template_id(dialog), config_dialog_id);
         EXPECT_TRUE(dialogs::is_enabled(dialog));
         dialogs::click(dialog, IDCANCEL);
     });
-    EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(config_dialog_id), nullptr, ConfigDialogProc, 0), 0);
+    EXPECT_EQ(
+        DialogBoxParamW(nullptr, MAKEINTRESOURCEW(config_dialog_id), nullptr, ConfigDialogProc, 0),
+        0);
 }
 
 TEST_F(ConfigDialogTest, AboutProcedureEndsOnlyOnCommandOneExactly) {
@@ -272,7 +294,9 @@ TEST_F(ConfigDialogTest, AboutProcedureEndsOnlyOnCommandOneExactly) {
         EXPECT_EQ(AboutDialogProc(dialog, WM_COMMAND, IDOK, 0), 1);
         ++checked;
     });
-    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(about_dialog_id), nullptr, AboutDialogProc, 0), 1);
+    EXPECT_EQ(
+        DialogBoxParamA(nullptr, MAKEINTRESOURCEA(about_dialog_id), nullptr, AboutDialogProc, 0),
+        1);
     EXPECT_EQ(checked, 1);
 }
 
@@ -294,8 +318,10 @@ TEST_F(ConfigDialogTest, AFailedSaveIsReportedTrulyAndKeepsTheDialogOpen) {
         const std::string text = box_text(box);
         EXPECT_NE(text.find(home.path(settings_name)), std::string::npos) << text;
         // Why, and that nothing was changed: a save is whole or not at all.
-        EXPECT_NE(text.find("\xe4\xb8\x8d\xe6\x98\xaf\xe6\x99\xae\xe9\x80\x9a\xe6\x96\x87\xe4\xbb\xb6"),
-                  std::string::npos) << text;  // "不是普通文件"
+        EXPECT_NE(
+            text.find("\xe4\xb8\x8d\xe6\x98\xaf\xe6\x99\xae\xe9\x80\x9a\xe6\x96\x87\xe4\xbb\xb6"),
+            std::string::npos)
+            << text;  // "不是普通文件"
         EXPECT_EQ(box.type & MB_ICONERROR, static_cast<UINT>(MB_ICONERROR));
         // Still open, with the edits.
         EXPECT_EQ(dialogs::template_id(dialog), config_dialog_id);

@@ -9,7 +9,7 @@
 #include "app/code_page_setup.h"
 #include "config/message_edit.h"
 #include "config/text_conversion.h"
-#include "platform/portable/codepage.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/profile_test_folder.h"
 #include "text/builtin_strings.h"
 
@@ -25,7 +25,9 @@ void use_code_page(const char* page) {
 }
 
 // UTF-8 text as the edit box holds it.
-wide_text edit(const std::string& utf8_text) { return to_wide(utf8_text, utf8); }
+wide_text edit(const std::string& utf8_text) {
+    return to_wide(utf8_text, utf8);
+}
 
 class SettingsTest : public ::testing::TestWithParam<const char*> {
 protected:
@@ -94,8 +96,9 @@ TEST_P(SettingsTest, OnlyWhatChangedIsWrittenAndAnUntouchedFollowKeepsItsText) {
     EXPECT_EQ(home.read("Nuvex0_01"), before);
     // A new text changes that line only; the follow text stays as it was.
     ASSERT_EQ(save_settings({"new", ansi}).status, ProfileWriteStatus::written);
-    EXPECT_EQ(home.read("Nuvex0_01"),
-              "; mine\r\n[Nuvex0_01]\r\nNuvexScr_Text=new\r\nNuvexScr_Follow=99999999999\r\nextra=1\r\n");
+    EXPECT_EQ(
+        home.read("Nuvex0_01"),
+        "; mine\r\n[Nuvex0_01]\r\nNuvexScr_Text=new\r\nNuvexScr_Follow=99999999999\r\nextra=1\r\n");
     // Clicking the box twice is no change either; once is.
     home.write("Nuvex0_01", "[Nuvex0_01]\r\nNuvexScr_Follow=abc\r\n");
     load_settings();
@@ -207,7 +210,8 @@ TEST(SettingsFromAnotherCodePage, UnchangedLinesKeepTheirBytes) {
     EXPECT_FALSE(clean);
     // Unchanged: the same bytes. A line added before them: they stay too.
     EXPECT_EQ(stored_from_edit(shown, stored_settings.text).stored.bytes, gbk);
-    const encoded_text added = stored_from_edit(edit("top\r\n") + shown, stored_settings.text).stored;
+    const encoded_text added =
+        stored_from_edit(edit("top\r\n") + shown, stored_settings.text).stored;
     EXPECT_EQ(added.bytes, "top^n" + gbk);
     // The second line edited: only the first keeps its old bytes.
     const std::size_t second = shown.find('\n') + 1;

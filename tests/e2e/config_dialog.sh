@@ -5,51 +5,12 @@
 # opens and closes back to the dialog, and a settings folder that cannot be
 # written makes OK report the error and keep the dialog open.
 # Usage: config_dialog.sh <build folder>
-set -uo pipefail
-
-build=${1:?usage: config_dialog.sh <build folder>}
-nuvex=$build/src/nuvex
-[[ -x $nuvex ]] || { echo "no program at $nuvex" >&2; exit 1; }
-for tool in Xvfb xdotool import; do
-    command -v $tool >/dev/null || { echo "SKIP: $tool is missing" >&2; exit 77; }
-done
-
-work=$(mktemp -d /tmp/nuvex-config-e2e.XXXXXX)
+name=config
+tools=(import)
+source "$(dirname "$0")/dialog_common.bash"
 chmod 755 "$work"
 artifacts=$build/e2e-artifacts/config_dialog
 mkdir -p "$artifacts"
-failures=0
-xvfb_pid=""
-app_pid=""
-
-cleanup() {
-    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-    chmod -R u+w "$work" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-# A display of our own: Xvfb picks a free number and tells it through -displayfd.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 50); do
-    [[ -s $work/display ]] && break
-    sleep 0.1
-done
-[[ -s $work/display ]] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
-export NO_AT_BRIDGE=1 GDK_BACKEND=x11
-unset NUVEX_VIDEO NUVEX_CODEPAGE
-# A locale every machine has; its interface language is English.
-export LC_ALL=C.UTF-8
 
 # start <config home> [command prefix...]: runs `nuvex /c` in the background.
 start() {
@@ -57,32 +18,6 @@ start() {
     shift
     XDG_CONFIG_HOME=$home "$@" "$nuvex" /c >"$work/app.log" 2>&1 &
     app_pid=$!
-}
-
-# finish: waits for the program and prints its exit code.
-finish() {
-    local code
-    for _ in $(seq 100); do
-        kill -0 "$app_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    if kill -0 "$app_pid" 2>/dev/null; then
-        kill "$app_pid"
-        wait "$app_pid" 2>/dev/null
-        app_pid=""
-        echo "still-running"
-        return
-    fi
-    wait "$app_pid"
-    code=$?
-    app_pid=""
-    # A sanitizer build reports memory errors on stderr.
-    if grep -q "Sanitizer" "$work/app.log"; then
-        cat "$work/app.log" >&2
-        echo "sanitizer-report"
-        return
-    fi
-    echo "$code"
 }
 
 # window <name>: the id of the visible window with that title, given focus.
@@ -93,11 +28,6 @@ window() {
     xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
     sleep 0.3
     echo "$id"
-}
-
-keys() {
-    xdotool key --delay 80 "$@"
-    sleep 0.3
 }
 
 dialog_title="Lumora Settings"

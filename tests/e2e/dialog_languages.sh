@@ -6,48 +6,11 @@
 # the variables, and the title from _NET_WM_NAME, which GTK sets in any locale.
 # Screenshots of both dialogs land in <build>/e2e-artifacts/dialog_languages.
 # Usage: dialog_languages.sh <build folder>
-set -uo pipefail
-
-build=${1:?usage: dialog_languages.sh <build folder>}
-nuvex=$build/src/nuvex
-[[ -x $nuvex ]] || { echo "no program at $nuvex" >&2; exit 1; }
-for tool in Xvfb xdotool xprop import iconv; do
-    command -v $tool >/dev/null || { echo "SKIP: $tool is missing" >&2; exit 77; }
-done
-
-work=$(mktemp -d /tmp/nuvex-languages-e2e.XXXXXX)
+name=languages
+tools=(xprop import iconv)
+source "$(dirname "$0")/dialog_common.bash"
 artifacts=$build/e2e-artifacts/dialog_languages
 mkdir -p "$artifacts"
-failures=0
-xvfb_pid=""
-app_pid=""
-
-cleanup() {
-    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 50); do
-    [[ -s $work/display ]] && break
-    sleep 0.1
-done
-[[ -s $work/display ]] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
-export NO_AT_BRIDGE=1 GDK_BACKEND=x11
-unset NUVEX_VIDEO NUVEX_CODEPAGE
-# The script's own tools read and print UTF-8.
-export LC_ALL=C.UTF-8
 
 # start <LANG> <config home> [variables...]: `nuvex /c` with only LANG naming
 # the locale.
@@ -57,30 +20,6 @@ start() {
     env -u LC_ALL -u LC_MESSAGES LANG="$lang" XDG_CONFIG_HOME="$home" "$@" "$nuvex" /c \
         >"$work/app.log" 2>&1 &
     app_pid=$!
-}
-
-# finish: waits up to 5 s for the program; prints its exit code.
-finish() {
-    for _ in $(seq 100); do
-        kill -0 "$app_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    if kill -0 "$app_pid" 2>/dev/null; then
-        kill "$app_pid"
-        wait "$app_pid" 2>/dev/null
-        app_pid=""
-        echo "still-running"
-        return
-    fi
-    local code=0
-    wait "$app_pid" || code=$?
-    app_pid=""
-    if grep -q "Sanitizer" "$work/app.log"; then
-        cat "$work/app.log" >&2
-        echo "sanitizer-report"
-        return
-    fi
-    echo "$code"
 }
 
 # window <title>: waits up to 10 s for a visible window of the program with
@@ -109,11 +48,6 @@ titles() {
     for id in $(xdotool search --onlyvisible --class nuvex 2>/dev/null); do
         xprop -id "$id" _NET_WM_NAME 2>/dev/null | sed 's/^_NET_WM_NAME(UTF8_STRING) = //'
     done | tr '\n' ' '
-}
-
-keys() {
-    xdotool key --delay 80 "$@"
-    sleep 0.3
 }
 
 # run_language <tag> <LANG> <dialog title> <About title>: opens the dialog,

@@ -6,48 +6,12 @@
 # save. Nothing stored may be lost or misplaced, and what the dialog says must
 # be true.
 # Usage: settings_faults.sh <build folder>
-set -uo pipefail
-
-build=${1:?usage: settings_faults.sh <build folder>}
-nuvex=$build/src/nuvex
+name=settings
+tools=(iconv)
+source "$(dirname "$0")/dialog_common.bash"
 slow_fsync=$build/tests/e2e/libnuvex_slow_fsync.so
-[[ -x $nuvex ]] || { echo "no program at $nuvex" >&2; exit 1; }
-for tool in Xvfb xdotool iconv; do
-    command -v $tool >/dev/null || { echo "SKIP: $tool is missing" >&2; exit 77; }
-done
-
-work=$(mktemp -d /tmp/nuvex-settings-e2e.XXXXXX)
-failures=0
-xvfb_pid=""
-app_pid=""
 mounted=""
-
-cleanup() {
-    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-    [[ -n $mounted ]] && umount "$mounted" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 50); do
-    [[ -s $work/display ]] && break
-    sleep 0.1
-done
-[[ -s $work/display ]] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
-# A locale every machine has; its interface language is English.
-export NO_AT_BRIDGE=1 GDK_BACKEND=x11 LC_ALL=C.UTF-8
-unset NUVEX_CODEPAGE
+cleanup_more() { [[ -n $mounted ]] && umount "$mounted" 2>/dev/null; }
 
 dialog_title="Lumora Settings"
 
@@ -57,25 +21,6 @@ start() {
     shift
     env XDG_CONFIG_HOME="$home" "$@" "$nuvex" /c >"$work/app.log" 2>&1 &
     app_pid=$!
-}
-
-# finish: waits up to 5 s for the program; prints its exit code.
-finish() {
-    for _ in $(seq 100); do
-        kill -0 "$app_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    if kill -0 "$app_pid" 2>/dev/null; then
-        kill "$app_pid"
-        wait "$app_pid" 2>/dev/null
-        app_pid=""
-        echo "still-running"
-        return
-    fi
-    local code=0
-    wait "$app_pid" || code=$?
-    app_pid=""
-    echo "$code"
 }
 
 # windows_named: how many visible windows have the dialog's title (a message
@@ -95,11 +40,6 @@ await_windows() {
     done
     [[ -n $id ]] || return 1
     xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
-    sleep 0.3
-}
-
-keys() {
-    xdotool key --delay 80 "$@"
     sleep 0.3
 }
 

@@ -31,9 +31,9 @@
 //                      changes (a band across its middle, or all of it)
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/XShm.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <sys/ipc.h>
 #include <sys/resource.h>
 #include <sys/shm.h>
@@ -71,8 +71,8 @@ Display* open_display() {
 Window make_window(Display* display, int width, int height, unsigned long background) {
     const int screen = DefaultScreen(display);
     Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 10, 10,
-                                        static_cast<unsigned>(width),
-                                        static_cast<unsigned>(height), 0, 0, background);
+                                        static_cast<unsigned>(width), static_cast<unsigned>(height),
+                                        0, 0, background);
     XSelectInput(display, window, ExposureMask | StructureNotifyMask);
     XMapRaised(display, window);
     // Wait until the server has mapped it, so the id is usable at once.
@@ -159,9 +159,9 @@ unsigned long pixel_at(XImage* image, int col, int row) {
 // Non-black pixels, or with `warm` only the red to yellow ones: red strong,
 // blue at most half of it (the message's particles; the sea is white).
 double lit_fraction(Display* display, int x, int y, int width, int height, bool warm = false) {
-    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y,
-                              static_cast<unsigned>(width), static_cast<unsigned>(height),
-                              AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                  static_cast<unsigned>(height), AllPlanes, ZPixmap);
     if (!image) return -1;
     long lit = 0;
     for (int row = 0; row < height; ++row) {
@@ -178,9 +178,9 @@ double lit_fraction(Display* display, int x, int y, int width, int height, bool 
 
 int count_colour(int x, int y, int width, int height, unsigned long colour) {
     Display* display = open_display();
-    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y,
-                              static_cast<unsigned>(width), static_cast<unsigned>(height),
-                              AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                  static_cast<unsigned>(height), AllPlanes, ZPixmap);
     if (!image) return 2;
     long count = 0;
     for (int row = 0; row < height; ++row) {
@@ -205,9 +205,9 @@ int lit(int x, int y, int width, int height, bool warm) {
 // the sea is seen, and is small so that polling it takes little from the
 // program being watched.
 bool band_lit(Display* display, int width, int top, int rows) {
-    XImage* image = XGetImage(display, DefaultRootWindow(display), 0, top,
-                              static_cast<unsigned>(width), static_cast<unsigned>(rows),
-                              AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(display, DefaultRootWindow(display), 0, top, static_cast<unsigned>(width),
+                  static_cast<unsigned>(rows), AllPlanes, ZPixmap);
     if (!image) return false;
     bool any = false;
     for (int row = 0; row < rows && !any; ++row) {
@@ -246,9 +246,9 @@ int wait_covered(int x, int y, int width, int height, unsigned long beneath, int
                      &depth);
         XImage* image = nullptr;
         if (x + width <= static_cast<int>(rw) && y + height <= static_cast<int>(rh)) {
-            image = XGetImage(display, DefaultRootWindow(display), x, y,
-                              static_cast<unsigned>(width), static_cast<unsigned>(height),
-                              AllPlanes, ZPixmap);
+            image =
+                XGetImage(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(width),
+                          static_cast<unsigned>(height), AllPlanes, ZPixmap);
         }
         if (image) {
             showing = 0;
@@ -273,8 +273,8 @@ int wait_covered(int x, int y, int width, int height, unsigned long beneath, int
             }
         }
         if (elapsed > limit_ms) {
-            std::printf("timeout: %ld pixels of %06lx show, the right edge is %.6f lit\n",
-                        showing, beneath, edge);
+            std::printf("timeout: %ld pixels of %06lx show, the right edge is %.6f lit\n", showing,
+                        beneath, edge);
             XCloseDisplay(display);
             return 1;
         }
@@ -342,14 +342,14 @@ int clear_present(double seconds) {
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
     attributes.background_pixel = BlackPixel(display, screen);
-    const Window window = XCreateWindow(display, root, 0, 0, width, height, 0, CopyFromParent,
-                                        InputOutput, CopyFromParent,
-                                        CWOverrideRedirect | CWBackPixel, &attributes);
+    const Window window =
+        XCreateWindow(display, root, 0, 0, width, height, 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
     XMapRaised(display, window);
     XShmSegmentInfo segment{};
-    XImage* image = XShmCreateImage(display, DefaultVisual(display, screen),
-                                    DefaultDepth(display, screen), ZPixmap, nullptr, &segment,
-                                    width, height);
+    XImage* image =
+        XShmCreateImage(display, DefaultVisual(display, screen), DefaultDepth(display, screen),
+                        ZPixmap, nullptr, &segment, width, height);
     if (!image) return 2;
     const std::size_t bytes = static_cast<std::size_t>(image->bytes_per_line) * height;
     segment.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
@@ -445,10 +445,11 @@ int main(int argc, char** argv) {
     if (command == "frame-rate" && (argc == 3 || argc == 4)) {
         return frame_rate(std::atof(argv[2]), argc == 4 && std::string(argv[3]) == "whole");
     }
-    std::fprintf(stderr, "usage: x11_test_host parent W H | focus | topmost | cursor-hidden | "
-                         "move X Y | lit X Y W H | count-colour X Y W H RRGGBB | "
-                         "wait-covered X Y W H RRGGBB MS [SINCE_NS] | "
-                         "first-frame MS PROGRAM ARGS... | clear-present SECONDS | "
-                         "frame-rate SECONDS [whole]\n");
+    std::fprintf(stderr,
+                 "usage: x11_test_host parent W H | focus | topmost | cursor-hidden | "
+                 "move X Y | lit X Y W H | count-colour X Y W H RRGGBB | "
+                 "wait-covered X Y W H RRGGBB MS [SINCE_NS] | "
+                 "first-frame MS PROGRAM ARGS... | clear-present SECONDS | "
+                 "frame-rate SECONDS [whole]\n");
     return 2;
 }

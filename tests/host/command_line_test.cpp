@@ -40,7 +40,9 @@ TEST(ParseWindowHandle, ReadsDecimalDigitsUpToTheFirstOtherByte) {
     EXPECT_EQ(ParseWindowHandle("+5"), nullptr);
     EXPECT_EQ(ParseWindowHandle(" 5"), nullptr);
     EXPECT_EQ(ParseWindowHandle("\xb5\x35"), nullptr);
-    EXPECT_EQ(ParseWindowHandle("12\xb5" "3"), handle(12));
+    EXPECT_EQ(ParseWindowHandle("12\xb5"
+                                "3"),
+              handle(12));
     EXPECT_EQ(ParseWindowHandle(""), nullptr);
 }
 
@@ -66,7 +68,9 @@ protected:
         SetForegroundWindow(foreground);
         id = std::to_string(static_cast<std::uint32_t>(reinterpret_cast<ULONG_PTR>(window)));
     }
-    static SaverModeKind kind(const std::string& tail) { return DecodeSaverMode(tail.c_str()).kind; }
+    static SaverModeKind kind(const std::string& tail) {
+        return DecodeSaverMode(tail.c_str()).kind;
+    }
     static HWND window_of(const std::string& tail) { return DecodeSaverMode(tail.c_str()).window; }
     HWND window = nullptr;
     HWND foreground = nullptr;
@@ -100,9 +104,8 @@ TEST_F(CommandLineTest, PreviewTakesTheNumberAfterOptionalSpaces) {
 
 TEST_F(CommandLineTest, PreviewWithoutAUsableWindowIsUnusable) {
     const std::string tab = std::string("/p\t") + id;
-    for (const std::string& tail :
-         {"/p:" + id, std::string("/p"), std::string("/p 0"), std::string("/p 999999"), tab,
-          "/p " + id + "0000000000"}) {
+    for (const std::string& tail : {"/p:" + id, std::string("/p"), std::string("/p 0"),
+                                    std::string("/p 999999"), tab, "/p " + id + "0000000000"}) {
         SCOPED_TRACE(tail);
         EXPECT_EQ(kind(tail), SaverModeKind::unusable);
     }

@@ -154,10 +154,10 @@ TEST_F(DefaultSaverProcTest, PowerBroadcastTable) {
         bool closes;
     };
     const PowerCase cases[] = {
-        {0, 0, true},  {1, 0, true},  {2, 0, true},   {3, 0, true},  {4, 0, true},
-        {5, 0, true},  {6, 0, true},  {6, 1, false},  {7, 0, true},  {7, 1, false},
-        {8, 0, true},  {8, 3, false}, {18, 0, true},  {18, 1, false}, {9, 0, true},
-        {11, 0, true}, {17, 1, true}, {19, 0, true},  {0x8013, 0, true},
+        {0, 0, true},  {1, 0, true},  {2, 0, true},  {3, 0, true},      {4, 0, true},
+        {5, 0, true},  {6, 0, true},  {6, 1, false}, {7, 0, true},      {7, 1, false},
+        {8, 0, true},  {8, 3, false}, {18, 0, true}, {18, 1, false},    {9, 0, true},
+        {11, 0, true}, {17, 1, true}, {19, 0, true}, {0x8013, 0, true},
     };
     for (const PowerCase& c : cases) {
         SCOPED_TRACE(::testing::Message() << "event " << c.event << " flags " << c.flags);

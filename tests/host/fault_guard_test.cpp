@@ -1,19 +1,25 @@
 // The portable fault guard: a processor fault or an escaping exception inside
 // a mode ends it with -1 after the fault handler, and the process goes on.
+#include "platform/fault_guard.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <stdexcept>
 
-#include "platform/fault_guard.h"
-
 namespace {
 
 int fault_handler_calls = 0;
-void count_fault() { ++fault_handler_calls; }
+void count_fault() {
+    ++fault_handler_calls;
+}
 
-int returns_given(void* context) { return *static_cast<int*>(context); }
-int throws(void*) { throw std::runtime_error("mode failed"); }
+int returns_given(void* context) {
+    return *static_cast<int*>(context);
+}
+int throws(void*) {
+    throw std::runtime_error("mode failed");
+}
 int raises(void* context) {
     std::raise(*static_cast<int*>(context));
     return 5;
@@ -44,13 +50,13 @@ TEST(FaultGuard, ProcessorFaultSignalsRunTheHandlerAndGiveMinusOne) {
 }
 
 TEST(FaultGuard, PreviousSignalHandlersAreBackAfterTheGuard) {
-    struct sigaction before{};
+    struct sigaction before {};
     sigaction(SIGSEGV, nullptr, &before);
     int value = 1;
     RunFaultGuarded(returns_given, &value, count_fault);
     int signal_number = SIGFPE;
     RunFaultGuarded(raises, &signal_number, count_fault);
-    struct sigaction after{};
+    struct sigaction after {};
     sigaction(SIGSEGV, nullptr, &after);
     EXPECT_EQ(before.sa_handler, after.sa_handler);
 }

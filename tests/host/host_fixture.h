@@ -12,9 +12,9 @@
 
 #include "app/saver_window.h"
 #include "host/host_state.h"
-#include "scene/sea_scene.h"
-#include "platform/portable/null_mode.h"
+#include "platform/portable/nullmode/null_mode.h"
 #include "platform/win32.h"
+#include "scene/sea_scene.h"
 
 namespace hosttest {
 
@@ -78,8 +78,8 @@ protected:
         windowClass.lpszClassName = "NuvexHostTestWindow";
         RegisterClassA(&windowClass);
         const DWORD style = parent ? (WS_CHILD | WS_VISIBLE) : (WS_POPUP | WS_VISIBLE);
-        return CreateWindowExA(0, "NuvexHostTestWindow", "host test", style, 0, 0, 640, 480,
-                               parent, nullptr, nullptr, nullptr);
+        return CreateWindowExA(0, "NuvexHostTestWindow", "host test", style, 0, 0, 640, 480, parent,
+                               nullptr, nullptr, nullptr);
     }
 };
 

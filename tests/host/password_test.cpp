@@ -159,7 +159,9 @@ TEST_F(PasswordPromptTest, VerifyRequestRunsThePromptOrAnswersOneWithoutVerifier
 
 // --- loading the verifier ---------------------------------------------------------
 
-BOOL WINAPI accept_all(HWND) { return TRUE; }
+BOOL WINAPI accept_all(HWND) {
+    return TRUE;
+}
 
 class VerifierLoadTest : public hosttest::HostTest {
 protected:

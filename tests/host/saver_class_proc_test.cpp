@@ -134,8 +134,7 @@ TEST_F(SaverClassProcTest, PaintingStopsOnceClosingIsApproved) {
 TEST_F(SaverClassProcTest, PreviewHandsHelpAndContextMenuToItsParent) {
     const HWND window = make_saver(true);
     for (UINT message : {static_cast<UINT>(WM_HELP), static_cast<UINT>(WM_CONTEXTMENU)}) {
-        EXPECT_EQ(SaverClassProc(window, message, reinterpret_cast<WPARAM>(window), 0x00500060),
-                  1);
+        EXPECT_EQ(SaverClassProc(window, message, reinterpret_cast<WPARAM>(window), 0x00500060), 1);
     }
     std::vector<nullmode::Message> toParent;
     for (const auto& m : nullmode::posted()) {

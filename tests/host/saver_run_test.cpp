@@ -13,7 +13,9 @@ namespace {
 
 using hosttest::as_entry;
 
-BOOL WINAPI accept_all(HWND) { return TRUE; }
+BOOL WINAPI accept_all(HWND) {
+    return TRUE;
+}
 
 // A fake input-method module, already loaded into the process: its entry is
 // called at window creation, which lets a test see the state at that moment

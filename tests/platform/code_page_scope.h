@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/portable/codepage.h"
+#include "platform/portable/text/codepage.h"
 
 class CodePageScope {
 public:

@@ -1,4 +1,4 @@
-#include "platform/portable/codepage.h"
+#include "platform/portable/text/codepage.h"
 
 #include <gtest/gtest.h>
 

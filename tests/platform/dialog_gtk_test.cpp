@@ -1,8 +1,8 @@
 // The GTK face of the portable dialogs, with real widgets. Runs only when
 // NUVEX_GTK_TESTS=1 and a display is there: the end-to-end script runs it
 // under its own Xvfb, so that unit runs never open windows on a desktop.
-#include <gtk/gtk.h>
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 
 #include <cstdlib>
 #include <functional>
@@ -10,18 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "config/nuvex_resource_ids.h"
 #include "platform/locale_scope.h"
-#include "platform/portable/codepage.h"
-#include "platform/portable/dialog.h"
-#include "platform/portable/dialog_internal.h"
-#include "platform/portable/null_mode.h"
+#include "platform/portable/dialog/dialog.h"
+#include "platform/portable/dialog/dialog_internal.h"
+#include "platform/portable/nullmode/null_mode.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/win32.h"
 
 namespace {
 
-constexpr int config_template = 2003;
-constexpr int edit_id = 1001;
-constexpr int check_id = 1002;
+constexpr int config_template = IDD_CONFIG;
+constexpr int edit_id = IDC_MESSAGE;
+constexpr int check_id = IDC_FOLLOW;
 
 struct Command {
     UINT message;
@@ -56,7 +57,7 @@ protected:
         portable_reset_code_page();
         chinese_interface.reset();
     }
-    // Shows a template (2003 unless told) with the recording procedure
+    // Shows a template (the configuration dialog unless told) with the recording procedure
     // (through DialogBoxParamW when `wide`), runs `body` inside, then ends it.
     void with_dialog(const std::function<void(Dialog&)>& body, bool wide = false,
                      int templateId = config_template) {
@@ -78,9 +79,12 @@ protected:
     static void pump() {
         while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
     }
-    static GtkWidget* widget(Dialog& d, int id) { return static_cast<GtkWidget*>(d.control(id)->widget); }
+    static GtkWidget* widget(Dialog& d, int id) {
+        return static_cast<GtkWidget*>(d.control(id)->widget);
+    }
     static GtkTextBuffer* edit_buffer(Dialog& d) {
-        return gtk_text_view_get_buffer(GTK_TEXT_VIEW(static_cast<GtkWidget*>(d.control(edit_id)->inner)));
+        return gtk_text_view_get_buffer(
+            GTK_TEXT_VIEW(static_cast<GtkWidget*>(d.control(edit_id)->inner)));
     }
     static std::string buffer_text(Dialog& d) {
         GtkTextIter start, end;
@@ -102,7 +106,8 @@ protected:
         event->key.keyval = keyval;
         event->key.send_event = TRUE;
         event->key.time = GDK_CURRENT_TIME;
-        gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+        gdk_event_set_device(
+            event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
         const gboolean handled = gtk_widget_event(window, event);
         gdk_event_free(event);
         pump();
@@ -128,9 +133,9 @@ TEST_F(DialogGtkTest, ControlsStandWhereTheTemplatePutsThem) {
         GtkAllocation ok, cancel, about, edit, group;
         gtk_widget_get_allocation(widget(d, IDOK), &ok);
         gtk_widget_get_allocation(widget(d, IDCANCEL), &cancel);
-        gtk_widget_get_allocation(widget(d, 3), &about);
+        gtk_widget_get_allocation(widget(d, IDC_ABOUT), &about);
         gtk_widget_get_allocation(widget(d, edit_id), &edit);
-        gtk_widget_get_allocation(widget(d, -1), &group);
+        gtk_widget_get_allocation(widget(d, IDC_STATIC), &group);
         EXPECT_GT(ok.x, cancel.x);
         EXPECT_GT(cancel.x, about.x);
         EXPECT_EQ(ok.y, cancel.y);
@@ -141,7 +146,8 @@ TEST_F(DialogGtkTest, ControlsStandWhereTheTemplatePutsThem) {
         auto* view = GTK_TEXT_VIEW(static_cast<GtkWidget*>(d.control(edit_id)->inner));
         EXPECT_EQ(gtk_text_view_get_wrap_mode(view), GTK_WRAP_NONE);
         GtkPolicyType horizontal, vertical;
-        gtk_scrolled_window_get_policy(GTK_SCROLLED_WINDOW(widget(d, edit_id)), &horizontal, &vertical);
+        gtk_scrolled_window_get_policy(GTK_SCROLLED_WINDOW(widget(d, edit_id)), &horizontal,
+                                       &vertical);
         EXPECT_EQ(vertical, GTK_POLICY_ALWAYS);
         EXPECT_EQ(horizontal, GTK_POLICY_AUTOMATIC);
         EXPECT_TRUE(GTK_IS_FRAME(widget(d, -1)));
@@ -278,22 +284,27 @@ TEST_F(DialogGtkTest, ClicksAndKeysBecomeTheCommandsOfWindowsDialogs) {
 
 TEST_F(DialogGtkTest, TheEditFontComesFromWmSetfont) {
     with_dialog([](Dialog& d) {
-        HFONT font = CreateFontA(48, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Sans");
+        HFONT font = CreateFontA(48, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH, "Sans");
         ASSERT_NE(font, nullptr);
         SendMessageA(GetDlgItem(d.hwnd, edit_id), WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
         pump();
         GtkWidget* view = static_cast<GtkWidget*>(d.control(edit_id)->inner);
         PangoFontDescription* desc = nullptr;
-        gtk_style_context_get(gtk_widget_get_style_context(view), GTK_STATE_FLAG_NORMAL, "font", &desc, nullptr);
+        gtk_style_context_get(gtk_widget_get_style_context(view), GTK_STATE_FLAG_NORMAL, "font",
+                              &desc, nullptr);
         ASSERT_NE(desc, nullptr);
-        const double pixels = pango_font_description_get_size(desc) / static_cast<double>(PANGO_SCALE);
+        const double pixels =
+            pango_font_description_get_size(desc) / static_cast<double>(PANGO_SCALE);
         // An em of 48 pixels less the internal leading, in pixels or points.
         EXPECT_GT(pixels, 24.0);
         EXPECT_LE(pixels, 48.0);
         EXPECT_EQ(pango_font_description_get_weight(desc), PANGO_WEIGHT_BOLD);
         pango_font_description_free(desc);
-        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(d.hwnd, edit_id), WM_GETFONT, 0, 0)), font);
+        EXPECT_EQ(
+            reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(d.hwnd, edit_id), WM_GETFONT, 0, 0)),
+            font);
         DeleteObject(font);
     });
 }
@@ -324,14 +335,14 @@ TEST_F(DialogGtkTest, EachInterfaceLanguageShowsItsOwnTemplateAndEveryTextFits) 
          "Lumora Settings",
          {{IDOK, "OK"},
           {IDCANCEL, "Cancel"},
-          {-1, "Text to show"},
+          {IDC_STATIC, "Text to show"},
           {check_id, "Drift with the waves"},
-          {3, "About..."}}},
+          {IDC_ABOUT, "About..."}}},
         {"zh_CN.UTF-8",
-         103,
+         IDD_ABOUT,
          "\xe5\x85\xb3\xe4\xba\x8e Lumora",
          {{IDOK, "\xe7\xa1\xae\xe5\xae\x9a"}}},  // "关于 Lumora"
-        {"en_US.UTF-8", 103, "About Lumora", {{IDOK, "OK"}}},
+        {"en_US.UTF-8", IDD_ABOUT, "About Lumora", {{IDOK, "OK"}}},
     };
     for (const Expected& expected : languages) {
         SCOPED_TRACE(testing::Message() << expected.locale << " template " << expected.templateId);

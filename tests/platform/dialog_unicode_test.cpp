@@ -9,16 +9,17 @@
 #include <vector>
 
 #include "code_page_scope.h"
+#include "config/nuvex_resource_ids.h"
 #include "locale_scope.h"
-#include "platform/portable/dialog.h"
-#include "platform/portable/null_mode.h"
+#include "platform/portable/dialog/dialog.h"
+#include "platform/portable/nullmode/null_mode.h"
 #include "platform/portable/windows.h"
 
 namespace {
 
-constexpr int config_template = 2003;
-constexpr int edit_id = 1001;
-constexpr int check_id = 1002;
+constexpr int config_template = IDD_CONFIG;
+constexpr int edit_id = IDC_MESSAGE;
+constexpr int check_id = IDC_FOLLOW;
 
 // Chinese, Cyrillic, accented Latin, kana, Hangul, and two characters beyond
 // the basic plane (surrogate pairs), with a line break.
@@ -223,7 +224,9 @@ TEST_F(UnicodeDialogs, WideDialogsAnswerClicksAndKeysAsAnsiOnesDo) {
     // A template that does not exist, by number or by name.
     EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(4711), nullptr, recording_proc, 0), -1);
     EXPECT_EQ(DialogBoxParamW(nullptr, u"NOSUCH", nullptr, recording_proc, 0), -1);
-    // "#2003" names the template by number; the nested dialog ends with 3.
+    // "#" and the digits name the template by number; the nested dialog ends with 3.
+    std::u16string by_number = u"#";
+    for (const char digit : std::to_string(config_template)) by_number += char16_t(digit);
     int depth = 0;
     EXPECT_EQ(show(true,
                    [&](HWND dialog) {
@@ -231,7 +234,9 @@ TEST_F(UnicodeDialogs, WideDialogsAnswerClicksAndKeysAsAnsiOnesDo) {
                            EndDialog(dialog, 3);
                            return;
                        }
-                       EXPECT_EQ(DialogBoxParamW(nullptr, u"#2003", dialog, recording_proc, 0), 3);
+                       EXPECT_EQ(
+                           DialogBoxParamW(nullptr, by_number.c_str(), dialog, recording_proc, 0),
+                           3);
                        EndDialog(dialog, 0);
                    }),
               0);

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/portable/codepage.h"
-#include "platform/portable/font_internal.h"
-#include "platform/portable/gdi_internal.h"
+#include "platform/portable/gdi/gdi_internal.h"
+#include "platform/portable/text/codepage.h"
+#include "platform/portable/text/font_internal.h"
 #include "platform/portable/windows.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "code_page_scope.h"
-#include "platform/portable/font_internal.h"
-#include "platform/portable/gdi_internal.h"
+#include "platform/portable/gdi/gdi_internal.h"
+#include "platform/portable/text/font_internal.h"
 #include "platform/portable/windows.h"
 
 namespace {

@@ -1,12 +1,13 @@
 // The process-level functions and the test mode's fakes: command line,
 // version, ticks, power, modules, registry, system parameters.
+#include "platform/portable/nullmode/null_mode.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/portable/bridge.h"
-#include "platform/portable/null_mode.h"
 #include "platform/portable/windows.h"
 
 namespace {
@@ -29,8 +30,10 @@ std::string command_line_of(std::vector<std::string> args) {
 TEST(CommandLine, ProgramFirstThenArgumentsQuotedWhereNeeded) {
     EXPECT_EQ(command_line_of({"nuvex", "/s"}), "nuvex /s");
     EXPECT_EQ(command_line_of({"nuvex"}), "nuvex");
-    EXPECT_EQ(command_line_of({"/opt/my apps/nuvex", "/p", "1234"}), "\"/opt/my apps/nuvex\" /p 1234");
-    EXPECT_EQ(command_line_of({"nuvex", "a b", "", "tab\there"}), "nuvex \"a b\" \"\" \"tab\there\"");
+    EXPECT_EQ(command_line_of({"/opt/my apps/nuvex", "/p", "1234"}),
+              "\"/opt/my apps/nuvex\" /p 1234");
+    EXPECT_EQ(command_line_of({"nuvex", "a b", "", "tab\there"}),
+              "nuvex \"a b\" \"\" \"tab\there\"");
     // Quotes and the backslashes before them are escaped as the C runtime expects.
     EXPECT_EQ(command_line_of({"nuvex", "say \"hi\"", "dir\\ x\\"}),
               "nuvex \"say \\\"hi\\\"\" \"dir\\ x\\\\\"");
@@ -132,9 +135,9 @@ TEST_F(NullMode, RegistryKeysAndDwordValues) {
     EXPECT_NE(RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, nullptr, small, &size),
               ERROR_SUCCESS);
     EXPECT_EQ(small[0], 0xAA);  // nothing written past what fits
-    EXPECT_EQ(RegQueryValueExA(key, "Missing", nullptr, nullptr, reinterpret_cast<LPBYTE>(&value),
-                               &size),
-              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(
+        RegQueryValueExA(key, "Missing", nullptr, nullptr, reinterpret_cast<LPBYTE>(&value), &size),
+        ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
     EXPECT_NE(RegCloseKey(key), ERROR_SUCCESS);
     EXPECT_NE(RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, nullptr,

@@ -8,8 +8,8 @@
 #include <random>
 #include <string>
 
-#include "platform/portable/codepage.h"
-#include "platform/portable/profile.h"
+#include "platform/portable/profile/profile.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/profile_test_folder.h"
 #include "platform/win32.h"
 
@@ -55,7 +55,9 @@ TEST_F(ProfileTest, AbsentFileSectionOrKeyGivesTheDefaultAndAnEmptyValueGivesEmp
 }
 
 TEST_F(ProfileTest, NamesMatchWithoutRegardToCaseAndValuesAreTrimmedAndUnquoted) {
-    home.write(file, "  [ nuvex0_01 ]  \nNUVEXSCR_TEXT =  hello world \t\nq=\"  quoted  \"\nk=first\nk=second\n");
+    home.write(file,
+               "  [ nuvex0_01 ]  \nNUVEXSCR_TEXT =  hello world \t\nq=\"  quoted  "
+               "\"\nk=first\nk=second\n");
     EXPECT_EQ(read_value("Nuvex0_01", "NuvexScr_Text"), "hello world");
     EXPECT_EQ(read_value("NUVEX0_01", "q"), "  quoted  ");
     EXPECT_EQ(read_value("nuvex0_01", "K"), "first");
@@ -72,7 +74,8 @@ TEST_F(ProfileTest, ReadsAtMostCountLessOneBytes) {
 
 TEST_F(ProfileTest, IntegersReadALeadingSignedDecimalNumber) {
     home.write(file,
-               "[S]\r\na=5\r\nb=  -12abc\r\nc=+7\r\nd=abc\r\ne=\r\nf=4294967297\r\ng=0x10\r\nh=\"42\"\r\n");
+               "[S]\r\na=5\r\nb=  "
+               "-12abc\r\nc=+7\r\nd=abc\r\ne=\r\nf=4294967297\r\ng=0x10\r\nh=\"42\"\r\n");
     EXPECT_EQ(static_cast<INT>(GetPrivateProfileIntA("S", "a", 9, file)), 5);
     EXPECT_EQ(static_cast<INT>(GetPrivateProfileIntA("S", "b", 9, file)), -12);
     EXPECT_EQ(static_cast<INT>(GetPrivateProfileIntA("S", "c", 9, file)), 7);
@@ -243,7 +246,8 @@ TEST_F(ProfileTest, AWriteKilledBeforeTheRenameLeavesTheOldFileWhole) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         portable_profile_before_rename = [] { kill(getpid(), SIGKILL); };
-        WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Text", std::string(100000, 'n').c_str(), file);
+        WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Text", std::string(100000, 'n').c_str(),
+                                   file);
         _exit(0);  // not reached: the kill comes first
     }
     int status = 0;

@@ -11,7 +11,8 @@
 class TemporaryConfigHome {
 public:
     TemporaryConfigHome() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "nuvex-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "nuvex-test-XXXXXX").string();
         root_ = mkdtemp(pattern.data());
         saved_ = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
         had_ = std::getenv("XDG_CONFIG_HOME") != nullptr;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/portable/codepage.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/profile_test_folder.h"
 #include "platform/shared/profile_text.h"
 #include "platform/win32.h"
@@ -13,7 +13,6 @@
 namespace {
 
 constexpr const char* file = "Nuvex0_01";
-
 
 // The file as UTF-16LE with its mark, from UTF-16 text.
 std::string unicode_file(const std::u16string& text) {
@@ -48,25 +47,32 @@ protected:
 
 TEST_F(ProfileFormsTest, AUnicodeFileIsReadByBothFunctionFamilies) {
     // "Привет 生日" cannot be held by code page 1252.
-    home.write(file, unicode_file(u"[Nuvex0_01]\r\nNuvexScr_Text=\u041f\u0440\u0438\u0432\u0435\u0442 "
-                                  u"\u751f\u65e5\r\nNuvexScr_Follow=5\r\n"));
-    EXPECT_EQ(read_wide(u"nuvex0_01", u"NUVEXSCR_TEXT"), std::u16string(u"\u041f\u0440\u0438\u0432\u0435\u0442 \u751f\u65e5"));
+    home.write(file,
+               unicode_file(u"[Nuvex0_01]\r\nNuvexScr_Text=\u041f\u0440\u0438\u0432\u0435\u0442 "
+                            u"\u751f\u65e5\r\nNuvexScr_Follow=5\r\n"));
+    EXPECT_EQ(read_wide(u"nuvex0_01", u"NUVEXSCR_TEXT"),
+              std::u16string(u"\u041f\u0440\u0438\u0432\u0435\u0442 \u751f\u65e5"));
     char ansi[64];
     GetPrivateProfileStringA("Nuvex0_01", "NuvexScr_Text", "", ansi, sizeof ansi, file);
     EXPECT_STREQ(ansi, "?????? ??");  // what the code page cannot hold, as Windows gives it
     EXPECT_EQ(static_cast<INT>(GetPrivateProfileIntA("Nuvex0_01", "NuvexScr_Follow", 0, file)), 5);
-    EXPECT_EQ(static_cast<INT>(GetPrivateProfileIntW(u"Nuvex0_01", u"NuvexScr_Follow", 0, u"Nuvex0_01")), 5);
+    EXPECT_EQ(
+        static_cast<INT>(GetPrivateProfileIntW(u"Nuvex0_01", u"NuvexScr_Follow", 0, u"Nuvex0_01")),
+        5);
 }
 
 TEST_F(ProfileFormsTest, WritesKeepTheFormOfTheFileAndEveryOtherByte) {
-    const std::u16string before = u"; \u65e5\u672c\r\n[Nuvex0_01]\r\nNuvexScr_Text=\U0001F600\r\n[Z]\r\nz=\u00e9\r\n";
+    const std::u16string before =
+        u"; \u65e5\u672c\r\n[Nuvex0_01]\r\nNuvexScr_Text=\U0001F600\r\n[Z]\r\nz=\u00e9\r\n";
     home.write(file, unicode_file(before));
     // The ANSI function writes into a Unicode file as Unicode.
     ASSERT_TRUE(WritePrivateProfileStringA("Nuvex0_01", "NuvexScr_Follow", "1", file));
     ASSERT_TRUE(WritePrivateProfileStringW(u"Z", u"y", u"\u0416", u"Nuvex0_01"));
-    EXPECT_EQ(home.read(file),
-              unicode_file(u"; \u65e5\u672c\r\n[Nuvex0_01]\r\nNuvexScr_Text=\U0001F600\r\nNuvexScr_Follow=1\r\n"
-                           u"[Z]\r\nz=\u00e9\r\ny=\u0416\r\n"));
+    EXPECT_EQ(
+        home.read(file),
+        unicode_file(
+            u"; \u65e5\u672c\r\n[Nuvex0_01]\r\nNuvexScr_Text=\U0001F600\r\nNuvexScr_Follow=1\r\n"
+            u"[Z]\r\nz=\u00e9\r\ny=\u0416\r\n"));
     // The Unicode function writes into an ANSI file in its code page, as
     // Windows does: what the page cannot hold becomes "?".
     home.write(file, "[S]\r\nk=caf\xe9\r\n");
@@ -84,7 +90,8 @@ TEST_F(ProfileFormsTest, DecodingAndEncodingGiveTheFileBackByteForByte) {
     const std::string ansi = "\xFF[S]\r\nk=\xFE\xFF\r\n";
     EXPECT_EQ(profile_text::decode_file(ansi).form, profile_text::Form::ansi);
     EXPECT_EQ(profile_text::encode_file(profile_text::decode_file(ansi)), ansi);
-    EXPECT_EQ(profile_text::utf16_from_utf8("a\xe7\x94"), std::u16string(u"a\ufffd"));  // a cut-off sequence
+    EXPECT_EQ(profile_text::utf16_from_utf8("a\xe7\x94"),
+              std::u16string(u"a\ufffd"));  // a cut-off sequence
 }
 
 }  // namespace

@@ -7,15 +7,19 @@
 #include <utility>
 #include <vector>
 
+#include "config/nuvex_resource_ids.h"
 #include "platform/locale_scope.h"
-#include "platform/portable/codepage.h"
-#include "platform/portable/resources.h"
+#include "platform/portable/resources/resources.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/win32.h"
 
 extern const unsigned char portable_resource_data[];
 extern const std::size_t portable_resource_size;
 
 namespace {
+
+// An id that no string of the script has.
+constexpr UINT no_such_string = IDS_FILE_NAME + 1;
 
 ResourceId ordinal(WORD value) {
     ResourceId id;
@@ -99,7 +103,8 @@ TEST(EmbeddedResources, VersionRecordCarriesEveryField) {
     ASSERT_NE(fixed, std::string_view::npos);
     const auto dword = [&](std::size_t index) {
         std::uint32_t v = 0;
-        for (int b = 3; b >= 0; --b) v = v << 8 | static_cast<unsigned char>(data[fixed + index * 4 + b]);
+        for (int b = 3; b >= 0; --b)
+            v = v << 8 | static_cast<unsigned char>(data[fixed + index * 4 + b]);
         return v;
     };
     EXPECT_EQ(dword(2), 0u);  // file version 0.0.0.1: high word 0.0, low word 0.1
@@ -153,23 +158,27 @@ TEST(EmbeddedResources, StringsLoadInTheAnsiCodePage) {
     char buffer[80];
     {
         CodePageScope page("936");
-        EXPECT_EQ(LoadStringA(nullptr, 1, buffer, sizeof buffer), 14);
-        EXPECT_STREQ(buffer, "Lumora\xb3\xcc\xd0\xf2" "0.01");  // "Lumora程序0.01" in GBK
+        EXPECT_EQ(LoadStringA(nullptr, IDS_DESCRIPTION, buffer, sizeof buffer), 14);
+        EXPECT_STREQ(buffer,
+                     "Lumora\xb3\xcc\xd0\xf2"
+                     "0.01");  // "Lumora程序0.01" in GBK
         // A buffer too small for the last character keeps none of its bytes.
-        EXPECT_EQ(LoadStringA(nullptr, 1, buffer, 8), 6);
+        EXPECT_EQ(LoadStringA(nullptr, IDS_DESCRIPTION, buffer, 8), 6);
         EXPECT_STREQ(buffer, "Lumora");
     }
     {
         CodePageScope page("65001");
-        EXPECT_EQ(LoadStringA(nullptr, 1, buffer, sizeof buffer), 16);
-        EXPECT_STREQ(buffer, "Lumora\xe7\xa8\x8b\xe5\xba\x8f" "0.01");
-        EXPECT_EQ(LoadStringA(nullptr, 1001, buffer, 13), 9);
+        EXPECT_EQ(LoadStringA(nullptr, IDS_DESCRIPTION, buffer, sizeof buffer), 16);
+        EXPECT_STREQ(buffer,
+                     "Lumora\xe7\xa8\x8b\xe5\xba\x8f"
+                     "0.01");
+        EXPECT_EQ(LoadStringA(nullptr, IDS_FILE_NAME, buffer, 13), 9);
         EXPECT_STREQ(buffer, "Nuvex0_01");
-        EXPECT_EQ(LoadStringA(nullptr, 1007, buffer, 80), 9);
+        EXPECT_EQ(LoadStringA(nullptr, IDS_SECTION, buffer, 80), 9);
         EXPECT_STREQ(buffer, "Nuvex0_01");
-        EXPECT_EQ(LoadStringA(nullptr, 1001, buffer, 5), 4);
+        EXPECT_EQ(LoadStringA(nullptr, IDS_FILE_NAME, buffer, 5), 4);
         EXPECT_STREQ(buffer, "Nuve");
-        EXPECT_EQ(LoadStringA(nullptr, 1002, buffer, sizeof buffer), 0);
+        EXPECT_EQ(LoadStringA(nullptr, no_such_string, buffer, sizeof buffer), 0);
         EXPECT_STREQ(buffer, "");
     }
 }
@@ -180,38 +189,41 @@ TEST(EmbeddedResources, WideStringsAreTheResourcesUtf16Exactly) {
     for (const char* page : {"1252", "936"}) {
         CodePageScope scope(page);
         WCHAR buffer[40];
-        EXPECT_EQ(LoadStringW(nullptr, 1, buffer, 40), 12);
+        EXPECT_EQ(LoadStringW(nullptr, IDS_DESCRIPTION, buffer, 40), 12);
         EXPECT_EQ(std::u16string(buffer), u"Lumora\u7a0b\u5e8f0.01");
         // At most size - 1 units and a zero.
-        EXPECT_EQ(LoadStringW(nullptr, 1, buffer, 8), 7);
+        EXPECT_EQ(LoadStringW(nullptr, IDS_DESCRIPTION, buffer, 8), 7);
         EXPECT_EQ(std::u16string(buffer), u"Lumora\u7a0b");
-        EXPECT_EQ(LoadStringW(nullptr, 1001, buffer, 1), 0);
+        EXPECT_EQ(LoadStringW(nullptr, IDS_FILE_NAME, buffer, 1), 0);
         EXPECT_EQ(buffer[0], 0);
         buffer[0] = u'x';
-        EXPECT_EQ(LoadStringW(nullptr, 1002, buffer, 40), 0);
+        EXPECT_EQ(LoadStringW(nullptr, no_such_string, buffer, 40), 0);
         EXPECT_EQ(buffer[0], 0);
         // Size 0: a read-only pointer to the text itself, not terminated.
         const WCHAR* text = nullptr;
-        EXPECT_EQ(LoadStringW(nullptr, 1007, reinterpret_cast<LPWSTR>(&text), 0), 9);
+        EXPECT_EQ(LoadStringW(nullptr, IDS_SECTION, reinterpret_cast<LPWSTR>(&text), 0), 9);
         ASSERT_NE(text, nullptr);
         EXPECT_EQ(std::u16string(text, 9), u"Nuvex0_01");
-        EXPECT_EQ(LoadStringW(nullptr, 1002, reinterpret_cast<LPWSTR>(&text), 0), 0);
+        EXPECT_EQ(LoadStringW(nullptr, no_such_string, reinterpret_cast<LPWSTR>(&text), 0), 0);
     }
 }
 
-TEST(EmbeddedResources, OnlyIconGroup102Exists) {
-    EXPECT_EQ(LoadIconA(nullptr, MAKEINTRESOURCEA(100)), nullptr);
-    const HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(102));
+TEST(EmbeddedResources, OnlyTheSaversIconGroupExists) {
+    EXPECT_EQ(LoadIconA(nullptr, MAKEINTRESOURCEA(IDI_SAVER_CLASS)), nullptr);
+    const HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(IDI_NUVEX));
     ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(LoadIconA(nullptr, MAKEINTRESOURCEA(102)), icon);
+    EXPECT_EQ(LoadIconA(nullptr, MAKEINTRESOURCEA(IDI_NUVEX)), icon);
 }
 
 TEST(EmbeddedResources, IconGroupHoldsEighteenImagesOfTheDeclaredSizes) {
     const auto& entries = portable_resources();
-    const ResourceEntry* group = find_resource(entries, resource_type_group_icon, ordinal(102));
+    const ResourceEntry* group =
+        find_resource(entries, resource_type_group_icon, ordinal(IDI_NUVEX));
     ASSERT_NE(group, nullptr);
     ASSERT_EQ(group->data.size(), 6u + 18u * 14u);
-    const auto byte = [&](std::size_t at) { return static_cast<unsigned>(static_cast<unsigned char>(group->data[at])); };
+    const auto byte = [&](std::size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(group->data[at]));
+    };
     const auto word = [&](std::size_t at) { return byte(at) | byte(at + 1) << 8; };
     EXPECT_EQ(word(2), 1u);
     EXPECT_EQ(word(4), 18u);
@@ -233,7 +245,8 @@ TEST(EmbeddedResources, IconGroupHoldsEighteenImagesOfTheDeclaredSizes) {
             EXPECT_EQ(word(at + 6), depths[depth]);
             EXPECT_EQ(word(at + 8) | word(at + 10) << 16, bytes[depth][s]);
             EXPECT_EQ(id, static_cast<unsigned>(depth * 6 + s + 1));
-            const ResourceEntry* image = find_resource(entries, resource_type_icon, ordinal(static_cast<WORD>(id)));
+            const ResourceEntry* image =
+                find_resource(entries, resource_type_icon, ordinal(static_cast<WORD>(id)));
             ASSERT_NE(image, nullptr);
             EXPECT_EQ(image->data.size(), bytes[depth][s]);
             const auto decoded = decode_icon_image(image->data);
@@ -242,7 +255,8 @@ TEST(EmbeddedResources, IconGroupHoldsEighteenImagesOfTheDeclaredSizes) {
             EXPECT_EQ(decoded->height, static_cast<int>(sizes[s]));
             // Transparent corners; a red box in the middle.
             EXPECT_EQ(decoded->pixels[0] >> 24, 0u);
-            const std::uint32_t centre = decoded->pixels[(sizes[s] / 2 + sizes[s] / 5) * sizes[s] + sizes[s] / 3];
+            const std::uint32_t centre =
+                decoded->pixels[(sizes[s] / 2 + sizes[s] / 5) * sizes[s] + sizes[s] / 3];
             EXPECT_EQ(centre >> 24, 255u);
             EXPECT_GT((centre >> 16) & 0xFF, 2 * ((centre >> 8) & 0xFF));
         }
@@ -251,7 +265,7 @@ TEST(EmbeddedResources, IconGroupHoldsEighteenImagesOfTheDeclaredSizes) {
 
 TEST(EmbeddedResources, ConfigurationTemplateMatchesTheScript) {
     LocaleScope chinese("zh_CN.UTF-8");
-    const auto t = load_dialog_template(MAKEINTRESOURCEA(2003));
+    const auto t = load_dialog_template(MAKEINTRESOURCEA(IDD_CONFIG));
     ASSERT_TRUE(t.has_value());
     EXPECT_TRUE(t->extended);
     EXPECT_EQ(t->style, 0x80C808C8u);
@@ -276,12 +290,14 @@ TEST(EmbeddedResources, ConfigurationTemplateMatchesTheScript) {
         short x, y, cx, cy;
     };
     const Expected controls[] = {
-        {1, 0x80, "\xe7\xa1\xae\xe5\xae\x9a", 0x50010001, 166, 140, 50, 14},
-        {2, 0x80, "\xe5\x8f\x96\xe6\xb6\x88", 0x50010000, 111, 140, 50, 14},
-        {1001, 0x81, "", 0x50A11084, 16, 17, 191, 94},
-        {-1, 0x80, "\xe6\x98\xbe\xe7\xa4\xba\xe7\x9a\x84\xe6\x96\x87\xe5\xad\x97", 0x50000007, 7, 7, 209, 128},
-        {1002, 0x80, "\xe9\x9a\x8f\xe6\xb3\xa2\xe9\x80\x90\xe6\xb5\x81", 0x50010003, 16, 117, 48, 10},
-        {3, 0x80, "\xe5\x85\xb3\xe4\xba\x8e...", 0x50010000, 7, 140, 50, 14},
+        {IDOK, 0x80, "\xe7\xa1\xae\xe5\xae\x9a", 0x50010001, 166, 140, 50, 14},
+        {IDCANCEL, 0x80, "\xe5\x8f\x96\xe6\xb6\x88", 0x50010000, 111, 140, 50, 14},
+        {IDC_MESSAGE, 0x81, "", 0x50A11084, 16, 17, 191, 94},
+        {IDC_STATIC, 0x80, "\xe6\x98\xbe\xe7\xa4\xba\xe7\x9a\x84\xe6\x96\x87\xe5\xad\x97",
+         0x50000007, 7, 7, 209, 128},
+        {IDC_FOLLOW, 0x80, "\xe9\x9a\x8f\xe6\xb3\xa2\xe9\x80\x90\xe6\xb5\x81", 0x50010003, 16, 117,
+         48, 10},
+        {IDC_ABOUT, 0x80, "\xe5\x85\xb3\xe4\xba\x8e...", 0x50010000, 7, 140, 50, 14},
     };
     ASSERT_EQ(t->controls.size(), 6u);
     for (std::size_t i = 0; i < 6; ++i) {
@@ -305,7 +321,7 @@ TEST(EmbeddedResources, ConfigurationTemplateMatchesTheScript) {
 
 TEST(EmbeddedResources, AboutTemplateMatchesTheScript) {
     LocaleScope chinese("zh_CN.UTF-8");
-    const auto t = load_dialog_template(MAKEINTRESOURCEA(103));
+    const auto t = load_dialog_template(MAKEINTRESOURCEA(IDD_ABOUT));
     ASSERT_TRUE(t.has_value());
     EXPECT_EQ(t->style, 0x80C808C8u);
     EXPECT_EQ(t->cx, 222);
@@ -314,22 +330,24 @@ TEST(EmbeddedResources, AboutTemplateMatchesTheScript) {
     EXPECT_EQ(t->face, "MS Shell Dlg");
     ASSERT_EQ(t->controls.size(), 4u);
     const auto& ok = t->controls[0];
-    EXPECT_EQ(ok.id, 1);
+    EXPECT_EQ(ok.id, IDOK);
     EXPECT_EQ(ok.style, 0x50010001u);
     EXPECT_EQ(ok.text.name, "\xe7\xa1\xae\xe5\xae\x9a");
     EXPECT_EQ(ok.x, 127);
     EXPECT_EQ(ok.y, 39);
     const auto& version = t->controls[1];
-    EXPECT_EQ(version.id, -1);
+    EXPECT_EQ(version.id, IDC_STATIC);
     EXPECT_EQ(version.windowClass.ordinal, 0x82);
     EXPECT_EQ(version.style, 0x50020000u);
-    EXPECT_EQ(version.text.name, "Lumora \xe7\x89\x88\xe6\x9c\xac" "0.01");
+    EXPECT_EQ(version.text.name,
+              "Lumora \xe7\x89\x88\xe6\x9c\xac"
+              "0.01");
     EXPECT_EQ(version.x, 99);
     EXPECT_EQ(version.cx, 116);
     const auto& icon = t->controls[2];
     EXPECT_EQ(icon.windowClass.ordinal, 0x82);
     EXPECT_TRUE(icon.text.is_ordinal);
-    EXPECT_EQ(icon.text.ordinal, 102);
+    EXPECT_EQ(icon.text.ordinal, IDI_NUVEX);
     EXPECT_EQ(icon.style, 0x50000803u);
     EXPECT_EQ(icon.x, 7);
     EXPECT_EQ(icon.y, 7);
@@ -352,10 +370,10 @@ TEST(EmbeddedResources, EnglishTemplatesAreTheChineseOnesWithEnglishTexts) {
         std::vector<const char*> texts;  // null: an ordinal (the icon) or free wording
     };
     const Expected templates[] = {
-        {2003,
+        {IDD_CONFIG,
          "Lumora Settings",
          {"OK", "Cancel", "", "Text to show", "Drift with the waves", "About..."}},
-        {103, "About Lumora", {"OK", "Lumora version 0.01", nullptr, nullptr}},
+        {IDD_ABOUT, "About Lumora", {"OK", "Lumora version 0.01", nullptr, nullptr}},
     };
     for (const Expected& expected : templates) {
         SCOPED_TRACE(expected.id);
@@ -390,7 +408,7 @@ TEST(EmbeddedResources, EnglishTemplatesAreTheChineseOnesWithEnglishTexts) {
                 EXPECT_NE(e.text.name, z.text.name);
             }
             // Only the check box is wider, and still inside its group box.
-            if (e.id == 1002) {
+            if (e.id == IDC_FOLLOW) {
                 EXPECT_GT(e.cx, z.cx);
                 const ControlTemplate& group = en->controls[3];
                 EXPECT_LE(e.x + e.cx, group.x + group.cx - 4);
@@ -404,14 +422,14 @@ TEST(EmbeddedResources, EnglishTemplatesAreTheChineseOnesWithEnglishTexts) {
 TEST(EmbeddedResources, NamesAreEqualAndEveryReportIsInBothLanguages) {
     const auto& entries = portable_resources();
     // The settings file and section are names: the same in every language.
-    for (UINT id : {1001u, 1007u}) {
+    for (UINT id : {UINT{IDS_FILE_NAME}, UINT{IDS_SECTION}}) {
         for (WORD language : chinese_languages) {
             EXPECT_EQ(find_string(entries, id, language), u"Nuvex0_01") << id << " " << language;
         }
         EXPECT_EQ(find_string(entries, id, english), u"Nuvex0_01") << id;
     }
-    EXPECT_EQ(find_string(entries, 1, 0x0804), u"Lumora\u7a0b\u5e8f0.01");
-    EXPECT_EQ(find_string(entries, 1, english), u"Lumora Program 0.01");
+    EXPECT_EQ(find_string(entries, IDS_DESCRIPTION, 0x0804), u"Lumora\u7a0b\u5e8f0.01");
+    EXPECT_EQ(find_string(entries, IDS_DESCRIPTION, english), u"Lumora Program 0.01");
     // The same strings exist in both languages, and nothing else.
     int present = 0;
     for (UINT id = 0; id < 4096; ++id) {
@@ -428,7 +446,7 @@ TEST(EmbeddedResources, NamesAreEqualAndEveryReportIsInBothLanguages) {
             ++n;
         return n;
     };
-    for (UINT id = 2101; id <= 2113; ++id) {
+    for (UINT id = IDS_SAVE_FAILED; id <= IDS_STORED_NOT_TEXT; ++id) {
         SCOPED_TRACE(id);
         const auto zh = find_string(entries, id, 0x0804);
         const auto en = find_string(entries, id, english);
@@ -470,21 +488,22 @@ TEST(EmbeddedResources, TheLoadersFollowTheInterfaceLanguage) {
         LocaleScope scope(c.all, c.messages, c.lang);
         const std::u16string& expected = c.chinese ? chinese : english_text;
         WCHAR wide[40];
-        EXPECT_EQ(LoadStringW(nullptr, 1, wide, 40), static_cast<int>(expected.size()));
+        EXPECT_EQ(LoadStringW(nullptr, IDS_DESCRIPTION, wide, 40),
+                  static_cast<int>(expected.size()));
         EXPECT_EQ(std::u16string(wide), expected);
-        EXPECT_EQ(pointer_text(1), expected);
+        EXPECT_EQ(pointer_text(IDS_DESCRIPTION), expected);
         char narrow[40];
-        EXPECT_GT(LoadStringA(nullptr, 1, narrow, sizeof narrow), 0);
+        EXPECT_GT(LoadStringA(nullptr, IDS_DESCRIPTION, narrow, sizeof narrow), 0);
         EXPECT_EQ(std::string(narrow), c.chinese ? "Lumora\xe7\xa8\x8b\xe5\xba\x8f"
                                                    "0.01"
                                                  : "Lumora Program 0.01");
-        EXPECT_EQ(pointer_text(1001), u"Nuvex0_01");
-        const auto config = load_dialog_template(MAKEINTRESOURCEA(2003));
+        EXPECT_EQ(pointer_text(IDS_FILE_NAME), u"Nuvex0_01");
+        const auto config = load_dialog_template(MAKEINTRESOURCEA(IDD_CONFIG));
         ASSERT_TRUE(config.has_value());
         EXPECT_EQ(config->caption,
                   c.chinese ? "Lumora\xe8\xae\xbe\xe7\xbd\xae" : "Lumora Settings");
         // The icon exists once and serves every language.
-        EXPECT_NE(LoadIconA(nullptr, MAKEINTRESOURCEA(102)), nullptr);
+        EXPECT_NE(LoadIconA(nullptr, MAKEINTRESOURCEA(IDI_NUVEX)), nullptr);
     }
 }
 
@@ -492,7 +511,8 @@ TEST(ResourceParsing, MalformedInputNeverReadsOutOfBounds) {
     // Truncations of the real image at every length near entry boundaries
     // and random lengths yield a prefix of the entries and no crash.
     const auto& full = portable_resources();
-    const std::string_view image(reinterpret_cast<const char*>(portable_resource_data), portable_resource_size);
+    const std::string_view image(reinterpret_cast<const char*>(portable_resource_data),
+                                 portable_resource_size);
     for (std::size_t cut = 0; cut < image.size(); cut += 997) {
         const auto prefix = parse_resource_file(image.substr(0, cut));
         ASSERT_LE(prefix.size(), full.size());
@@ -503,7 +523,7 @@ TEST(ResourceParsing, MalformedInputNeverReadsOutOfBounds) {
     std::string garbage(4096, '\xff');
     EXPECT_TRUE(parse_resource_file(garbage).empty());
     EXPECT_FALSE(parse_dialog_template(std::string_view("\x01\x00\xff\xff\x00", 5)).has_value());
-    const ResourceEntry* dialog = find_resource(full, resource_type_dialog, ordinal(2003));
+    const ResourceEntry* dialog = find_resource(full, resource_type_dialog, ordinal(IDD_CONFIG));
     ASSERT_NE(dialog, nullptr);
     for (std::size_t cut = 0; cut < dialog->data.size(); cut += 7) {
         EXPECT_FALSE(parse_dialog_template(dialog->data.substr(0, cut)).has_value()) << cut;

@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/portable/codepage.h"
-#include "platform/portable/profile.h"
+#include "platform/portable/profile/profile.h"
+#include "platform/portable/text/codepage.h"
 #include "platform/profile_test_folder.h"
 
 namespace {
@@ -73,7 +73,8 @@ TEST_F(SettingsFileTest, BothValuesLandInOneReplacementOrNeither) {
 
     // The next save removes what the killed one left and writes both values.
     ASSERT_EQ(write(both), ProfileWriteStatus::written);
-    EXPECT_EQ(home.read("Nuvex0_01"), "[Nuvex0_01]\r\nNuvexScr_Text=new^n\r\nNuvexScr_Follow=1\r\n");
+    EXPECT_EQ(home.read("Nuvex0_01"),
+              "[Nuvex0_01]\r\nNuvexScr_Text=new^n\r\nNuvexScr_Follow=1\r\n");
     EXPECT_EQ(entries_in_folder(), 1u);
 }
 
@@ -96,14 +97,15 @@ TEST_F(SettingsFileTest, ALinkedFileIsReplacedWhereItLivesAndTheLinkStays) {
     fs::create_directories(dotfiles);
     fs::create_directories(home.folder());
     { std::ofstream(dotfiles + "/nuvex.ini") << "[Nuvex0_01]\r\nNuvexScr_Text=old^n\r\n"; }
-    fs::permissions(dotfiles + "/nuvex.ini", fs::perms::owner_read | fs::perms::owner_write |
-                                                 fs::perms::group_read);
+    fs::permissions(dotfiles + "/nuvex.ini",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::create_symlink("../dotfiles/nuvex.ini", path);
 
     ASSERT_EQ(write(both), ProfileWriteStatus::written);
     EXPECT_TRUE(fs::is_symlink(path));
     EXPECT_EQ(fs::read_symlink(path), "../dotfiles/nuvex.ini");
-    EXPECT_EQ(home.read("Nuvex0_01"), "[Nuvex0_01]\r\nNuvexScr_Text=new^n\r\nNuvexScr_Follow=1\r\n");
+    EXPECT_EQ(home.read("Nuvex0_01"),
+              "[Nuvex0_01]\r\nNuvexScr_Text=new^n\r\nNuvexScr_Follow=1\r\n");
     EXPECT_EQ(fs::status(dotfiles + "/nuvex.ini").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(entries_in_folder(), 1u);  // nothing left beside the link

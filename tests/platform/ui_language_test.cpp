@@ -1,6 +1,6 @@
 // The interface language of the portable platform follows the locale
 // variables in POSIX order, by their names alone.
-#include "platform/portable/ui_language.h"
+#include "platform/portable/kernel/ui_language.h"
 
 #include <gtest/gtest.h>
 

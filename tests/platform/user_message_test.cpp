@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/portable/null_mode.h"
+#include "platform/portable/nullmode/null_mode.h"
 #include "platform/portable/windows.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/portable/bridge.h"
-#include "platform/portable/null_mode.h"
+#include "platform/portable/nullmode/null_mode.h"
 #include "platform/portable/windows.h"
 
 namespace {
@@ -60,12 +60,11 @@ protected:
     void TearDown() override { nullmode::reset(); }
 
     HWND full_screen(const char* title = "Screen Saver") {
-        return CreateWindowExA(WS_EX_TOPMOST, "WindowsScreenSaverClass", title,
-                               WS_POPUP | WS_VISIBLE, GetSystemMetrics(SM_XVIRTUALSCREEN),
-                               GetSystemMetrics(SM_YVIRTUALSCREEN),
-                               GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                               GetSystemMetrics(SM_CYVIRTUALSCREEN), nullptr, nullptr, nullptr,
-                               nullptr);
+        return CreateWindowExA(
+            WS_EX_TOPMOST, "WindowsScreenSaverClass", title, WS_POPUP | WS_VISIBLE,
+            GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+            GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), nullptr,
+            nullptr, nullptr, nullptr);
     }
 };
 
@@ -98,8 +97,8 @@ TEST_F(Windows, CreationRefusedByTheProcedureFails) {
 }
 
 TEST_F(Windows, UnknownClassAndDuplicateRegistrationFail) {
-    EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                              nullptr, nullptr),
+    EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                              nullptr),
               nullptr);
     WNDCLASSA wc{};
     wc.lpfnWndProc = SaverLikeProc;
@@ -136,8 +135,8 @@ TEST_F(Windows, PreviewFillsItsForeignParentAndDiesWithIt) {
     ASSERT_TRUE(GetClientRect(parent, &pr));
     EXPECT_EQ(pr.right, 152);
     HWND child = CreateWindowExA(0, "WindowsScreenSaverClass", "Preview",
-                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, pr.right,
-                                 pr.bottom, parent, nullptr, nullptr, nullptr);
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, pr.right, pr.bottom,
+                                 parent, nullptr, nullptr, nullptr);
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(GetParent(child), parent);
     RECT client{};
@@ -187,8 +186,8 @@ TEST_F(Windows, SetWindowPosTellsTheWindowOnlyWhatChanged) {
     wc.lpfnWndProc = PlacementProc;
     wc.lpszClassName = "NuvexPlacement";
     ASSERT_NE(RegisterClassA(&wc), 0);
-    HWND w = CreateWindowExA(WS_EX_TOPMOST, "NuvexPlacement", "p", WS_POPUP | WS_VISIBLE, 0, 0,
-                             800, 600, nullptr, nullptr, nullptr, nullptr);
+    HWND w = CreateWindowExA(WS_EX_TOPMOST, "NuvexPlacement", "p", WS_POPUP | WS_VISIBLE, 0, 0, 800,
+                             600, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(w, nullptr);
     MSG m{};
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
@@ -228,13 +227,13 @@ TEST_F(Windows, WindowsInsideAForeignWindowFollowItsSize) {
     wc.lpszClassName = "NuvexPlacement";
     ASSERT_NE(RegisterClassA(&wc), 0);
     HWND pane = nullmode::create_foreign_window(320, 240);
-    HWND filling = CreateWindowExA(0, "NuvexPlacement", "Preview", WS_CHILD | WS_VISIBLE, 0, 0,
-                                   320, 240, pane, nullptr, nullptr, nullptr);
+    HWND filling = CreateWindowExA(0, "NuvexPlacement", "Preview", WS_CHILD | WS_VISIBLE, 0, 0, 320,
+                                   240, pane, nullptr, nullptr, nullptr);
     wc.lpfnWndProc = DefWindowProcA;
     wc.lpszClassName = "NuvexQuiet";
     ASSERT_NE(RegisterClassA(&wc), 0);
-    HWND inset = CreateWindowExA(0, "NuvexQuiet", "inset", WS_CHILD | WS_VISIBLE, 20, 10, 300,
-                                 230, pane, nullptr, nullptr, nullptr);
+    HWND inset = CreateWindowExA(0, "NuvexQuiet", "inset", WS_CHILD | WS_VISIBLE, 20, 10, 300, 230,
+                                 pane, nullptr, nullptr, nullptr);
     HWND other = full_screen();
     ASSERT_TRUE(filling && inset && other);
 
@@ -293,8 +292,8 @@ TEST_F(Windows, TitleTextThroughMessages) {
 TEST_F(Windows, DialogControlsAnswerThroughTheTable) {
     HWND dialog = portable_register_window(DefWindowProcA, nullptr, "#32770", "Setup", 0, nullptr);
     int nativeTag = 0;
-    HWND edit = portable_register_window(DefWindowProcA, dialog, "Edit", "line one", 1004,
-                                         &nativeTag);
+    HWND edit =
+        portable_register_window(DefWindowProcA, dialog, "Edit", "line one", 1004, &nativeTag);
     HWND check = portable_register_window(CheckBoxProc, dialog, "Button", "Follow", 1010, nullptr);
     EXPECT_EQ(GetDlgItem(dialog, 1004), edit);
     EXPECT_EQ(GetDlgItem(dialog, 1010), check);

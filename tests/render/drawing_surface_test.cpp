@@ -15,7 +15,7 @@ TEST(DrawingSurface, MakingASurfaceAgainStartsFromNothing) {
     build_grid(scene, 100, 100);
     scene.pose.angle_x = 1.7278759594743864;
     render_frame(scene, surface, surface_rect{0, 0, 640, 480});  // records drawn squares
-    ASSERT_TRUE(create_compatible(surface, screen, 64, 48));      // smaller, same record
+    ASSERT_TRUE(create_compatible(surface, screen, 64, 48));     // smaller, same record
     EXPECT_EQ(surface.width, 64);
     EXPECT_TRUE(surface.lit_areas.empty());
     render_frame(scene, surface, surface_rect{0, 0, 64, 48});  // must stay inside 64 × 48

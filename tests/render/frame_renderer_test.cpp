@@ -40,7 +40,7 @@ void one_node_at_the_origin(SeaScene& scene) {
 TEST(PointColour, PacksTruncatedBytesWithoutClamping) {
     EXPECT_EQ(point_colour(projected(0, 0, 1, 1, 1, 1)), 0xFFFFFFu);
     EXPECT_EQ(point_colour(projected(0, 0, 1, 1, 0.5, 0)), 0x007FFFu);
-    EXPECT_EQ(point_colour(projected(0, 0, 1, 1.0174, 0, 0)), 3u);  // 259 & 255
+    EXPECT_EQ(point_colour(projected(0, 0, 1, 1.0174, 0, 0)), 3u);        // 259 & 255
     EXPECT_EQ(point_colour(projected(0, 0, 1, 0, 0, -0.01)), 0xFE0000u);  // -2 & 255
 }
 

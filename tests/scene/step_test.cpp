@@ -37,7 +37,8 @@ Particle text_particle(double x, double y, double z) {
 TEST(Step, RestingSeaStaysAtRestAndFadesTowardWhite) {
     QuietScene q;
     for (int i = 0; i < 100; ++i)
-        for (int j = 0; j < 100; ++j) q.s.grid[i][j].red = q.s.grid[i][j].green = q.s.grid[i][j].blue = 0.5;
+        for (int j = 0; j < 100; ++j)
+            q.s.grid[i][j].red = q.s.grid[i][j].green = q.s.grid[i][j].blue = 0.5;
     step(q.s);
     for (int i = 0; i < 100; ++i) {
         for (int j = 0; j < 100; ++j) {
@@ -256,8 +257,8 @@ void sea_in_three_passes(std::vector<std::vector<Particle>>& g, const SeaScene& 
 }
 
 TEST(Step, SeaMatchesThreeSeparatePassesBitForBitOnEveryGridShape) {
-    const int shapes[][2] = {{1, 1}, {1, 6}, {5, 1}, {2, 2}, {2, 7}, {3, 2}, {3, 3},
-                             {4, 5}, {5, 4}, {7, 9}, {23, 37}, {100, 100}};
+    const int shapes[][2] = {{1, 1}, {1, 6}, {5, 1}, {2, 2}, {2, 7},   {3, 2},
+                             {3, 3}, {4, 5}, {5, 4}, {7, 9}, {23, 37}, {100, 100}};
     std::uint32_t seed = 12345;
     auto uniform = [&seed] {  // -1 to 1, from a local generator
         seed = seed * 1664525u + 1013904223u;
@@ -288,12 +289,12 @@ TEST(Step, SeaMatchesThreeSeparatePassesBitForBitOnEveryGridShape) {
             for (int j = 0; j < shape[1]; ++j) {
                 const Particle& got = s.grid[i][j];
                 const Particle& want = expected[i][j];
-                for (double Particle::*f : {&Particle::z, &Particle::height, &Particle::velocity,
-                                            &Particle::accel, &Particle::spray_z,
-                                            &Particle::spray_vz, &Particle::red, &Particle::green,
-                                            &Particle::blue}) {
-                    ASSERT_EQ(got.*f, want.*f) << shape[0] << "x" << shape[1] << " node " << i
-                                               << "," << j;
+                for (double Particle::*f :
+                     {&Particle::z, &Particle::height, &Particle::velocity, &Particle::accel,
+                      &Particle::spray_z, &Particle::spray_vz, &Particle::red, &Particle::green,
+                      &Particle::blue}) {
+                    ASSERT_EQ(got.*f, want.*f)
+                        << shape[0] << "x" << shape[1] << " node " << i << "," << j;
                 }
             }
         }

@@ -6,8 +6,8 @@
 
 #include "render/drawing_surface.h"
 #include "scene/random.h"
-#include "support/memory_surface.h"
 #include "scene/sea_scene.h"
+#include "support/memory_surface.h"
 #include "text/particle_list.h"
 
 namespace {

@@ -36,8 +36,11 @@ std::vector<std::string> lines_in_turn(SeaScene& s, int n) {
 TEST(SetMessage, DefaultMessageGivesFiveLinesThenTheFirstAgain) {
     Gbk gbk;
     SeaScene s;
-    set_message(s, "\xc9\xfa\xc8\xd5\xbf\xec\xc0\xd6^nHappy Birthday^n\xd3\xc0\xd4\xb6\xc3\xc0\xc0\xf6^n"
-                   "\xcc\xec\xcc\xec\xbf\xaa\xd0\xc4^n\xd5\xe4\xb0\xae\xc3\xbf\xd2\xbb\xcc\xec^n", ansi);
+    set_message(
+        s,
+        "\xc9\xfa\xc8\xd5\xbf\xec\xc0\xd6^nHappy Birthday^n\xd3\xc0\xd4\xb6\xc3\xc0\xc0\xf6^n"
+        "\xcc\xec\xcc\xec\xbf\xaa\xd0\xc4^n\xd5\xe4\xb0\xae\xc3\xbf\xd2\xbb\xcc\xec^n",
+        ansi);
     const auto lines = lines_in_turn(s, 6);
     EXPECT_EQ(lines[0], "\xc9\xfa\xc8\xd5\xbf\xec\xc0\xd6");
     EXPECT_EQ(lines[1], "Happy Birthday");
@@ -124,7 +127,9 @@ TEST(AdvanceLine, RepairsAnEmptyTextAndACursorOutOfRange) {
 
 TEST(ByteString, FindStartsOnlyAtCharacterBoundaries) {
     Gbk gbk;
-    const std::string text = "\xb0\x5e" "n^n";
+    const std::string text =
+        "\xb0\x5e"
+        "n^n";
     EXPECT_EQ(find_from(text, "^n", 0, ansi), 3u);
     EXPECT_EQ(find_from(text, "\n", 0, ansi), std::string::npos);
     EXPECT_EQ(find_from("ab\ncd\n", "\n", 3, ansi), 5u);
@@ -166,8 +171,14 @@ TEST(SetMessage, UnicodeTextIsSplitByItsOwnCharacters) {
               (std::vector<std::string>{"\xd0\x9f\xd1\x80\xd0\xb8", "\xe7\x94\x9f\xe6\x97\xa5",
                                         "\xc3\x89t\xc3\xa9", "\xd0\x9f\xd1\x80\xd0\xb8"}));
     // A cut never falls inside a UTF-8 sequence.
-    EXPECT_EQ(character_boundary_at_most("ab\xe7\x94\x9f" "c", 4, utf8), 2u);
-    EXPECT_EQ(character_boundary_at_most("ab\xe7\x94\x9f" "c", 5, utf8), 5u);
+    EXPECT_EQ(character_boundary_at_most("ab\xe7\x94\x9f"
+                                         "c",
+                                         4, utf8),
+              2u);
+    EXPECT_EQ(character_boundary_at_most("ab\xe7\x94\x9f"
+                                         "c",
+                                         5, utf8),
+              5u);
     // An empty message falls back to the built-in one, in its own encoding.
     set_message(s, "", utf8);
     EXPECT_EQ(s.text, "\xc9\xfa\xc8\xd5\xbf\xec\xc0\xd6\nHappy Birthday\n");

@@ -13,20 +13,23 @@ Checks, reading the PE file directly (no Windows needed):
       Chinese (PRC) only; prints the languages found; the version record's
       Chinese and English blocks and both Translation pairs; the dialogs
       (below) in both languages;
-    the string table (1, 1001, 1007, the dialog's reports 2101-2113) and
-      nothing else in its blocks, the same ids in both languages, the names
-      1001 and 1007 equal in every language, the reports' %1 and %2 kept;
-    icon group 102: 18 images, sizes, depths, colour-count bytes, byte sizes,
+    the string table (the description, the settings file and section names,
+      the dialog's reports) and nothing else in its blocks, the same ids in
+      both languages, the two names equal in every language, the reports' %1
+      and %2 kept;
+    the saver's icon group: 18 images, sizes, depths, colour-count bytes, byte sizes,
       and each image a bottom-up BI_RGB DIB with a doubled height and a mask;
     the version record, every field, and the order of its strings;
     the manifest, byte for byte: the module's own architecture, the common
       controls of that architecture, per-monitor DPI awareness;
-    dialogs 103 and 2003: style, position, caption, font and every control.
+    the About and configuration dialogs: style, position, caption, font and every control.
 Prints one line per failed check and a summary; exit status 1 on any failure.
 """
 
 import argparse
 import difflib
+import pathlib
+import re
 import struct
 import sys
 
@@ -35,7 +38,18 @@ ENGLISH_US = 0x0409
 # The Chinese languages that get the PRC's texts: Taiwan, Hong Kong, Macao, Singapore.
 CHINESE_COPIES = [0x0404, 0x0C04, 0x1404, 0x1004]
 TEXT_LANGUAGES = sorted([CHINESE_PRC, ENGLISH_US] + CHINESE_COPIES)
+IDOK, IDCANCEL = 1, 2  # the system's own button ids
 RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 5, 6, 14, 16, 24
+
+
+def resource_ids():
+    """{name: number} of the header that defines the resource and control ids."""
+    header = pathlib.Path(__file__).resolve().parents[2] / "src/config/nuvex_resource_ids.h"
+    return {m[1]: int(m[2]) for m in
+            re.finditer(r"^#define\s+(\w+)\s+(-?\d+)", header.read_text(), re.MULTILINE)}
+
+
+ID = resource_ids()
 
 failures = []
 
@@ -238,15 +252,19 @@ def check_imports(image):
     return names
 
 
-NAMES = {1001: "Nuvex0_01", 1007: "Nuvex0_01"}
-REPORTS = range(2101, 2114)
+NAMES = {ID["IDS_FILE_NAME"]: "Nuvex0_01", ID["IDS_SECTION"]: "Nuvex0_01"}
+REPORTS = range(ID["IDS_SAVE_FAILED"], ID["IDS_STORED_NOT_TEXT"] + 1)
+DESCRIPTION = ID["IDS_DESCRIPTION"]
+STRING_IDS = sorted([DESCRIPTION] + list(NAMES) + list(REPORTS))
 
 
 def string_table(resources, language):
     """{id: text} of the string tables in one language (empty strings left out)."""
     strings = {}
     blocks = {k[1]: v for k, v in resources.items() if k[0] == RT_STRING and k[2] == language}
-    expect(sorted(blocks), [1, 63, 132, 133], f"string table blocks in language {language:04x}")
+    # A string table block holds the 16 strings from (block - 1) * 16 on.
+    wanted_blocks = sorted({ident // 16 + 1 for ident in STRING_IDS})
+    expect(sorted(blocks), wanted_blocks, f"string table blocks in language {language:04x}")
     for block, data in blocks.items():
         at = 0
         for k in range(16):
@@ -261,11 +279,10 @@ def string_table(resources, language):
 def check_strings(resources):
     chinese = string_table(resources, CHINESE_PRC)
     english = string_table(resources, ENGLISH_US)
-    wanted_ids = sorted([1] + list(NAMES) + list(REPORTS))
-    expect(sorted(chinese), wanted_ids, "Chinese string ids")
-    expect(sorted(english), wanted_ids, "English string ids")
-    expect(chinese.get(1), "Lumora程序0.01", "Chinese string 1")
-    expect(english.get(1), "Lumora Program 0.01", "English string 1")
+    expect(sorted(chinese), STRING_IDS, "Chinese string ids")
+    expect(sorted(english), STRING_IDS, "English string ids")
+    expect(chinese.get(DESCRIPTION), "Lumora程序0.01", "Chinese description")
+    expect(english.get(DESCRIPTION), "Lumora Program 0.01", "English description")
     for ident, name in NAMES.items():
         expect(chinese.get(ident), name, f"Chinese string {ident}")
         expect(english.get(ident), name, f"English string {ident}")
@@ -280,10 +297,11 @@ def check_strings(resources):
 
 def check_icons(resources):
     groups = {k[1]: v for k, v in resources.items() if k[0] == RT_GROUP_ICON}
-    expect(sorted(groups), [102], "icon groups")
-    if 102 not in groups:
+    icon = ID["IDI_NUVEX"]
+    expect(sorted(groups), [icon], "icon groups")
+    if icon not in groups:
         return
-    group = groups[102]
+    group = groups[icon]
     reserved, kind, count = struct.unpack_from("<HHH", group, 0)
     expect((reserved, kind, count), (0, 1, 18), "icon group header (reserved, type, count)")
     expect(len(group), 6 + 14 * count, "icon group size")
@@ -456,34 +474,37 @@ def check_dialog(data, ident, rect, caption, controls):
 
 
 def check_dialogs(resources):
+    about, config = ID["IDD_ABOUT"], ID["IDD_CONFIG"]
+    static = ID["IDC_STATIC"]
     for language in (CHINESE_PRC, ENGLISH_US):
         dialogs = {k[1]: v for k, v in resources.items() if k[0] == RT_DIALOG and k[2] == language}
-        expect(sorted(dialogs), [103, 2003], f"dialogs in language {language:04x}")
+        expect(sorted(dialogs), sorted([about, config]), f"dialogs in language {language:04x}")
         zh = language == CHINESE_PRC
-        if 103 in dialogs:
-            d = check_dialog(dialogs[103], f"103/{language:04x}", (0, 0, 222, 89),
+        if about in dialogs:
+            d = check_dialog(dialogs[about], f"{about}/{language:04x}", (0, 0, 222, 89),
                              "关于 Lumora" if zh else "About Lumora", [
-                (1, BUTTON, "确定" if zh else "OK", 0x50010001, (127, 39, 50, 14)),
-                (-1, STATIC, "Lumora 版本0.01" if zh else "Lumora version 0.01", 0x50020000,
+                (IDOK, BUTTON, "确定" if zh else "OK", 0x50010001, (127, 39, 50, 14)),
+                (static, STATIC, "Lumora 版本0.01" if zh else "Lumora version 0.01", 0x50020000,
                  (99, 15, 116, 8)),
-                (-1, STATIC, ("ordinal", 102), 0x50000803, (7, 7, 21, 20)),
-                (-1, STATIC, d_any, 0x50020000, (29, 74, 186, 8)),
+                (static, STATIC, ("ordinal", ID["IDI_NUVEX"]), 0x50000803, (7, 7, 21, 20)),
+                (static, STATIC, d_any, 0x50020000, (29, 74, 186, 8)),
             ])
             if len(d["controls"]) == 4:
                 notice = d["controls"][3]["text"]
                 check(isinstance(notice, str) and notice.strip() and "\n" not in notice,
                       f"About box notice is not one line: {notice!r}")
-        if 2003 in dialogs:
+        if config in dialogs:
             # Only the check box is wider in English, for its longer text.
-            check_dialog(dialogs[2003], f"2003/{language:04x}", (0, 0, 223, 161),
+            check_dialog(dialogs[config], f"{config}/{language:04x}", (0, 0, 223, 161),
                          "Lumora设置" if zh else "Lumora Settings", [
-                (1, BUTTON, "确定" if zh else "OK", 0x50010001, (166, 140, 50, 14)),
-                (2, BUTTON, "取消" if zh else "Cancel", 0x50010000, (111, 140, 50, 14)),
-                (1001, EDIT, "", 0x50A11084, (16, 17, 191, 94)),
-                (-1, BUTTON, "显示的文字" if zh else "Text to show", 0x50000007, (7, 7, 209, 128)),
-                (1002, BUTTON, "随波逐流" if zh else "Drift with the waves", 0x50010003,
+                (IDOK, BUTTON, "确定" if zh else "OK", 0x50010001, (166, 140, 50, 14)),
+                (IDCANCEL, BUTTON, "取消" if zh else "Cancel", 0x50010000, (111, 140, 50, 14)),
+                (ID["IDC_MESSAGE"], EDIT, "", 0x50A11084, (16, 17, 191, 94)),
+                (static, BUTTON, "显示的文字" if zh else "Text to show", 0x50000007, (7, 7, 209, 128)),
+                (ID["IDC_FOLLOW"], BUTTON, "随波逐流" if zh else "Drift with the waves", 0x50010003,
                  (16, 117, 48 if zh else 96, 10)),
-                (3, BUTTON, "关于..." if zh else "About...", 0x50010000, (7, 140, 50, 14)),
+                (ID["IDC_ABOUT"], BUTTON, "关于..." if zh else "About...", 0x50010000,
+                 (7, 140, 50, 14)),
             ])
 
 

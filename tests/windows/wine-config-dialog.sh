@@ -16,6 +16,17 @@ settings_path=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Nuvex/Nuvex0_0
 # lines, each ended by a line break, so the sixth line is empty.
 default_edit_text='生日快乐\r\nHappy Birthday\r\n永远美丽\r\n天天开心\r\n珍爱每一天\r\n'
 
+# The configuration dialog's controls, by the ids the resource script gives
+# them (read from the one header that defines them).
+resource_id() {
+    awk -v name="$1" '$1 == "#define" && $2 == name { print $3 }' \
+        "$here/../../src/config/nuvex_resource_ids.h"
+}
+edit_id=$(resource_id IDC_MESSAGE)
+follow_id=$(resource_id IDC_FOLLOW)
+about_id=$(resource_id IDC_ABOUT)
+static_id=$(resource_id IDC_STATIC)
+
 # Reads the windows titled $1 into $probed (one "window" line per window,
 # its "control" lines after it).
 probe_windows() {
@@ -41,7 +52,7 @@ window_count() { grep -c '^window ' <<<"$probed"; }
 windows_are() { [[ $(window_count) == "$1" ]]; }
 # One configuration dialog (the window with the edit box), alone or with $1
 # other windows of its caption.
-one_dialog() { [[ $(block_with 1001 | grep -c '^window ') == 1 ]] && windows_are $((1 + ${1:-0})); }
+one_dialog() { [[ $(block_with "$edit_id" | grep -c '^window ') == 1 ]] && windows_are $((1 + ${1:-0})); }
 
 # The lines of the window in $probed that holds a control with id $1.
 block_with() {
@@ -69,7 +80,7 @@ click_control() {
 # Puts the caret in the edit box and selects its whole text with the keys
 # that do so in any edit box (this Wine's edit box takes no Ctrl+A).
 select_all_in_edit() {
-    click_control "$1" 1001 && xdotool key ctrl+Home ctrl+shift+End
+    click_control "$1" "$edit_id" && xdotool key ctrl+Home ctrl+shift+End
 }
 type_text() { xdotool type --delay 40 "$1"; }
 
@@ -81,7 +92,7 @@ open_config_dialog() {
     shift
     start_saver "$@"
     if await_windows "$config_caption" 10000 one_dialog; then
-        dialog=$(block_with 1001)
+        dialog=$(block_with "$edit_id")
         return 0
     fi
     fail "$what: no configuration dialog appeared"
@@ -119,18 +130,18 @@ if open_config_dialog "/c without a settings file" /c; then
         mkdir -p "$NUVEX_WINE_SHOTS"
         import -display "$DISPLAY" -window root "$NUVEX_WINE_SHOTS/wine-config-dialog.png" 2>/dev/null
     fi
-    shown=$(control_text "$dialog" 1001)
-    if [[ $shown == "$default_edit_text" && $(control_check "$dialog" 1002) == 1 ]]; then
+    shown=$(control_text "$dialog" "$edit_id")
+    if [[ $shown == "$default_edit_text" && $(control_check "$dialog" "$follow_id") == 1 ]]; then
         pass "/c without a settings file: the edit box shows the five default lines and an empty sixth; '随波逐流' is checked"
     else
-        fail "/c without a settings file: edit box '$shown', '随波逐流' check $(control_check "$dialog" 1002)"
+        fail "/c without a settings file: edit box '$shown', '随波逐流' check $(control_check "$dialog" "$follow_id")"
     fi
     select_all_in_edit "$dialog"
     type_text Hello
     xdotool key Return
     type_text World
     probe_windows "$config_caption"
-    typed=$(control_text "$(block_with 1001)" 1001)
+    typed=$(control_text "$(block_with "$edit_id")" "$edit_id")
     if [[ $typed == 'Hello\r\nWorld' ]]; then
         pass "/c: the text typed over the selection reads 'Hello', line break, 'World' in the edit box"
     else
@@ -149,11 +160,11 @@ cp "$settings_path" "$settings_copy" 2>/dev/null || : >"$settings_copy"
 
 # Esc after an edit.
 if open_config_dialog "/c then Esc" /c; then
-    click_control "$dialog" 1001
+    click_control "$dialog" "$edit_id"
     xdotool key ctrl+End
     type_text ' changed'
     probe_windows "$config_caption"
-    typed=$(control_text "$(block_with 1001)" 1001)
+    typed=$(control_text "$(block_with "$edit_id")" "$edit_id")
     xdotool key Escape
     expect_exit "/c: Esc" 0
     if [[ $typed == *' changed' ]] && settings_unchanged "$settings_copy"; then
@@ -165,10 +176,10 @@ fi
 
 echo "== configuration dialog: other starts"
 if open_config_dialog "an empty command line"; then
-    if [[ $(control_text "$dialog" 1001) == 'Hello\r\nWorld' ]]; then
+    if [[ $(control_text "$dialog" "$edit_id") == 'Hello\r\nWorld' ]]; then
         pass "an empty command line: the dialog shows the stored text"
     else
-        fail "an empty command line: the edit box reads '$(control_text "$dialog" 1001)'"
+        fail "an empty command line: the edit box reads '$(control_text "$dialog" "$edit_id")'"
     fi
     cancel_dialog "an empty command line"
 fi
@@ -225,11 +236,11 @@ if open_config_dialog "/c for the About box" /c; then
         click_control "$about" 1
         if await_windows "$about_caption" 5000 windows_are 0; then
             probe_windows "$config_caption"
-            back=$(block_with 1001)
-            if one_dialog && [[ $(window_field "$back" enabled) == 1 && $(control_text "$back" 1001) == 'About test' ]]; then
+            back=$(block_with "$edit_id")
+            if one_dialog && [[ $(window_field "$back" enabled) == 1 && $(control_text "$back" "$edit_id") == 'About test' ]]; then
                 pass "the About box's OK closed it; the configuration dialog is back, enabled, with its edit 'About test' intact"
             else
-                fail "after the About box: dialog '$(window_handle "$back")' enabled $(window_field "$back" enabled), edit '$(control_text "$back" 1001)'"
+                fail "after the About box: dialog '$(window_handle "$back")' enabled $(window_field "$back" enabled), edit '$(control_text "$back" "$edit_id")'"
             fi
         else
             fail "the About box's OK did not close it"
@@ -253,12 +264,12 @@ if open_config_dialog "/c with a folder in the settings file's place" /c; then
     type_text World
     click_control "$dialog" 1
     if await_windows "$config_caption" 5000 one_dialog 1; then
-        box=$(awk '
+        box=$(awk -v id="$edit_id" '
             $1 == "window" { if (block != "" && !has) print block; block = $0; has = 0; next }
-            { block = block "\n" $0; if ($1 == "control" && $2 == 1001) has = 1 }
+            { block = block "\n" $0; if ($1 == "control" && $2 == id) has = 1 }
             END { if (block != "" && !has) print block }' <<<"$probed")
         message=$(awk '$1 == "control" && $4 == "Static"' <<<"$box" | sed 's/^.* text //' | tr '\n' ' ')
-        dialog_enabled=$(window_field "$(block_with 1001)" enabled)
+        dialog_enabled=$(window_field "$(block_with "$edit_id")" enabled)
         if [[ $message == *'无法保存设置'* && $message == *'不是普通文件'* && $message == *'没有任何改动'* &&
               $message == *'AppData\\Roaming\\Nuvex\\Nuvex0_01'* &&
               $(window_field "$box" owner) == $(window_handle "$dialog") && $dialog_enabled == 0 ]] &&
@@ -269,12 +280,12 @@ if open_config_dialog "/c with a folder in the settings file's place" /c; then
         fi
         click_control "$box" 1
         if await_windows "$config_caption" 5000 one_dialog 0; then
-            back=$(block_with 1001)
-            if [[ $(window_field "$back" enabled) == 1 && $(control_text "$back" 1001) == 'Hello\r\nWorld' ]] &&
+            back=$(block_with "$edit_id")
+            if [[ $(window_field "$back" enabled) == 1 && $(control_text "$back" "$edit_id") == 'Hello\r\nWorld' ]] &&
                 kill -0 "$saver" 2>/dev/null; then
                 pass "the message box's OK closed it; the dialog is still open, enabled, with the edit 'Hello', 'World' kept"
             else
-                fail "after the message box: dialog enabled $(window_field "$back" enabled), edit '$(control_text "$back" 1001)'"
+                fail "after the message box: dialog enabled $(window_field "$back" enabled), edit '$(control_text "$back" "$edit_id")'"
             fi
         else
             fail "the message box's OK did not close it"

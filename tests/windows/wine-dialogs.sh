@@ -12,7 +12,7 @@ probe_dialogs() {
     probed=$("$WINE" "$dialog_probe" dialogs 2>/dev/null | tr -d '\r')
 }
 
-config_dialog_shown() { [[ -n $(block_with 1001) ]]; }
+config_dialog_shown() { [[ -n $(block_with "$edit_id") ]]; }
 
 # Starts the saver with the given arguments (through $dialog_starter when set,
 # otherwise start_saver) and waits up to 15 s for its configuration dialog,
@@ -26,7 +26,7 @@ open_dialog_any_language() {
     while :; do
         probe_dialogs
         if config_dialog_shown; then
-            dialog=$(block_with 1001)
+            dialog=$(block_with "$edit_id")
             return 0
         fi
         if (($(ms_now) - start > 15000)) || ! kill -0 "$saver" 2>/dev/null; then
@@ -41,5 +41,5 @@ open_dialog_any_language() {
 # The edit box's text in the dialog as probed now.
 edit_text_now() {
     probe_dialogs
-    control_text "$(block_with 1001)" 1001
+    control_text "$(block_with "$edit_id")" "$edit_id"
 }

@@ -54,12 +54,12 @@ expect_config_dialog() {
         fail "$what: no configuration dialog titled '$caption'"
         return 1
     fi
-    dialog=$(block_with 1001)
-    got="$(control_text "$dialog" 1)|$(control_text "$dialog" 2)|$(control_text "$dialog" -1)|$(control_text "$dialog" 1002)|$(control_text "$dialog" 3)"
-    if [[ $got == "$texts" && $(control_text "$dialog" 1001) == "$default_edit_text" ]]; then
+    dialog=$(block_with "$edit_id")
+    got="$(control_text "$dialog" 1)|$(control_text "$dialog" 2)|$(control_text "$dialog" "$static_id")|$(control_text "$dialog" "$follow_id")|$(control_text "$dialog" "$about_id")"
+    if [[ $got == "$texts" && $(control_text "$dialog" "$edit_id") == "$default_edit_text" ]]; then
         pass "$what: the configuration dialog is titled '$caption', its controls read '$got', the edit box the built-in greeting"
     else
-        fail "$what: '$caption' controls read '$got', edit box '$(control_text "$dialog" 1001)'"
+        fail "$what: '$caption' controls read '$got', edit box '$(control_text "$dialog" "$edit_id")'"
     fi
 }
 
@@ -143,7 +143,7 @@ if wine_languages_locales zh_CN.UTF-8 en_US.UTF-8 zh_TW.UTF-8 ja_JP.UTF-8; then
         caption='Lumora设置'
         [[ $messages == en_US.UTF-8 ]] && caption='Lumora Settings'
         if await_windows "$caption" 10000 one_dialog; then
-            dialog=$(block_with 1001)
+            dialog=$(block_with "$edit_id")
             click_control "$dialog" 1
             expect_exit "$what: OK" 1
             stored+=("$(od -An -tx1 "$settings_path" 2>/dev/null | tr -d ' \n')")

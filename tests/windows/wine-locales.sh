@@ -101,7 +101,7 @@ for loc in zh_CN.UTF-8 en_US.UTF-8 ru_RU.UTF-8 ja_JP.UTF-8; do
     fi
 
     if open_dialog_any_language "$loc: /c" /c; then
-        shown=$(control_text "$dialog" 1001)
+        shown=$(control_text "$dialog" "$edit_id")
         if [[ $shown == "$default_edit_text" ]]; then
             pass "$loc (code page $page): the dialog's edit box shows the greeting's five lines"
         else
@@ -120,7 +120,7 @@ for loc in zh_CN.UTF-8 en_US.UTF-8 ru_RU.UTF-8 ja_JP.UTF-8; do
         stored=$(stored_text 2>/dev/null)
         reopened=
         if open_dialog_any_language "$loc: /c after OK" /c; then
-            reopened=$(control_text "$dialog" 1001)
+            reopened=$(control_text "$dialog" "$edit_id")
             xdotool key Escape
             wait_end "$saver" 5000 || kill "$saver" 2>/dev/null
         fi

@@ -101,10 +101,10 @@ EOF
     fi
 
     if open_dialog_any_language "$test_user's first /c" /c; then
-        if [[ $(control_text "$dialog" 1001) == 'Old\r\nInstall' && $(control_check "$dialog" 1002) == 0 ]]; then
+        if [[ $(control_text "$dialog" "$edit_id") == 'Old\r\nInstall' && $(control_check "$dialog" "$follow_id") == 0 ]]; then
             pass "$test_user's first /c shows the settings found only in the (read-only) Windows folder"
         else
-            fail "$test_user's first /c: edit box '$(control_text "$dialog" 1001)', check $(control_check "$dialog" 1002)"
+            fail "$test_user's first /c: edit box '$(control_text "$dialog" "$edit_id")', check $(control_check "$dialog" "$follow_id")"
         fi
         click_control "$dialog" 2
         wait_end "$saver" 5000 || kill "$saver" 2>/dev/null
@@ -117,10 +117,10 @@ EOF
     virtual_copy=$(mktemp)
     cp "$virtual" "$virtual_copy"
     if open_dialog_any_language "$test_user's /c with a VirtualStore copy" /c; then
-        if [[ $(control_text "$dialog" 1001) == 'Virtual\r\nStore' && $(control_check "$dialog" 1002) == 1 ]]; then
+        if [[ $(control_text "$dialog" "$edit_id") == 'Virtual\r\nStore' && $(control_check "$dialog" "$follow_id") == 1 ]]; then
             pass "with a copy in the VirtualStore too, /c shows that copy"
         else
-            fail "with a VirtualStore copy, /c shows '$(control_text "$dialog" 1001)', check $(control_check "$dialog" 1002)"
+            fail "with a VirtualStore copy, /c shows '$(control_text "$dialog" "$edit_id")', check $(control_check "$dialog" "$follow_id")"
         fi
         select_all_in_edit "$dialog"
         type_text Hello
@@ -144,10 +144,10 @@ EOF
     rm -f "$virtual_copy"
 
     if open_dialog_any_language "$test_user's next /c" /c; then
-        if [[ $(control_text "$dialog" 1001) == 'Hello\r\nWorld' ]]; then
+        if [[ $(control_text "$dialog" "$edit_id") == 'Hello\r\nWorld' ]]; then
             pass "the next /c shows what was stored (read back from %APPDATA%)"
         else
-            fail "the next /c shows '$(control_text "$dialog" 1001)'"
+            fail "the next /c shows '$(control_text "$dialog" "$edit_id")'"
         fi
         xdotool key Escape
         wait_end "$saver" 5000 || kill "$saver" 2>/dev/null

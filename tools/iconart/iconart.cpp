@@ -107,7 +107,8 @@ std::array<std::array<std::uint8_t, 3>, 256> make_palette() {
     for (int r = 0; r < 6; ++r)
         for (int g = 0; g < 6; ++g)
             for (int b = 0; b < 6; ++b)
-                palette[n++] = {static_cast<std::uint8_t>(r * 51), static_cast<std::uint8_t>(g * 51),
+                palette[n++] = {static_cast<std::uint8_t>(r * 51),
+                                static_cast<std::uint8_t>(g * 51),
                                 static_cast<std::uint8_t>(b * 51)};
     for (int i = 0; n < 256; ++i, ++n) {
         const auto v = static_cast<std::uint8_t>(6 + i * 6);
@@ -139,7 +140,9 @@ void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     put16(out, v >> 16);
 }
 
-int row_bytes(int width, int bits) { return ((width * bits + 31) / 32) * 4; }
+int row_bytes(int width, int bits) {
+    return ((width * bits + 31) / 32) * 4;
+}
 
 // One icon image: header, palette (8 bits), colour rows bottom-up, mask rows bottom-up.
 std::vector<std::uint8_t> encode(const std::vector<Rgba>& image, int size, int bits) {

@@ -11,9 +11,10 @@
 
 #include "app/animation.h"
 #include "app/code_page_setup.h"
-#include "common/headless_scene.h"
 #include "common/options.h"
+#include "render/drawing_surface.h"
 #include "render/frame_renderer.h"
+#include "scene/sea_scene.h"
 #include "text/builtin_strings.h"
 
 namespace {
@@ -103,8 +104,10 @@ int main(int argc, char** argv) {
 
     SeaScene scene;
     DrawingSurface frame;
-    if (!start_headless_scene(scene, frame, o.message_given ? encoded_text{o.message, text_encoding::ansi} : default_message(),
-                              o.follow, o.width, o.height, o.screen_w, o.screen_h)) {
+    if (!start_scene(
+            scene, frame,
+            o.message_given ? encoded_text{o.message, text_encoding::ansi} : default_message(),
+            o.follow, o.width, o.height, o.screen_w, o.screen_h)) {
         std::fprintf(stderr, "nuvex-record: cannot make a %dx%d frame\n", o.width, o.height);
         return 1;
     }

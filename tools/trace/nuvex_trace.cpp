@@ -12,9 +12,8 @@
 #include <string_view>
 
 #include "app/animation.h"
-#include "common/headless_scene.h"
-#include "common/options.h"
 #include "app/code_page_setup.h"
+#include "common/options.h"
 #include "render/drawing_surface.h"
 #include "render/frame_renderer.h"
 #include "scene/sea_scene.h"
@@ -184,8 +183,8 @@ void print_scene(const SeaScene& scene) {
             char head[32];
             std::snprintf(head, sizeof head, "%d %d", i, j);
             p.text(head);
-            for (double v : {n.x, n.y, n.z, n.red, n.green, n.blue, n.spray_z, n.height,
-                             n.spray_vz, n.velocity, n.accel}) {
+            for (double v : {n.x, n.y, n.z, n.red, n.green, n.blue, n.spray_z, n.height, n.spray_vz,
+                             n.velocity, n.accel}) {
                 p.number(v);
             }
             p.integer(n.visible);
@@ -217,11 +216,11 @@ int main(int argc, char** argv) {
 
     SeaScene scene;
     DrawingSurface frame;
-    if (!start_headless_scene(scene, frame,
-                              options.message_given ? encoded_text{options.message, text_encoding::ansi}
-                                                     : default_message(),
-                              options.follow, options.frame_w, options.frame_h, options.screen_w,
-                              options.screen_h)) {
+    if (!start_scene(scene, frame,
+                     options.message_given ? encoded_text{options.message, text_encoding::ansi}
+                                           : default_message(),
+                     options.follow, options.frame_w, options.frame_h, options.screen_w,
+                     options.screen_h)) {
         std::fprintf(stderr, "nuvex-trace: cannot make a %dx%d frame\n", options.frame_w,
                      options.frame_h);
         return 1;

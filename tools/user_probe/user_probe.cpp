@@ -36,7 +36,7 @@ DWORD g_start = 0;
 DWORD g_deadline = 0;
 bool g_firstPresentReported = false;
 bool g_endOnKey = true;
-bool g_staticFrame = std::getenv("NUVEX_PROBE_STATIC") != nullptr;  // present only
+bool g_staticFrame = std::getenv("NUVEX_PROBE_STATIC") != nullptr;     // present only
 bool g_skipPresent = std::getenv("NUVEX_PROBE_NOPRESENT") != nullptr;  // the loop alone
 
 void say(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -125,8 +125,7 @@ LRESULT CALLBACK probe_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             POINT p{};
             GetCursorPos(&p);
             say("WM_MOUSEMOVE %d %d screen %ld %ld", static_cast<SHORT>(LOWORD(lParam)),
-                static_cast<SHORT>(HIWORD(lParam)), static_cast<long>(p.x),
-                static_cast<long>(p.y));
+                static_cast<SHORT>(HIWORD(lParam)), static_cast<long>(p.x), static_cast<long>(p.y));
             return 0;
         }
         case WM_LBUTTONDOWN:
@@ -170,13 +169,12 @@ int full(int seconds) {
         return 2;
     }
     const DWORD t0 = GetTickCount();
-    g_window = CreateWindowExA(WS_EX_TOPMOST, "WindowsScreenSaverClass", "Screen Saver",
-                               WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                               GetSystemMetrics(SM_XVIRTUALSCREEN),
-                               GetSystemMetrics(SM_YVIRTUALSCREEN),
-                               GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                               GetSystemMetrics(SM_CYVIRTUALSCREEN), nullptr, nullptr, nullptr,
-                               nullptr);
+    g_window =
+        CreateWindowExA(WS_EX_TOPMOST, "WindowsScreenSaverClass", "Screen Saver",
+                        WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                        GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                        GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
+                        nullptr, nullptr, nullptr, nullptr);
     if (!g_window) {
         say("no window");
         return 3;
@@ -217,7 +215,8 @@ int run(int argc, char** argv) {
         return full(argc > 2 ? std::atoi(argv[2]) : 0);
     }
     if (mode == "preview" && argc > 2) {
-        HWND parent = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::strtoul(argv[2], nullptr, 0)));
+        HWND parent =
+            reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::strtoul(argv[2], nullptr, 0)));
         return preview(parent, argc > 3 ? std::atoi(argv[3]) : 0);
     }
     if (mode == "find") {
@@ -234,9 +233,9 @@ int run(int argc, char** argv) {
         const int count = argc > 2 ? std::atoi(argv[2]) : 200;
         register_class();
         const DWORD t0 = GetTickCount();
-        HWND w = CreateWindowExA(0, "WindowsScreenSaverClass", "Present", WS_POPUP | WS_VISIBLE,
-                                 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                                 GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
+        HWND w = CreateWindowExA(0, "WindowsScreenSaverClass", "Present", WS_POPUP | WS_VISIBLE, 0,
+                                 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                 nullptr, nullptr, nullptr, nullptr);
         say("created in %u ms", static_cast<unsigned>(GetTickCount() - t0));
         KillTimer(w, 1);
         std::vector<std::uint32_t> copy(g_frameSize);

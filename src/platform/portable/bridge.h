@@ -41,8 +41,8 @@ void portable_init_process(int argc, char** argv);
 // for all of them. A dialog or control registers itself with the procedure that
 // serves its messages (WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH, WM_SETFONT,
 // BM_SETCHECK, BM_GETCHECK, EM_LIMITTEXT, ...); `native` is free for the owner.
-HWND portable_register_window(WNDPROC proc, HWND parent, const char* className,
-                              const char* title, int controlId, void* native);
+HWND portable_register_window(WNDPROC proc, HWND parent, const char* className, const char* title,
+                              int controlId, void* native);
 void portable_unregister_window(HWND hwnd);
 // A registered window that holds its text as Unicode serves messages in both
 // forms: `unicodeProc` gets those sent with SendMessageW, its own procedure

@@ -5,8 +5,9 @@
 #include <string>
 
 #include "platform/failure_report.h"
-#include "platform/portable/display_connection.h"
-#include "platform/portable/user_internal.h"
+#include "platform/portable/system_backend.h"
+#include "platform/portable/user/display_connection.h"
+#include "platform/portable/user/user_internal.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ std::string no_such_window(HWND window) {
 // Why windows cannot be made at all: empty when the display (or the test
 // mode's stand-in for it) is there.
 std::string display_problem() {
-    if (portable::null_mode_on() || portable::display_backend()) return {};
+    if (portable::backend().makes_windows()) return {};
     const std::string reason = portable::display_unreachable_reason();
     return reason.empty() ? "cannot start the display " + portable::quoted_display_name() : reason;
 }
@@ -40,8 +41,7 @@ int ReportNoSaverWindow(HWND parent) {
 }
 
 void ReportNoConfigDialog() {
-    const std::string reason =
-        portable::null_mode_on() ? std::string() : portable::display_unreachable_reason();
+    const std::string reason = portable::system_backend().display_unreachable_reason();
     say("cannot show the settings dialog" + (reason.empty() ? "" : ": " + reason));
 }
 

@@ -45,10 +45,10 @@ struct AlternateStack {
 };
 
 struct SignalHandlers {
-    struct sigaction previous[guarded_count]{};
+    struct sigaction previous[guarded_count] {};
 
     SignalHandlers() {
-        struct sigaction action{};
+        struct sigaction action {};
         action.sa_handler = on_fault_signal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_ONSTACK;
@@ -57,7 +57,8 @@ struct SignalHandlers {
         }
     }
     ~SignalHandlers() {
-        for (int i = 0; i < guarded_count; ++i) sigaction(guarded_signals[i], &previous[i], nullptr);
+        for (int i = 0; i < guarded_count; ++i)
+            sigaction(guarded_signals[i], &previous[i], nullptr);
     }
 };
 

@@ -1,5 +1,7 @@
 #include "platform/shared/profile_text.h"
 
+#include "platform/shared/utf8.h"
+
 namespace profile_text {
 
 namespace {
@@ -29,7 +31,9 @@ std::vector<Line> split_lines(std::string_view text) {
     return lines;
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view trim(std::string_view text) {
     while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
@@ -37,7 +41,9 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char ascii_lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Case-insensitive for single-byte characters; the bytes of a multibyte
 // character compare exactly, so a trail byte that happens to be a letter is
@@ -134,26 +140,6 @@ private:
     CharLength step_;
 };
 
-void append_utf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-bool is_continuation(unsigned char byte) { return byte >= 0x80 && byte <= 0xBF; }
-
 // The line break that ends a last line which had none, chosen so that the line
 // reads the same afterwards: a "\r" at its end would otherwise become part of
 // the new break, which reading strips, and a section or value the user did not
@@ -163,25 +149,6 @@ std::string closing_break(const std::string& text, std::size_t end, const std::s
 }
 
 }  // namespace
-
-std::size_t utf8_char_length(std::string_view bytes) {
-    if (bytes.empty()) return 0;
-    const auto lead = static_cast<unsigned char>(bytes[0]);
-    std::size_t expected = 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        expected = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        expected = 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        expected = 4;
-    }
-    std::size_t length = 1;
-    while (length < expected && length < bytes.size() &&
-           is_continuation(static_cast<unsigned char>(bytes[length]))) {
-        ++length;
-    }
-    return length;
-}
 
 std::string utf8_from_utf16(const char16_t* units, std::size_t count) {
     std::string out;
@@ -205,7 +172,7 @@ std::u16string utf16_from_utf8(std::string_view utf8) {
     out.reserve(utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        const std::size_t length = utf8_char_length(utf8.substr(pos));
+        const std::size_t length = utf8_sequence_length(utf8.substr(pos));
         const auto lead = static_cast<unsigned char>(utf8[pos]);
         const auto tail = [&](std::size_t k) { return char32_t(utf8[pos + k] & 0x3F); };
         char32_t c = 0xFFFD;  // a broken or cut-off sequence

@@ -23,10 +23,6 @@ enum class Form { ansi, unicode };
 // past its end): how names are stepped through in the file's text.
 using CharLength = std::size_t (*)(std::string_view bytes);
 
-// The length of one UTF-8 sequence, a broken one ending at the first byte
-// that does not continue it; what Unicode files are stepped with.
-std::size_t utf8_char_length(std::string_view bytes);
-
 struct Text {
     Form form = Form::ansi;
     std::string text;  // the bytes of an ANSI file; UTF-8 for a Unicode file

@@ -1,10 +1,11 @@
 #include "platform/shared/settings_profile.h"
 
+#include "platform/shared/utf8.h"
+
 namespace {
 
 profile_text::CharLength step_for(const profile_text::Text& text, const AnsiCodec& codec) {
-    return text.form == profile_text::Form::unicode ? &profile_text::utf8_char_length
-                                                    : codec.step;
+    return text.form == profile_text::Form::unicode ? &utf8_sequence_length : codec.step;
 }
 
 }  // namespace
@@ -28,8 +29,7 @@ ProfileWriteStatus build_profile(const std::optional<std::string>& base, const c
                                  const AnsiCodec& codec, std::string& out) {
     profile_text::Text text;
     if (base) text = profile_text::decode_file(*base);
-    const bool convert_file =
-        form == ProfileForm::unicode && text.form == profile_text::Form::ansi;
+    const bool convert_file = form == ProfileForm::unicode && text.form == profile_text::Form::ansi;
     if (convert_file) {
         std::string utf8;
         if (!codec.to_utf8(text.text, utf8)) return ProfileWriteStatus::cannot_convert;
@@ -43,19 +43,19 @@ ProfileWriteStatus build_profile(const std::optional<std::string>& base, const c
     for (const ProfileEntry& entry : entries) {
         std::string key = entry.key;
         std::string value = entry.value;
-        if (convert_entries && (!codec.to_utf8(entry.key, key) ||
-                                !codec.to_utf8(entry.value, value))) {
+        if (convert_entries &&
+            (!codec.to_utf8(entry.key, key) || !codec.to_utf8(entry.value, value))) {
             return ProfileWriteStatus::cannot_convert;
         }
-        profile_text::set_value(text.text, section, std::string_view(key),
-                                std::string_view(value), step);
+        profile_text::set_value(text.text, section, std::string_view(key), std::string_view(value),
+                                step);
     }
     out = profile_text::encode_file(text);
     return ProfileWriteStatus::written;
 }
 
-ProfileRead read_settings_value(const ProfileFiles& files, const std::string& path,
-                                const char* section, const char* key) {
+ProfileRead ReadProfileValue(const std::string& path, const char* section, const char* key) {
+    const ProfileFiles& files = platform_profile_files();
     std::string bytes;
     const FileRead read = files.read(path, bytes);
     if (read == FileRead::failed || read == FileRead::not_regular) {
@@ -63,14 +63,15 @@ ProfileRead read_settings_value(const ProfileFiles& files, const std::string& pa
         unreadable.readable = false;
         return unreadable;
     }
-    return read_profile_value(read == FileRead::read ? std::optional<std::string>(std::move(bytes))
-                                                     : std::nullopt,
-                              section, key, files.codec);
+    return read_profile_value(
+        read == FileRead::read ? std::optional<std::string>(std::move(bytes)) : std::nullopt,
+        section, key, files.codec);
 }
 
-ProfileWriteResult write_settings_values(const ProfileFiles& files, const std::string& path,
-                                         const std::string& basePath, const char* section,
-                                         const std::vector<ProfileEntry>& entries, ProfileForm form) {
+ProfileWriteResult WriteProfileValues(const std::string& path, const std::string& basePath,
+                                      const char* section, const std::vector<ProfileEntry>& entries,
+                                      ProfileForm form) {
+    const ProfileFiles& files = platform_profile_files();
     std::string bytes;
     const FileRead read = files.read(basePath, bytes);
     ProfileWriteResult result;

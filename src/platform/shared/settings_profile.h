@@ -39,9 +39,6 @@ struct ProfileFiles {
     AnsiCodec codec;
 };
 
-// ReadProfileValue and WriteProfileValues over a platform's files.
-ProfileRead read_settings_value(const ProfileFiles& files, const std::string& path,
-                                const char* section, const char* key);
-ProfileWriteResult write_settings_values(const ProfileFiles& files, const std::string& path,
-                                         const std::string& basePath, const char* section,
-                                         const std::vector<ProfileEntry>& entries, ProfileForm form);
+// This platform's files, which ReadProfileValue and WriteProfileValues work
+// on (each platform defines it beside its file functions).
+const ProfileFiles& platform_profile_files();

@@ -4,15 +4,15 @@
 // settings of an older install are read from the Windows folder, where the
 // file used to live (or from the copy that the system's file virtualisation
 // made of it for a 32-bit program).
-#include "platform/settings_file.h"
-
 #include <shlobj.h>
 
 #include <string>
 #include <string_view>
 
+#include "platform/settings_file.h"
 #include "platform/shared/dbcs.h"
 #include "platform/shared/settings_profile.h"
+#include "platform/shared/utf8.h"
 #include "platform/win32.h"
 
 namespace {
@@ -31,14 +31,15 @@ std::string narrow(std::wstring_view wide) {
     const int n = static_cast<int>(wide.size());
     const int count = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(count > 0 ? count : 0), '\0');
-    if (count > 0) WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, utf8.data(), count, nullptr, nullptr);
+    if (count > 0)
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, utf8.data(), count, nullptr, nullptr);
     return utf8;
 }
 
 std::size_t acp_char_length(std::string_view bytes) {
     if (bytes.empty()) return 0;
     const UINT page = GetACP();
-    if (page == CP_UTF8) return profile_text::utf8_char_length(bytes);
+    if (page == CP_UTF8) return utf8_sequence_length(bytes);
     const auto lead = static_cast<BYTE>(bytes[0]);
     if (bytes.size() > 1 && IsDBCSLeadByte(lead) &&
         is_dbcs_trail_byte(page, static_cast<unsigned char>(bytes[1]))) {
@@ -84,7 +85,7 @@ FileRead read_whole_file(const std::string& utf8_path, std::string& bytes) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? FileRead::missing
-                                                                               : FileRead::failed;
+                                                                                : FileRead::failed;
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FileRead::not_regular;
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
@@ -137,9 +138,9 @@ std::wstring follow_link(const std::wstring& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         return path;
     }
-    const HANDLE file = CreateFileW(path.c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file =
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return path;
     wchar_t final_path[MAX_PATH * 4];
     const DWORD n = GetFinalPathNameByHandleW(file, final_path, MAX_PATH * 4, FILE_NAME_NORMALIZED);
@@ -152,7 +153,8 @@ bool make_folders(const std::wstring& folder) {
         if (at != folder.size() && folder[at] != L'\\' && folder[at] != L'/') continue;
         const std::wstring level = folder.substr(0, at);
         // Drive roots ("C:") and the "\\?\" prefix are not folders to make.
-        if (level.empty() || level.back() == L':' || level.back() == L'?' || level == L"\\\\") continue;
+        if (level.empty() || level.back() == L':' || level.back() == L'?' || level == L"\\\\")
+            continue;
         if (!CreateDirectoryW(level.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
             return false;
         }
@@ -170,7 +172,8 @@ ProfileWriteResult replace_whole_file(const std::string& path, const std::string
         return refused;
     }
     const std::size_t slash = target.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : target.substr(0, slash);
+    const std::wstring folder =
+        slash == std::wstring::npos ? std::wstring() : target.substr(0, slash);
     if (!present && !folder.empty() && !make_folders(folder)) return failure(GetLastError());
 
     // One name for the file being written, so that a save cut short by a crash
@@ -182,8 +185,8 @@ ProfileWriteResult replace_whole_file(const std::string& path, const std::string
     DWORD error = ERROR_SUCCESS;
     std::size_t done = 0;
     while (done < bytes.size() && error == ERROR_SUCCESS) {
-        const DWORD chunk = static_cast<DWORD>(bytes.size() - done < (1u << 20) ? bytes.size() - done
-                                                                                : (1u << 20));
+        const DWORD chunk =
+            static_cast<DWORD>(bytes.size() - done < (1u << 20) ? bytes.size() - done : (1u << 20));
         DWORD wrote = 0;
         if (!WriteFile(file, bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
             error = GetLastError();
@@ -194,7 +197,8 @@ ProfileWriteResult replace_whole_file(const std::string& path, const std::string
     if (error == ERROR_SUCCESS && !FlushFileBuffers(file)) error = GetLastError();
     CloseHandle(file);
     if (error == ERROR_SUCCESS &&
-        !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        !MoveFileExW(temp.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         error = GetLastError();
     }
     if (error != ERROR_SUCCESS) {
@@ -239,12 +243,6 @@ SettingsLocation LocateSettingsFile(const char* fileName) {
     return location;
 }
 
-ProfileRead ReadProfileValue(const std::string& path, const char* section, const char* key) {
-    return read_settings_value(files, path, section, key);
-}
-
-ProfileWriteResult WriteProfileValues(const std::string& path, const std::string& basePath,
-                                      const char* section, const std::vector<ProfileEntry>& entries,
-                                      ProfileForm form) {
-    return write_settings_values(files, path, basePath, section, entries, form);
+const ProfileFiles& platform_profile_files() {
+    return files;
 }

@@ -27,7 +27,7 @@
 //       "\n" in <text> stands for a line break (CR LF on the clipboard) and
 //       "\\" for a backslash.
 #include <windows.h>
-
+// (after windows.h, whose types they use)
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
@@ -50,7 +50,8 @@ std::string to_utf8(const std::wstring& text) {
     const int n = static_cast<int>(text.size());
     const int count = WideCharToMultiByte(CP_UTF8, 0, text.data(), n, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(count > 0 ? count : 0), '\0');
-    if (count > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), n, out.data(), count, nullptr, nullptr);
+    if (count > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), n, out.data(), count, nullptr, nullptr);
     return out;
 }
 
@@ -74,11 +75,13 @@ std::string escaped(const std::string& text) {
 // gives an edit control's contents, not only a caption).
 std::wstring window_text(HWND window) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return {};
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
+        return {};
     std::vector<wchar_t> buffer(length + 2, L'\0');
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                             SMTO_ABORTIFHUNG, 2000, &copied)) {
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(),
+                             reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, 2000,
+                             &copied)) {
         return {};
     }
     return std::wstring(buffer.data(), copied);
@@ -116,9 +119,9 @@ BOOL CALLBACK print_control(HWND control, LPARAM) {
             check = static_cast<long>(state);
         }
     }
-    std::printf("control %d class %s rect %ld %ld %ld %ld check %ld text %s\n", GetDlgCtrlID(control),
-                to_utf8(name).c_str(), box.left, box.top, box.right, box.bottom, check,
-                escaped(to_utf8(window_text(control))).c_str());
+    std::printf("control %d class %s rect %ld %ld %ld %ld check %ld text %s\n",
+                GetDlgCtrlID(control), to_utf8(name).c_str(), box.left, box.top, box.right,
+                box.bottom, check, escaped(to_utf8(window_text(control))).c_str());
     return TRUE;
 }
 
@@ -129,9 +132,9 @@ int list_windows(const std::wstring& caption) {
     for (HWND window : search.found) {
         RECT box{};
         GetWindowRect(window, &box);
-        std::printf("window %llu rect %ld %ld %ld %ld enabled %d owner %llu\n", handle_number(window),
-                    box.left, box.top, box.right, box.bottom, IsWindowEnabled(window) ? 1 : 0,
-                    handle_number(GetWindow(window, GW_OWNER)));
+        std::printf("window %llu rect %ld %ld %ld %ld enabled %d owner %llu\n",
+                    handle_number(window), box.left, box.top, box.right, box.bottom,
+                    IsWindowEnabled(window) ? 1 : 0, handle_number(GetWindow(window, GW_OWNER)));
         EnumChildWindows(window, print_control, 0);
     }
     return search.found.empty() ? 1 : 0;
@@ -146,9 +149,9 @@ int keep_owner(DWORD milliseconds) {
     RegisterClassW(&owner_class);
     // Not made the foreground window: a dialog that fell back to the
     // foreground window as its owner would then not be owned by this one.
-    HWND window = CreateWindowExW(WS_EX_NOACTIVATE, L"NuvexDialogOwner", L"Dialog owner",
-                                  WS_OVERLAPPEDWINDOW, 20, 20, 300, 200, nullptr, nullptr,
-                                  owner_class.hInstance, nullptr);
+    HWND window =
+        CreateWindowExW(WS_EX_NOACTIVATE, L"NuvexDialogOwner", L"Dialog owner", WS_OVERLAPPEDWINDOW,
+                        20, 20, 300, 200, nullptr, nullptr, owner_class.hInstance, nullptr);
     if (!window) return 2;
     ShowWindow(window, SW_SHOWNOACTIVATE);
     std::printf("window %llu\n", handle_number(window));
@@ -219,7 +222,8 @@ int main() {
     if (argv && argc >= 3 && std::wcscmp(argv[1], L"clipboard") == 0) {
         return put_on_clipboard(argv[2]);
     }
-    std::fprintf(stderr, "usage: nuvex-dialog-probe windows <caption> | dialogs | owner <ms> | "
-                         "codepage | clipboard <text>\n");
+    std::fprintf(stderr,
+                 "usage: nuvex-dialog-probe windows <caption> | dialogs | owner <ms> | "
+                 "codepage | clipboard <text>\n");
     return 2;
 }

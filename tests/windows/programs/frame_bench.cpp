@@ -19,7 +19,6 @@
 
 #include "app/animation.h"
 #include "app/code_page_setup.h"
-#include "common/headless_scene.h"
 #include "platform/win32.h"
 #include "render/drawing_surface.h"
 #include "render/frame_renderer.h"
@@ -126,8 +125,7 @@ int main(int argc, char** argv) {
 
     SeaScene scene;
     DrawingSurface frame;
-    if (!start_headless_scene(scene, frame, default_message(), 0, frame_w, frame_h, frame_w,
-                              frame_h)) {
+    if (!start_scene(scene, frame, default_message(), 0, frame_w, frame_h, frame_w, frame_h)) {
         std::printf("cannot make the frame surface\n");
         return 2;
     }

@@ -10,7 +10,7 @@
 //   module, prints "refused <system error>" and exits 1; 2 is a wrong
 //   command line.
 #include <windows.h>
-
+// (after windows.h, whose types they use)
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
