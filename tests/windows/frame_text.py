@@ -16,25 +16,10 @@ Prints one line per shot; exit status 1 when a shot does not show the greeting.
 
 import sys
 
+from ppm import read_ppm
+
 CELL = 16
 STEP = 2  # every second pixel of every second row: the particles are wider
-
-
-def read_ppm(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    fields, at = [], 0
-    while len(fields) < 4:
-        while data[at:at + 1].isspace():
-            at += 1
-        end = at
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[at:end])
-        at = end
-    if fields[0] != b"P6" or fields[3] != b"255":
-        raise ValueError(f"{path}: not an 8-bit PPM")
-    return int(fields[1]), int(fields[2]), data[at + 1:]
 
 
 def warm_cells(path):

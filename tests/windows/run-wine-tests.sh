@@ -125,23 +125,7 @@ wait_end() {
 
 # Fraction of non-black pixels in a screenshot of the whole X screen.
 screen_lit_fraction() {
-    import -display "$DISPLAY" -window root ppm:- 2>/dev/null | python3 -c '
-import sys
-data = sys.stdin.buffer.read()
-fields, at = [], 0
-while len(fields) < 4:
-    while data[at:at + 1].isspace():
-        at += 1
-    end = at
-    while not data[end:end + 1].isspace():
-        end += 1
-    fields.append(data[at:end])
-    at = end
-pixels = data[at + 1:]
-step = 3 * 101
-total = len(pixels) // step
-lit = sum(1 for k in range(0, total * step, step) if pixels[k:k + 3] != b"\0\0\0")
-print(f"{lit / max(total, 1):.4f}")'
+    import -display "$DISPLAY" -window root ppm:- 2>/dev/null | python3 "$here/screen_pixels.py" lit
 }
 
 saver_window_shown() {
@@ -228,20 +212,7 @@ echo "== full screen: a change of the display mode"
 # Pixels of the desktop's colour in a screenshot of the whole screen (every
 # 7th pixel looked at).
 desktop_pixels() {
-    import -display "$DISPLAY" -window root ppm:- 2>/dev/null | python3 -c '
-import sys
-data = sys.stdin.buffer.read()
-fields, at = [], 0
-while len(fields) < 4:
-    while data[at:at + 1].isspace():
-        at += 1
-    end = at
-    while not data[end:end + 1].isspace():
-        end += 1
-    fields.append(data[at:end])
-    at = end
-pixels = data[at + 1:]
-print(sum(1 for k in range(0, len(pixels) - 2, 21) if pixels[k:k + 3] == b"\x40\x60\x80"))'
+    import -display "$DISPLAY" -window root ppm:- 2>/dev/null | python3 "$here/screen_pixels.py" 406080
 }
 saver_geometry() {
     xwininfo -root -tree | awk '/"Screen Saver"/ {
