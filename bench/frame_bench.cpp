@@ -18,12 +18,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/animation.h"
+#include "animation/animation.h"
+#include "animation/step.h"
 #include "app/code_page_setup.h"
+#include "app/gdi_line_rasteriser.h"
 #include "render/drawing_surface.h"
 #include "render/frame_renderer.h"
 #include "scene/sea_scene.h"
-#include "scene/step.h"
 #include "text/builtin_strings.h"
 #include "text/emitter.h"
 #include "text/message.h"
@@ -33,19 +34,31 @@ namespace {
 constexpr int frame_w = 1920;
 constexpr int frame_h = 1080;
 
+// A frame in plain memory, as the hosts hand the renderer theirs.
+struct Frame {
+    std::vector<std::uint32_t> pixels;
+    DrawingSurface surface;
+    Frame(int width, int height) : pixels(static_cast<std::size_t>(width) * height, 0u) {
+        attach_pixels(surface, pixels.data(), width, height, width, true);
+    }
+};
+
 // The seeded scene holding the widest line of the default message, fully
 // emitted, with the view where neither the lift nor a line change happens.
 struct CloudScene {
     SeaScene scene;
-    DrawingSurface frame;
+    GdiLineRasteriser rasteriser;
+    Frame memory{frame_w, frame_h};
+    DrawingSurface& frame = memory.surface;
     CloudScene() {
         adopt_system_code_page();
-        start_scene(scene, frame, default_message(), 0, frame_w, frame_h, frame_w, frame_h);
+        start_scene(scene, rasteriser, default_message(), 0, frame_w, frame_h);
         std::string widest;
         int widest_w = -1;
         for (int k = 0; k < 5; ++k) {
             advance_line(scene);
-            const int w = measure_text(scene.text_surface, scene.line, scene.encoding).right;
+            pixel_buffer measure_only;  // nothing to draw on: the extent alone
+            const int w = rasteriser.draw_line(scene.line, scene.encoding, measure_only).right;
             if (w > widest_w) {
                 widest_w = w;
                 widest = scene.line;
@@ -76,10 +89,10 @@ constexpr ScreenSize screen_sizes[] = {
 };
 
 DrawingSurface& frame_of_size(int width, int height) {
-    static std::map<std::pair<int, int>, DrawingSurface> frames;
-    DrawingSurface& frame = frames[{width, height}];
-    if (!frame.bits) create_screen_compatible(frame, width, height);
-    return frame;
+    static std::map<std::pair<int, int>, std::unique_ptr<Frame>> frames;
+    std::unique_ptr<Frame>& frame = frames[{width, height}];
+    if (!frame) frame = std::make_unique<Frame>(width, height);
+    return frame->surface;
 }
 
 void screen_size_arguments(benchmark::internal::Benchmark* b) {

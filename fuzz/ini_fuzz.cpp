@@ -12,7 +12,7 @@
 #include "fuzz_support.h"
 #include "platform/portable/text/codepage.h"
 #include "platform/shared/profile_text.h"
-#include "platform/shared/utf8.h"
+#include "text/utf8.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 #include "platform/portable/text/codepage.h"
 #include "platform/shared/dbcs.h"
 #include "platform/shared/profile_text.h"
-#include "platform/shared/utf8.h"
 #include "scene/sea_scene.h"
 #include "text/byte_string.h"
 #include "text/message.h"
+#include "text/utf8.h"
 
 namespace {
 

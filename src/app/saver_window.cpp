@@ -1,19 +1,22 @@
 #include "app/saver_window.h"
 
-#include "app/animation.h"
+#include "animation/animation.h"
 #include "app/frame_rate_overlay.h"
 #include "config/run_overrides.h"
 #include "config/settings.h"
-#include "host/saver_host.h"
 #include "render/frame_renderer.h"
 #include "scene/sea_scene.h"
 #include "text/emitter.h"
 
 SeaScene scene;
+GdiLineRasteriser text_rasteriser;
+FrameBitmap frame_bitmap;
 DrawingSurface frame_surface;
 surface_rect frame_rect;
 
 namespace {
+
+WNDPROC default_procedure = DefWindowProcA;
 
 // The frame is drawn whole off screen from the current state, then reaches the
 // window in one block transfer, so the window never shows a half-drawn frame.
@@ -22,8 +25,8 @@ void paint_frame(HWND window) {
     const HDC target = BeginPaint(window, &paint);
     render_frame(scene, frame_surface, frame_rect);
     if (run_overrides.show_fps) draw_frame_rate(frame_surface, frame_rect);
-    copy_to(frame_surface, target, frame_rect.right - frame_rect.left,
-            frame_rect.bottom - frame_rect.top);
+    present_frame(frame_bitmap, target, frame_rect.right - frame_rect.left,
+                  frame_rect.bottom - frame_rect.top);
     EndPaint(window, &paint);
 }
 
@@ -34,7 +37,7 @@ void resize_frame(HWND window, int w, int h) {
     if (w <= 0 || h <= 0) return;
     if (frame_surface.bits && w == frame_rect.right && h == frame_rect.bottom) return;
     frame_rect = surface_rect{0, 0, w, h};
-    create_screen_compatible(frame_surface, w, h);
+    create_frame_bitmap(frame_bitmap, frame_surface, w, h);
     InvalidateRect(window, nullptr, FALSE);
 }
 
@@ -53,9 +56,11 @@ void create_animation(HWND window) {
     const int h = window_rect.bottom - window_rect.top;
     frame_rect = surface_rect{0, 0, w, h};
 
+    create_frame_bitmap(frame_bitmap, frame_surface, w, h);
+
     // The text surface takes the screen's size even in a small preview, so a
     // line is rasterised the same way whatever window shows it.
-    start_scene(scene, frame_surface, {message_buffer, message_encoding}, follow_value, w, h,
+    start_scene(scene, text_rasteriser, {message_buffer, message_encoding}, follow_value,
                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 
     // The scene moves on a timer; each tick asks for a paint through the
@@ -87,10 +92,14 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_DISPLAYCHANGE:
             // A larger screen gets a larger text surface, from the next line on.
             note_screen_size(scene, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-            return DefaultSaverProc(window, message, wParam, lParam);
+            return default_procedure(window, message, wParam, lParam);
         default:
-            return DefaultSaverProc(window, message, wParam, lParam);
+            return default_procedure(window, message, wParam, lParam);
     }
+}
+
+void SetSaverDefaultProc(WNDPROC procedure) {
+    default_procedure = procedure ? procedure : DefWindowProcA;
 }
 
 void CALLBACK TimerTick(HWND window, UINT message, UINT_PTR timerId, DWORD time) {

@@ -5,6 +5,8 @@
 // change of the screens lets the text surface grow; the scene carries on.
 #pragma once
 
+#include "app/frame_bitmap.h"
+#include "app/gdi_line_rasteriser.h"
 #include "platform/win32.h"
 #include "render/drawing_surface.h"
 
@@ -12,10 +14,17 @@ struct SeaScene;
 
 // The module-level animation state, alive for the whole program.
 extern SeaScene scene;
-extern DrawingSurface frame_surface;  // holds frame_bitmap, the window's size
-extern surface_rect frame_rect;       // (0, 0, w, h) of the window, kept up with its size
+extern GdiLineRasteriser text_rasteriser;  // draws the message lines
+extern FrameBitmap frame_bitmap;           // the window's size, in a memory context
+extern DrawingSurface frame_surface;       // frame_bitmap's memory, as the core draws it
+extern surface_rect frame_rect;            // (0, 0, w, h) of the window, kept up with its size
 
 constexpr UINT_PTR animation_timer_id = 1;
 
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void CALLBACK TimerTick(HWND window, UINT message, UINT_PTR timerId, DWORD time);
+
+// The procedure that handles every message SaverWindowProc leaves alone: the
+// host's default saver behaviour, which decides when the saver closes. Until
+// one is given, DefWindowProcA.
+void SetSaverDefaultProc(WNDPROC procedure);

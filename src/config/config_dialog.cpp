@@ -7,9 +7,9 @@
 #include <string>
 
 #include "config/message_edit.h"
+#include "config/message_font.h"
 #include "config/settings.h"
 #include "config/text_conversion.h"
-#include "render/message_font.h"
 #include "text/builtin_strings.h"
 
 namespace {

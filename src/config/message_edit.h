@@ -8,7 +8,7 @@
 
 #include <cstddef>
 
-#include "render/wide_text.h"
+#include "config/text_conversion.h"
 #include "text/byte_string.h"
 
 // What the edit box shows for a stored message ("^n" become line breaks).

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "config/settings.h"
-#include "render/text_encoding.h"
+#include "scene/text_encoding.h"
 
 RunOverrides run_overrides;
 

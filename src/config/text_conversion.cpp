@@ -65,3 +65,15 @@ encoded_text from_gbk(std::string_view gbk) {
 wide_text widen(std::string_view utf8) {
     return to_wide(utf8, text_encoding::utf8);
 }
+
+wide_text to_wide(std::string_view bytes, text_encoding encoding) {
+    wide_text text;
+    if (bytes.empty()) return text;
+    const UINT page = encoding == text_encoding::utf8 ? CP_UTF8 : CP_ACP;
+    const int n = static_cast<int>(bytes.size());
+    const int count = MultiByteToWideChar(page, 0, bytes.data(), n, nullptr, 0);
+    if (count <= 0) return text;
+    text.resize(static_cast<std::size_t>(count));
+    MultiByteToWideChar(page, 0, bytes.data(), n, text.data(), count);
+    return text;
+}

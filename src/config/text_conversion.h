@@ -9,8 +9,14 @@
 #include <string>
 #include <string_view>
 
-#include "render/wide_text.h"
+#include "platform/win32.h"
 #include "text/byte_string.h"
+
+using wide_text = std::basic_string<WCHAR>;
+
+// The bytes as UTF-16; bytes that are not text in their encoding become the
+// system's replacement character.
+wide_text to_wide(std::string_view bytes, text_encoding encoding);
 
 // The text in the ANSI code page when that page holds every character of it
 // (it converts back unchanged), else in UTF-8.

@@ -1,6 +1,7 @@
 // One saver run: the window class, the full-screen or preview window, the
 // message loop, and around them (full screen, Windows 9x family) the system's
 // password verifier and its screen-saver-running state.
+#include "app/saver_window.h"
 #include "config/nuvex_resource_ids.h"
 #include "host/host_actions.h"
 #include "host/host_state.h"
@@ -99,6 +100,9 @@ int RunSaverWindow(HWND parent) {
     SaverHostState.autoPlayQueryMessage =
         SaverHostState.win9xFamily ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
 
+    // What the animation's window procedure does not handle goes to the
+    // host's default behaviour.
+    SetSaverDefaultProc(DefaultSaverProc);
     if (RegisterClassA(&saverClass)) {
         SaverHostState.saverWindow =
             CreateWindowExA(geometry.exStyle, saver_class_name, geometry.title, geometry.style,

@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/win32.h"
-#include "render/wide_text.h"
-
 namespace {
 
 // Bitmap memory holds 0x00RRGGBB; COLORREF holds 0x00BBGGRR.
@@ -28,7 +25,7 @@ __attribute__((optimize("no-tree-loop-distribute-patterns")))
 #endif
 void clear_lit_areas(DrawingSurface& surface) {
     std::uint32_t* const bits = surface.bits;
-    const std::int64_t stride = surface.width;
+    const std::int64_t stride = surface.stride;
     const surface_rect* const areas = surface.lit_areas.data();
     const std::size_t count = surface.lit_areas.size();
     // The areas lie all over a frame of megabytes, last touched a frame ago:
@@ -66,86 +63,33 @@ __attribute__((optimize("no-tree-loop-distribute-patterns")))
 void fill_rows(DrawingSurface& surface, std::int64_t left, std::int64_t top, std::int64_t right,
                std::int64_t bottom, std::uint32_t pixel) {
     const std::int64_t width = right - left;
-    std::uint32_t* line = surface.bits + top * surface.width + left;
+    std::uint32_t* line = surface.bits + top * surface.stride + left;
     if (width <= 8) {
-        for (std::int64_t row = top; row < bottom; ++row, line += surface.width) {
+        for (std::int64_t row = top; row < bottom; ++row, line += surface.stride) {
             for (std::int64_t k = 0; k < width; ++k) line[k] = pixel;
         }
         return;
     }
-    for (std::int64_t row = top; row < bottom; ++row, line += surface.width) {
+    for (std::int64_t row = top; row < bottom; ++row, line += surface.stride) {
         std::fill(line, line + width, pixel);
     }
 }
 
 }  // namespace
 
-wide_text to_wide(std::string_view bytes, text_encoding encoding) {
-    wide_text text;
-    if (bytes.empty()) return text;
-    const UINT page = encoding == text_encoding::utf8 ? CP_UTF8 : CP_ACP;
-    const int n = static_cast<int>(bytes.size());
-    const int count = MultiByteToWideChar(page, 0, bytes.data(), n, nullptr, 0);
-    if (count <= 0) return text;
-    text.resize(static_cast<std::size_t>(count));
-    MultiByteToWideChar(page, 0, bytes.data(), n, text.data(), count);
-    return text;
-}
-
-HDC__* acquire_screen_context() {
-    return GetDC(nullptr);
-}
-
-void release_screen_context(HDC__* screen) {
-    ReleaseDC(nullptr, screen);
-}
-
-bool create_compatible(DrawingSurface& surface, HDC__* reference, int width, int height) {
-    release_surface(surface);  // a surface made again starts from nothing
-    surface.dc = CreateCompatibleDC(reference);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // negative: rows run top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    surface.bitmap = CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!surface.dc || !surface.bitmap || !bits) {
-        release_surface(surface);
-        return false;
-    }
-    surface.bits = static_cast<std::uint32_t*>(bits);
+void attach_pixels(DrawingSurface& surface, std::uint32_t* bits, int width, int height, int stride,
+                   bool black) {
+    surface = DrawingSurface{};
+    if (!bits || width <= 0 || height <= 0 || stride < width) return;
+    surface.bits = bits;
     surface.width = width;
     surface.height = height;
-    surface.original_bitmap = SelectObject(surface.dc, surface.bitmap);
-    // A new DIB section's memory is zero (fresh pages from the system), so the
-    // surface is known to be black without touching every page of it.
-    surface.lit_areas_known = true;
-    return true;
+    surface.stride = stride;
+    surface.lit_areas_known = black;
 }
 
-bool create_screen_compatible(DrawingSurface& surface, int width, int height) {
-    HDC__* const screen = acquire_screen_context();
-    const bool made = create_compatible(surface, screen, width, height);
-    release_screen_context(screen);
-    return made;
-}
-
-void select_font(DrawingSurface& surface, HFONT__* font) {
-    if (!surface.dc) return;
-    HGDIOBJ previous = SelectObject(surface.dc, font);
-    if (!surface.original_font) surface.original_font = previous;
-    surface.font = font;
-}
-
-void set_text_color(DrawingSurface& surface, colour_ref colour) {
-    if (surface.dc) SetTextColor(surface.dc, colour);
-}
-
-void set_transparent(DrawingSurface& surface) {
-    if (surface.dc) SetBkMode(surface.dc, TRANSPARENT);
+pixel_buffer pixels_of(const DrawingSurface& surface) {
+    return pixel_buffer{surface.bits, surface.width, surface.height, surface.stride};
 }
 
 void fill_solid(DrawingSurface& surface, int x, int y, int w, int h, colour_ref colour) {
@@ -188,8 +132,8 @@ void fill_square(DrawingSurface& surface, int x, int y, int s, colour_ref colour
         return;
     }
     const std::uint32_t pixel = to_pixel(colour);
-    std::uint32_t* line = surface.bits + static_cast<std::int64_t>(y) * surface.width + x;
-    for (int row = 0; row < s; ++row, line += surface.width) {
+    std::uint32_t* line = surface.bits + static_cast<std::int64_t>(y) * surface.stride + x;
+    for (int row = 0; row < s; ++row, line += surface.stride) {
         for (int k = 0; k < s; ++k) line[k] = pixel;
     }
     surface.lit_areas.push_back({x, y, x + s, y + s});
@@ -200,47 +144,9 @@ void fill_solid(DrawingSurface& surface, const surface_rect& rect, colour_ref co
                colour);
 }
 
-surface_rect measure_text(DrawingSurface& surface, std::string_view bytes, text_encoding encoding) {
-    RECT rect{0, 0, 0, 0};
-    if (surface.dc) {
-        const wide_text text = to_wide(bytes, encoding);
-        // Measured as TextOutW draws it: an ampersand is a character, not a
-        // mnemonic prefix.
-        if (!text.empty()) {
-            DrawTextW(surface.dc, text.data(), static_cast<int>(text.size()), &rect,
-                      DT_CALCRECT | DT_NOPREFIX);
-        }
-    }
-    return {rect.left, rect.top, rect.right, rect.bottom};
-}
-
-void text_out(DrawingSurface& surface, int x, int y, std::string_view bytes,
-              text_encoding encoding) {
-    if (!surface.dc) return;
-    const wide_text text = to_wide(bytes, encoding);
-    TextOutW(surface.dc, x, y, text.data(), static_cast<int>(text.size()));
-    GdiFlush();  // the bitmap memory is read directly afterwards
-    forget_lit_areas(surface);
-}
-
 colour_ref get_pixel(const DrawingSurface& surface, int x, int y) {
     if (!surface.bits || x < 0 || y < 0 || x >= surface.width || y >= surface.height) {
         return invalid_colour;
     }
-    return to_colour(surface.bits[static_cast<std::int64_t>(y) * surface.width + x] & 0xFFFFFFu);
-}
-
-void copy_to(const DrawingSurface& surface, HDC__* target, int width, int height) {
-    if (surface.dc && target) BitBlt(target, 0, 0, width, height, surface.dc, 0, 0, SRCCOPY);
-}
-
-void release_surface(DrawingSurface& surface) {
-    if (surface.dc) {
-        if (surface.original_bitmap) SelectObject(surface.dc, surface.original_bitmap);
-        if (surface.original_font) SelectObject(surface.dc, surface.original_font);
-    }
-    if (surface.bitmap) DeleteObject(surface.bitmap);
-    if (surface.dc) DeleteDC(surface.dc);
-    if (surface.font) DeleteObject(surface.font);
-    surface = DrawingSurface{};
+    return to_colour(surface.bits[static_cast<std::int64_t>(y) * surface.stride + x] & 0xFFFFFFu);
 }

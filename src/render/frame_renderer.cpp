@@ -4,8 +4,8 @@
 #include <array>
 
 #include "scene/numeric.h"
+#include "scene/particle_list.h"
 #include "scene/sea_scene.h"
-#include "text/particle_list.h"
 
 namespace {
 
@@ -39,6 +39,9 @@ void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& 
     const std::int32_t cy = rect.top + (rect.bottom - rect.top) / 3;
     const double sx = (rect.right - rect.left) * 0.00078125;
     const double sy = (rect.bottom - rect.top) * 0.0009765625;
+    // The two poses turn every row by the same angles.
+    const pose_turn view = turn_of(scene.view);
+    const pose_turn tilt = turn_of(scene.pose);
     for (std::int32_t i = 0; i < scene.rows; ++i) {
         const Particle* row = scene.grid[i].get();
         if (!row) continue;
@@ -52,8 +55,8 @@ void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& 
         Particle* part = scratch.data() + first;
         const std::int32_t n = end - first;
         // Copy the row into the scratch array, turned by the view on the way.
-        copy_rotate_translate(scene.view, row + first, part, n);
-        rotate_translate(scene.pose, part, n);
+        copy_rotate_translate(view, row + first, part, n);
+        rotate_translate(tilt, part, n);
         project(part, n, scene.eye_distance);
         for (std::int32_t j = 0; j < n; ++j) {
             if (part[j].visible) draw_point(part[j], surface, cx, cy, sx, sy);
@@ -71,11 +74,13 @@ void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t 
     // same order, with the working records staying in the cache.
     constexpr std::int32_t block = 256;
     Particle* snapshot = list.snapshot.get();
+    const pose_turn view_turn = turn_of(view);
+    const pose_turn cloud_turn = turn_of(list.pose);
     for (std::int32_t first = 0; first < list.count; first += block) {
         const std::int32_t n = std::min(block, list.count - first);
         // Copy the items into the snapshot, turned by the view on the way.
-        copy_rotate_translate(view, list.items.get() + first, snapshot, n);
-        rotate_translate(list.pose, snapshot, n);
+        copy_rotate_translate(view_turn, list.items.get() + first, snapshot, n);
+        rotate_translate(cloud_turn, snapshot, n);
         project(snapshot, n, eye_distance);
         for (std::int32_t k = 0; k < n; ++k) {
             if (snapshot[k].visible) draw_point(snapshot[k], surface, cx, cy, sx, sy);

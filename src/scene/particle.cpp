@@ -8,6 +8,7 @@
 #endif
 
 #include "scene/numeric.h"
+#include "scene/trig.h"
 
 void init_particle(Particle& record) {
     record.x = 0;
@@ -62,9 +63,7 @@ inline void turn_record(Particle& p, double c, double s) {
 // first turn make one pass over the run. Returns whether the axis turned (and
 // so consumed the source).
 template <double Particle::*A, double Particle::*B>
-bool turn_axis(double theta, Particle* first, int count, const Particle* source) {
-    const double s = std::sin(theta);
-    const double c = std::cos(theta);
+bool turn_axis(double s, double c, Particle* first, int count, const Particle* source) {
     if ((s == 0 && c == 1) || count <= 0) return false;
     int k = 0;
 #if defined(__SSE2__)
@@ -108,29 +107,45 @@ bool turn_axis(double theta, Particle* first, int count, const Particle* source)
 
 }  // namespace
 
-void copy_rotate_translate(const Particle& pose, const Particle* source, Particle* first,
+pose_turn turn_of(const Particle& pose) {
+    return {sine(pose.angle_x),
+            cosine(pose.angle_x),
+            sine(pose.angle_y),
+            cosine(pose.angle_y),
+            sine(pose.angle_z),
+            cosine(pose.angle_z),
+            pose.x,
+            pose.y,
+            pose.z};
+}
+
+void copy_rotate_translate(const pose_turn& turn, const Particle* source, Particle* first,
                            int count) {
     const Particle* pending = source;
-    if (turn_axis<&Particle::y, &Particle::z>(pose.angle_x, first, count, pending))
+    if (turn_axis<&Particle::y, &Particle::z>(turn.sin_x, turn.cos_x, first, count, pending))
         pending = nullptr;
-    if (turn_axis<&Particle::z, &Particle::x>(pose.angle_y, first, count, pending))
+    if (turn_axis<&Particle::z, &Particle::x>(turn.sin_y, turn.cos_y, first, count, pending))
         pending = nullptr;
-    if (turn_axis<&Particle::x, &Particle::y>(pose.angle_z, first, count, pending))
+    if (turn_axis<&Particle::x, &Particle::y>(turn.sin_z, turn.cos_z, first, count, pending))
         pending = nullptr;
     if (pending && count > 0) std::copy_n(pending, count, first);
     // The scene's poses never move (their position stays at the origin), and
     // adding zero changes nothing but the sign of a zero coordinate, which no
     // later use can tell apart: skip the pass over the run then.
-    if (pose.x == 0 && pose.y == 0 && pose.z == 0) return;
+    if (turn.x == 0 && turn.y == 0 && turn.z == 0) return;
     for (int k = 0; k < count; ++k) {
-        first[k].x += pose.x;
-        first[k].y += pose.y;
-        first[k].z += pose.z;
+        first[k].x += turn.x;
+        first[k].y += turn.y;
+        first[k].z += turn.z;
     }
 }
 
+void rotate_translate(const pose_turn& turn, Particle* first, int count) {
+    copy_rotate_translate(turn, nullptr, first, count);
+}
+
 void rotate_translate(const Particle& pose, Particle* first, int count) {
-    copy_rotate_translate(pose, nullptr, first, count);
+    rotate_translate(turn_of(pose), first, count);
 }
 
 void project(Particle* first, int count, double eye_distance) {

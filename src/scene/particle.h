@@ -52,12 +52,25 @@ constexpr double pi = 3.141592653589793;
 void init_particle(Particle& record);
 // Adds to the pose's angle_z and brings it back once into [-2π, 2π].
 void add_angle(Particle& pose, double increment);
+
+// A pose made ready for turning runs of records: the sine and cosine of each of
+// its angles and its position. A frame turns a hundred rows and the whole
+// text cloud by the same two poses, so it works them out once.
+struct pose_turn {
+    double sin_x, cos_x;
+    double sin_y, cos_y;
+    double sin_z, cos_z;
+    double x, y, z;
+};
+pose_turn turn_of(const Particle& pose);
+
 // Turns the run about x, then y, then z by the pose's angles, then moves it by
 // the pose's position. Only x, y, z change.
 void rotate_translate(const Particle& pose, Particle* first, int count);
+void rotate_translate(const pose_turn& turn, Particle* first, int count);
 // The same on a copy: the run `first` receives the `count` records of `source`
 // and is then turned and moved. One pass where the two would take two.
-void copy_rotate_translate(const Particle& pose, const Particle* source, Particle* first,
+void copy_rotate_translate(const pose_turn& turn, const Particle* source, Particle* first,
                            int count);
 // Perspective: scales x and y and writes size; z keeps its value.
 void project(Particle* first, int count, double eye_distance);

@@ -3,7 +3,7 @@
 #include "scene/numeric.h"
 #include "scene/random.h"
 #include "scene/sea_scene.h"
-#include "text/builtin_strings.h"
+#include "scene/trig.h"
 
 SeaScene::SeaScene() : text(fallback_message_gbk) {
     init_particle(pose);
@@ -12,9 +12,8 @@ SeaScene::SeaScene() : text(fallback_message_gbk) {
 
 SeaScene::~SeaScene() {
     free_grid(*this);
-    release_surface(text_surface);  // bitmap, then context, then font
-    text_bitmap = nullptr;
-    text_font = nullptr;
+    text_surface = pixel_buffer{};
+    text_bitmap.reset();
     clear(particles);
 }
 
@@ -70,17 +69,32 @@ void drop_ripple(SeaScene& scene, std::int32_t row, std::int32_t col, double amp
                  std::int32_t radius) {
     if (radius <= 0) return;
     const std::int64_t r2 = std::int64_t{radius} * radius;
+    // The impulse depends only on the squared distance, so each one met is
+    // worked out once (the seeding ripples cover 7,800 cells at fewer than 900
+    // distances); very large rings are worked out cell by cell.
+    constexpr std::int64_t largest_profile = 1 << 16;
+    std::vector<double> profile;
+    std::vector<bool> known;
+    if (r2 <= largest_profile) {
+        profile.resize(static_cast<std::size_t>(r2) + 1);
+        known.resize(profile.size());
+    }
+    auto impulse = [&](std::int64_t d2) {
+        if (profile.empty()) return amplitude * cosine(ripple_argument(d2, r2, scene.ripple_waves));
+        const auto at = static_cast<std::size_t>(d2);
+        if (!known[at]) {
+            profile[at] = amplitude * cosine(ripple_argument(d2, r2, scene.ripple_waves));
+            known[at] = true;
+        }
+        return profile[at];
+    };
     for (std::int64_t r = std::int64_t{row} - radius; r < std::int64_t{row} + radius; ++r) {
         for (std::int64_t k = std::int64_t{col} - radius; k < std::int64_t{col} + radius; ++k) {
             if (r < 0 || r >= scene.rows || k < 0 || k >= scene.cols) continue;
             Particle& node = scene.grid[r][k];
             if (!node.visible) continue;
             const std::int64_t d2 = (r - row) * (r - row) + (k - col) * (k - col);
-            if (d2 <= r2) {
-                node.velocity +=
-                    amplitude *
-                    std::cos((std::sqrt(double(d2) / double(r2)) * scene.ripple_waves) * pi);
-            }
+            if (d2 <= r2) node.velocity += impulse(d2);
         }
     }
 }

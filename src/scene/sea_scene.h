@@ -4,17 +4,34 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "render/drawing_surface.h"
-#include "render/text_encoding.h"
 #include "scene/numeric.h"
 #include "scene/particle.h"
-#include "text/particle_list.h"
+#include "scene/particle_list.h"
+#include "scene/pixel_buffer.h"
+#include "scene/text_encoding.h"
 
 constexpr std::int32_t max_grid_count = 1024;
+
+// Emitter calls per message line (one slice each); also the scale of the
+// random releases of a step (turn phase × 32).
+constexpr std::int32_t slices_per_line = 32;
+
+// "生日快乐\nHappy Birthday\n" in code page 936 (GBK): the message a new
+// scene holds, and the one that stands wherever an empty message would.
+inline const std::string fallback_message_gbk =
+    "\xc9\xfa\xc8\xd5\xbf\xec\xc0\xd6\nHappy Birthday\n";
+
+// Draws message lines for the emitter (text/line_rasteriser.h).
+class line_rasteriser;
+
+struct free_memory {
+    void operator()(std::uint32_t* bits) const { std::free(bits); }
+};
 
 struct SeaScene {
     Particle pose;
@@ -39,9 +56,13 @@ struct SeaScene {
     std::string line;
     ParticleList particles;
     double max_text_height = 300.0;
-    HFONT__* text_font = nullptr;
-    DrawingSurface text_surface;
-    HBITMAP__* text_bitmap = nullptr;
+    // What draws the lines in the message font (the font is its own); not
+    // owned by the scene.
+    line_rasteriser* text_rasteriser = nullptr;
+    // The screen-sized surface a line is drawn on and read back from, and the
+    // memory behind it (zeroed pages, so a new surface is black).
+    pixel_buffer text_surface;
+    std::unique_ptr<std::uint32_t, free_memory> text_bitmap;
     // Area of the text surface that the last drawn line covered, so that the
     // next clear also removes a line wider or taller than the usual area.
     surface_rect text_drawn;
@@ -63,6 +84,11 @@ void free_grid(SeaScene& scene);
 // Adds a ring-shaped impulse to the wave velocity around cell (row, col).
 void drop_ripple(SeaScene& scene, std::int32_t row, std::int32_t col, double amplitude,
                  std::int32_t radius);
+// The phase of a ripple's ring at squared distance d2 (in cells) from its
+// centre: d/R · waves · π, whose cosine scales the impulse.
+inline double ripple_argument(std::int64_t d2, std::int64_t radius_squared, double waves) {
+    return (std::sqrt(double(d2) / double(radius_squared)) * waves) * pi;
+}
 // The node under a world point, clamped into the grid; none without a grid.
 // Inline: the step asks this once or twice for every text particle.
 inline Particle* node_under(const SeaScene& sea, double x, double y) {

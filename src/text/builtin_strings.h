@@ -7,11 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "scene/sea_scene.h"  // fallback_message_gbk
 #include "text/byte_string.h"
 
-// "生日快乐\nHappy Birthday\n": stands wherever an empty message would.
-inline const std::string fallback_message_gbk =
-    "\xc9\xfa\xc8\xd5\xbf\xec\xc0\xd6\nHappy Birthday\n";
 // "生日快乐^nHappy Birthday^n永远美丽^n天天开心^n珍爱每一天^n": the message
 // used when none is set, already in stored form (lines joined by "^n").
 inline const std::string default_message_gbk =

@@ -1,6 +1,6 @@
 #include "text/byte_string.h"
 
-#include "platform/shared/utf8.h"
+#include "text/utf8.h"
 
 namespace {
 

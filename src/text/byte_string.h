@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "render/text_encoding.h"
+#include "scene/text_encoding.h"
 
 // Text together with the encoding its bytes are in.
 struct encoded_text {

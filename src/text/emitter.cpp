@@ -1,14 +1,12 @@
 #include "text/emitter.h"
 
 #include <algorithm>
-#include <cmath>
+#include <cstdlib>
 
-#include "render/drawing_surface.h"
-#include "render/message_font.h"
 #include "scene/random.h"
 #include "scene/sea_scene.h"
-#include "text/builtin_strings.h"
-#include "text/particle_list.h"
+#include "scene/trig.h"
+#include "text/line_rasteriser.h"
 
 namespace {
 
@@ -23,10 +21,30 @@ double scatter() {
     return (50 - random_draw() % 100) * 0.008333333333333333;
 }
 
-// A pixel outside the bitmap is unlit, whatever the surface answers for it.
-bool lit(const DrawingSurface& surface, std::int32_t px, std::int32_t py) {
+// A pixel outside the bitmap is unlit, whatever it would read as elsewhere.
+bool lit(const pixel_buffer& surface, std::int32_t px, std::int32_t py) {
     if (px < 0 || py < 0 || px >= surface.width || py >= surface.height) return false;
-    return get_pixel(surface, px, py) != 0;
+    return (pixel_row(surface, py)[px] & 0xFFFFFFu) != 0;
+}
+
+// Blackens the top-left width × height pixels (clipped to the surface).
+void clear_area(pixel_buffer& surface, std::int32_t width, std::int32_t height) {
+    const std::int32_t w = std::min(width, surface.width);
+    const std::int32_t h = std::min(height, surface.height);
+    for (std::int32_t y = 0; y < h; ++y) std::fill_n(pixel_row(surface, y), w, 0u);
+}
+
+// A black surface of the given size, in zeroed memory (untouched pages cost
+// nothing until a line reaches them).
+void make_text_surface(SeaScene& scene, int width, int height) {
+    scene.text_surface = pixel_buffer{};
+    scene.text_bitmap.reset();
+    if (width <= 0 || height <= 0) return;
+    auto* bits = static_cast<std::uint32_t*>(std::calloc(
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height), sizeof(std::uint32_t)));
+    if (!bits) return;  // no surface: every line measures and reads as blank
+    scene.text_bitmap.reset(bits);
+    scene.text_surface = pixel_buffer{bits, width, height, width};
 }
 
 // At the start of a line: a surface too small for the screen is made again.
@@ -35,9 +53,7 @@ void fit_text_surface_to_screen(SeaScene& scene) {
         scene.screen_height <= scene.text_surface.height) {
         return;
     }
-    HDC__* const screen = acquire_screen_context();
-    prepare_text_surface(scene, screen, scene.screen_width, scene.screen_height);
-    release_screen_context(screen);
+    make_text_surface(scene, scene.screen_width, scene.screen_height);
     scene.text_drawn = surface_rect{};  // the new surface is black all over
 }
 
@@ -47,13 +63,11 @@ void set_line_observer(line_observer o) {
     observer = o;
 }
 
-void prepare_text_surface(SeaScene& scene, HDC__* reference, int width, int height) {
-    scene.text_font = create_message_font(900, message_face(), scene.text, scene.encoding);
-    create_compatible(scene.text_surface, reference, width, height);
-    scene.text_bitmap = scene.text_surface.bitmap;
-    select_font(scene.text_surface, scene.text_font);
-    set_text_color(scene.text_surface, 0xFFFFFF);
-    set_transparent(scene.text_surface);
+void prepare_text_surface(SeaScene& scene, line_rasteriser& rasteriser, int width, int height) {
+    scene.text_rasteriser = &rasteriser;
+    rasteriser.choose_font(scene.text, scene.encoding);
+    make_text_surface(scene, width, height);
+    scene.text_drawn = surface_rect{};
     scene.screen_width = width;
     scene.screen_height = height;
 }
@@ -65,17 +79,19 @@ void note_screen_size(SeaScene& scene, int width, int height) {
 
 void emit_line(SeaScene& scene, std::string_view line) {
     if (scene.emit_count == 0) fit_text_surface_to_screen(scene);
-    DrawingSurface& surface = scene.text_surface;
-    // The line is measured, its area cleared and the line drawn afresh on every
+    pixel_buffer& surface = scene.text_surface;
+    // The surface is cleared and the line drawn and measured afresh on every
     // call, so each slice reads the whole line as it is now. The cleared area
-    // is the usual one, grown to cover this line and the previous one wherever
-    // they reach beyond it, so that no pixel of an earlier line is read again.
-    const surface_rect extent = measure_text(surface, line, scene.encoding);
+    // is the usual one, grown to cover the previous line wherever it reached
+    // beyond it, so that no pixel of an earlier line is read again (a line
+    // touches nothing outside its own extent).
+    clear_area(surface, std::max(clear_width, scene.text_drawn.right),
+               std::max(clear_height, scene.text_drawn.bottom));
+    surface_rect extent{};
+    if (scene.text_rasteriser)
+        extent = scene.text_rasteriser->draw_line(line, scene.encoding, surface);
     const std::int32_t W = extent.right;
     const std::int32_t H = extent.bottom;
-    fill_solid(surface, 0, 0, std::max({clear_width, scene.text_drawn.right, W}),
-               std::max({clear_height, scene.text_drawn.bottom, H}), 0);
-    text_out(surface, 0, 0, line, scene.encoding);
     scene.text_drawn = extent;
     if (observer) observer(line, surface, W, H);
     // The cloud spans nine tenths of the grid's length and keeps the line's
@@ -88,7 +104,7 @@ void emit_line(SeaScene& scene, std::string_view line) {
     if (Z > scene.max_text_height) Z = scene.max_text_height;
     double z0 = 0;
     if (scene.follow != 0) z0 = -0.2 * Z;
-    const bool mirror = std::cos(scene.view.angle_z) < 0;
+    const bool mirror = cosine(scene.view.angle_z) < 0;
     // Only this call's slice of the line becomes particles, so the cloud
     // builds up over the line's calls instead of all in one tick.
     rasterise_slice(scene.particles, surface, 0, 0, W, H, 3, 0, 0, z0, X, scene.spacing, Z, mirror,
@@ -104,7 +120,7 @@ void emit_line(SeaScene& scene, std::string_view line) {
     scene.sweep_speed = 0;
 }
 
-void rasterise_slice(ParticleList& list, const DrawingSurface& surface, std::int32_t left,
+void rasterise_slice(ParticleList& list, const pixel_buffer& surface, std::int32_t left,
                      std::int32_t top, std::int32_t right, std::int32_t bottom, int n, double x0,
                      double y0, double z0, double X, double Y, double Z, bool mirror,
                      std::int32_t m) {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "render/text_encoding.h"
+#include "scene/text_encoding.h"
 
 struct SeaScene;
 

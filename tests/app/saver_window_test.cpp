@@ -7,7 +7,8 @@
 #include <cmath>
 #include <memory>
 
-#include "app/animation.h"
+#include "animation/animation.h"
+#include "animation/step.h"
 #include "config/run_overrides.h"
 #include "config/settings.h"
 #include "host/host_fixture.h"
@@ -17,7 +18,6 @@
 #include "scene/particle.h"
 #include "scene/random.h"
 #include "scene/sea_scene.h"
-#include "scene/step.h"
 #include "text/builtin_strings.h"
 #include "text/message.h"
 

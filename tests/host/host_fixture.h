@@ -12,6 +12,7 @@
 
 #include "app/saver_window.h"
 #include "host/host_state.h"
+#include "host/saver_host.h"
 #include "platform/portable/nullmode/null_mode.h"
 #include "platform/win32.h"
 #include "scene/sea_scene.h"
@@ -56,6 +57,7 @@ protected:
         use_private_settings_folder();
         nullmode::enable();
         SaverHostState = SaverHostRecord{};
+        SetSaverDefaultProc(DefaultSaverProc);  // as a saver run wires them
     }
     // Each test leaves the animation as a fresh program has it: a saver
     // window is made once per process, and its surfaces are released here
@@ -63,7 +65,7 @@ protected:
     void TearDown() override { start_afresh(); }
 
     static void start_afresh() {
-        release_surface(frame_surface);
+        release_frame_bitmap(frame_bitmap, frame_surface);
         std::destroy_at(&scene);
         std::construct_at(&scene);
         nullmode::reset();

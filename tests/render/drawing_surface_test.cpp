@@ -4,41 +4,58 @@
 
 #include "render/frame_renderer.h"
 #include "scene/sea_scene.h"
+#include "support/memory_surface.h"
 
 namespace {
 
-TEST(DrawingSurface, MakingASurfaceAgainStartsFromNothing) {
-    HDC__* screen = acquire_screen_context();
+// Rows longer than the surface (a host's bitmap with padding, or a frame
+// inside a larger buffer): fills and reads must step by the stride, and the
+// padding stays untouched, whole clears included.
+TEST(DrawingSurface, FillsClipToTheSurfaceAndStepByTheStride) {
+    MemorySurface m(10, 10, 0, 13);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 10; x < 13; ++x) m.pixels[static_cast<std::size_t>(y) * 13 + x] = 0xABCDEF;
+    fill_solid(m.surface, -5, -5, 8, 8, 0x0000FF);  // red, clipped at the top left
+    fill_solid(m.surface, 8, 8, 1 << 30, 1 << 30, 0x00FF00);
+    fill_square(m.surface, 4, 6, 2, 0xFF0000);
+    EXPECT_EQ(m.at(0, 0), 0x0000FFu);
+    EXPECT_EQ(m.at(2, 2), 0x0000FFu);
+    EXPECT_EQ(m.at(3, 3), 0u);
+    EXPECT_EQ(m.at(9, 9), 0x00FF00u);
+    EXPECT_EQ(m.at(5, 7), 0xFF0000u);
+    EXPECT_EQ(m.pixels[0], 0xFF0000u);  // memory holds 0x00RRGGBB
+    EXPECT_EQ(m.pixels[7 * 13 + 5], 0x0000FFu);
+    EXPECT_EQ(m.at(-1, 0), invalid_colour);
+    EXPECT_EQ(m.at(10, 0), invalid_colour);
+    fill_solid(m.surface, surface_rect{0, 0, 10, 10}, 0);
+    EXPECT_EQ(m.lit(), 10 * 3);  // only the padding is left
+}
+
+// A surface whose memory is known black clears whole by blackening only what
+// was drawn since; what it drew before and after must still match a plain
+// clear, and padding or memory beyond the surface is never written.
+TEST(DrawingSurface, ClearingWhatWasDrawnLeavesTheSurfaceAllBlack) {
+    std::vector<std::uint32_t> memory(64 * 48 + 16, 0);
+    memory.back() = 0x123456;
     DrawingSurface surface;
-    ASSERT_TRUE(create_compatible(surface, screen, 640, 480));
+    attach_pixels(surface, memory.data(), 64, 48, 64, true);
     SeaScene scene;
     build_grid(scene, 100, 100);
     scene.pose.angle_x = 1.7278759594743864;
-    render_frame(scene, surface, surface_rect{0, 0, 640, 480});  // records drawn squares
-    ASSERT_TRUE(create_compatible(surface, screen, 64, 48));     // smaller, same record
-    EXPECT_EQ(surface.width, 64);
-    EXPECT_TRUE(surface.lit_areas.empty());
-    render_frame(scene, surface, surface_rect{0, 0, 64, 48});  // must stay inside 64 × 48
-    EXPECT_EQ(get_pixel(surface, 64, 0), invalid_colour);
-    release_surface(surface);
-    release_screen_context(screen);
-    EXPECT_EQ(surface.bits, nullptr);
+    render_frame(scene, surface, surface_rect{0, 0, 64, 48});
+    EXPECT_FALSE(surface.lit_areas.empty());
+    fill_solid(surface, surface_rect{0, 0, 64, 48}, 0);
+    for (std::size_t k = 0; k + 16 < memory.size(); ++k) ASSERT_EQ(memory[k], 0u) << k;
+    EXPECT_EQ(memory.back(), 0x123456u);
 }
 
-TEST(DrawingSurface, FillsClipAndColoursReadBackAsWritten) {
-    HDC__* screen = acquire_screen_context();
+TEST(DrawingSurface, RefusesMemoryItCannotAddress) {
+    std::uint32_t pixel = 0;
     DrawingSurface surface;
-    ASSERT_TRUE(create_compatible(surface, screen, 10, 10));
-    fill_solid(surface, -5, -5, 8, 8, 0x0000FF);  // red, clipped at the top left
-    fill_solid(surface, 8, 8, 1 << 30, 1 << 30, 0x00FF00);
-    EXPECT_EQ(get_pixel(surface, 0, 0), 0x0000FFu);
-    EXPECT_EQ(get_pixel(surface, 2, 2), 0x0000FFu);
-    EXPECT_EQ(get_pixel(surface, 3, 3), 0u);
-    EXPECT_EQ(get_pixel(surface, 9, 9), 0x00FF00u);
-    EXPECT_EQ(surface.bits[0], 0xFF0000u);  // memory holds 0x00RRGGBB
-    EXPECT_EQ(get_pixel(surface, -1, 0), invalid_colour);
-    release_surface(surface);
-    release_screen_context(screen);
+    attach_pixels(surface, &pixel, 4, 1, 2, true);  // rows shorter than the surface
+    EXPECT_EQ(surface.bits, nullptr);
+    fill_solid(surface, 0, 0, 4, 1, 0xFFFFFF);
+    EXPECT_EQ(pixel, 0u);
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 
 #include <vector>
 
+#include "scene/particle_list.h"
 #include "scene/sea_scene.h"
 #include "support/memory_surface.h"
-#include "text/particle_list.h"
 
 namespace {
 

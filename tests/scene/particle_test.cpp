@@ -172,7 +172,7 @@ TEST(CopyRotateTranslate, EqualsACopyFollowedByTheTurnForAnyPose) {
             std::vector<Particle> expected(source.begin(), source.begin() + count);
             rotate_translate(pose, expected.data(), count);
             std::vector<Particle> fused(static_cast<std::size_t>(count));
-            copy_rotate_translate(pose, source.data(), fused.data(), count);
+            copy_rotate_translate(turn_of(pose), source.data(), fused.data(), count);
             for (int k = 0; k < count; ++k) {
                 ASSERT_EQ(std::memcmp(&fused[k], &expected[k], sizeof(Particle)), 0)
                     << "pose " << pose.angle_x << "," << pose.angle_y << "," << pose.angle_z

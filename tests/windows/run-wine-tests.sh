@@ -409,7 +409,7 @@ if [[ -n $linux ]]; then
     echo "== simulation against the Linux nuvex-trace"
     wine_env_stop
     trap - EXIT
-    if bash "$here/trace-compare.sh" "$linux" "$win64" 300 | sed 's/^/    /'; [[ ${PIPESTATUS[0]} == 0 ]]; then
+    if bash "$here/trace-compare.sh" "$linux" "$win64" 1000 | sed 's/^/    /'; [[ ${PIPESTATUS[0]} == 0 ]]; then
         pass "trace comparison"
     else
         fail "trace comparison"

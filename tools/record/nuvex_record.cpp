@@ -9,8 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/animation.h"
+#include "animation/animation.h"
 #include "app/code_page_setup.h"
+#include "app/gdi_line_rasteriser.h"
+#include "common/memory_frame.h"
 #include "common/options.h"
 #include "render/drawing_surface.h"
 #include "render/frame_renderer.h"
@@ -103,14 +105,12 @@ int main(int argc, char** argv) {
     adopt_system_code_page();
 
     SeaScene scene;
-    DrawingSurface frame;
-    if (!start_scene(
-            scene, frame,
-            o.message_given ? encoded_text{o.message, text_encoding::ansi} : default_message(),
-            o.follow, o.width, o.height, o.screen_w, o.screen_h)) {
-        std::fprintf(stderr, "nuvex-record: cannot make a %dx%d frame\n", o.width, o.height);
-        return 1;
-    }
+    GdiLineRasteriser rasteriser;
+    MemoryFrame memory(o.width, o.height);
+    DrawingSurface& frame = memory.surface;
+    start_scene(scene, rasteriser,
+                o.message_given ? encoded_text{o.message, text_encoding::ansi} : default_message(),
+                o.follow, o.screen_w, o.screen_h);
     for (long t = 0; t < o.skip_ticks; ++t) tick_scene(scene);
 
     WebPAnimEncoderOptions anim;
@@ -165,7 +165,6 @@ int main(int argc, char** argv) {
     WebPDataClear(&data);
     WebPPictureFree(&picture);
     WebPAnimEncoderDelete(encoder);
-    release_surface(frame);
     if (!written || !closed) {
         std::fprintf(stderr, "nuvex-record: cannot write %s\n", o.out.c_str());
         return 1;

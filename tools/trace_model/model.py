@@ -8,11 +8,14 @@ pixels are not modelled: every line's measured size and lit pixels are read
 from the PBM rasters that nuvex-trace writes with --rasters DIR.
 
 Every formula is evaluated left to right as the system writes it, so with
-IEEE doubles and the C library's sin/cos/sqrt the numbers should agree bit
-for bit.  Standard library only.
+IEEE doubles, sqrt, and the correctly rounded sine and cosine (the double
+nearest the true value, worked out here in decimal arithmetic, independently
+of the program's own) the numbers should agree bit for bit.  Standard library
+only.
 """
 
 import argparse
+import decimal
 import math
 import os
 import sys
@@ -59,6 +62,73 @@ def fdiv(a, b):
             return math.inf - math.inf  # the processor's default NaN, as 0/0 gives
         sign = math.copysign(1.0, a) * math.copysign(1.0, b)
         return math.copysign(math.inf, sign)
+
+
+_DIGITS = 60
+_PI_DECIMAL = None
+_TRIG = {}
+
+
+def _pi_decimal():
+    """pi to 70 digits: Machin's formula."""
+    global _PI_DECIMAL
+    if _PI_DECIMAL is None:
+        with decimal.localcontext() as ctx:
+            ctx.prec = _DIGITS + 10
+
+            def arctan_inverse(n):
+                n = decimal.Decimal(n)
+                total, power, k, sign = decimal.Decimal(0), 1 / n, 1, 1
+                while power > decimal.Decimal(10) ** -(ctx.prec + 2):
+                    total += sign * power / k
+                    power /= n * n
+                    k += 2
+                    sign = -sign
+                return total
+
+            _PI_DECIMAL = 4 * (4 * arctan_inverse(5) - arctan_inverse(239))
+    return _PI_DECIMAL
+
+
+def _sin_cos(x):
+    """(sin x, cos x) each rounded once to the nearest double: Taylor series in
+    60-digit decimals, far beyond what the hardest doubles to round need."""
+    if x in _TRIG:
+        return _TRIG[x]
+    if x != x or math.isinf(x):
+        result = (math.nan, math.nan)
+    else:
+        with decimal.localcontext() as ctx:
+            ctx.prec = _DIGITS + 10
+            d = decimal.Decimal(x)  # exact
+            half_pi = _pi_decimal() / 2
+            k = int((d / half_pi).to_integral_value(rounding=decimal.ROUND_HALF_EVEN))
+            r = d - k * half_pi
+            r2 = r * r
+            s, c = decimal.Decimal(0), decimal.Decimal(0)
+            term_s, term_c, n = r, decimal.Decimal(1), 0
+            tiny = decimal.Decimal(10) ** -(ctx.prec + 2)
+            while abs(term_s) > tiny or abs(term_c) > tiny:
+                s += term_s
+                c += term_c
+                term_s = -term_s * r2 / ((2 * n + 2) * (2 * n + 3))
+                term_c = -term_c * r2 / ((2 * n + 1) * (2 * n + 2))
+                n += 1
+            quarter = k % 4
+            sin_x, cos_x = [(s, c), (c, -s), (-s, -c), (-c, s)][quarter]
+            # float() of a Decimal rounds to the nearest double; a zero keeps
+            # the sign of x for the sine, as the sine of -0 is -0.
+            result = (float(sin_x) if x != 0 else x, float(cos_x))
+    _TRIG[x] = result
+    return result
+
+
+def sin_cr(x):
+    return _sin_cos(x)[0]
+
+
+def cos_cr(x):
+    return _sin_cos(x)[1]
 
 
 def fmt(v):
@@ -323,7 +393,7 @@ class Scene:
                     continue
                 d2 = (r - r0) * (r - r0) + (k - c0) * (k - c0)
                 if d2 <= radius * radius:
-                    self.velocity[n] += amp * math.cos((math.sqrt(float(d2) / rr) * self.ripple_waves) * PI)
+                    self.velocity[n] += amp * cos_cr((math.sqrt(float(d2) / rr) * self.ripple_waves) * PI)
 
     def cell(self, x, y):
         inv = 1 / self.spacing
@@ -368,7 +438,7 @@ class Scene:
         z0 = 0.0
         if self.follow != 0:
             z0 = -0.2 * Z
-        mirror = math.cos(self.view.angle_z) < 0
+        mirror = cos_cr(self.view.angle_z) < 0
         self.rasterise_slice(lit, 0, 0, W, H, 3, 0.0, 0.0, z0, X, self.spacing, Z, mirror, self.emit_count)
         self.emit_count += 1
         self.plist_pose.angle_x = self.pose.angle_x
@@ -412,8 +482,8 @@ class Scene:
     # ---- step ----------------------------------------------------------
     def step(self):
         a = self.view.angle_z
-        tp = math.sin(a)
-        if math.cos(a) < 0:
+        tp = sin_cr(a)
+        if cos_cr(a) < 0:
             tp = -tp
         if tp > 0.995:
             self.lift = ((tp - 0.995) * self.max_text_height) * 200
@@ -532,8 +602,8 @@ def rotate_translate(pose, xs, ys, zs):
     if count <= 0:
         return
     for theta, a_arr, b_arr in ((pose.angle_x, ys, zs), (pose.angle_y, zs, xs), (pose.angle_z, xs, ys)):
-        s = math.sin(theta)
-        c = math.cos(theta)
+        s = sin_cr(theta)
+        c = cos_cr(theta)
         if s == 0 and c == 1:
             continue
         for k in range(count):

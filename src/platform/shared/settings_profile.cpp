@@ -1,6 +1,6 @@
 #include "platform/shared/settings_profile.h"
 
-#include "platform/shared/utf8.h"
+#include "text/utf8.h"
 
 namespace {
 

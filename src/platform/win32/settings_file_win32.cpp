@@ -12,8 +12,8 @@
 #include "platform/settings_file.h"
 #include "platform/shared/dbcs.h"
 #include "platform/shared/settings_profile.h"
-#include "platform/shared/utf8.h"
 #include "platform/win32.h"
+#include "text/utf8.h"
 
 namespace {
 

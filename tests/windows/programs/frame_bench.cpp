@@ -17,15 +17,17 @@
 #include <string>
 #include <vector>
 
-#include "app/animation.h"
+#include "animation/animation.h"
 #include "app/code_page_setup.h"
+#include "app/frame_bitmap.h"
+#include "app/gdi_line_rasteriser.h"
 #include "platform/win32.h"
 #include "render/drawing_surface.h"
 #include "render/frame_renderer.h"
 #include "scene/numeric.h"
+#include "scene/particle_list.h"
 #include "scene/sea_scene.h"
 #include "text/builtin_strings.h"
-#include "text/particle_list.h"
 
 namespace {
 
@@ -48,14 +50,14 @@ double median(std::vector<double> values) {
 }
 
 // One GDI call per point, as a plain GDI program would fill its squares.
-void gdi_fill(DrawingSurface& surface, int x, int y, int s, colour_ref colour) {
-    SetBkColor(surface.dc, colour);
+void gdi_fill(HDC dc, int x, int y, int s, colour_ref colour) {
+    SetBkColor(dc, colour);
     const RECT rect{x, y, x + s, y + s};
-    ExtTextOutA(surface.dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
 }
 
-void gdi_points(const Particle* points, int count, DrawingSurface& surface, int cx, int cy,
-                double sx, double sy, long& drawn) {
+void gdi_points(const Particle* points, int count, HDC surface, int cx, int cy, double sx,
+                double sy, long& drawn) {
     for (int k = 0; k < count; ++k) {
         const Particle& record = points[k];
         if (!record.visible) continue;
@@ -69,10 +71,10 @@ void gdi_points(const Particle* points, int count, DrawingSurface& surface, int 
 
 // The frame renderer's drawing order and transforms, with every square filled
 // through GDI instead of the bitmap's memory.
-long render_frame_with_gdi(SeaScene& scene, DrawingSurface& surface) {
-    SetBkColor(surface.dc, 0);
+long render_frame_with_gdi(SeaScene& scene, HDC surface) {
+    SetBkColor(surface, 0);
     const RECT all{0, 0, frame_w, frame_h};
-    ExtTextOutA(surface.dc, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
+    ExtTextOutA(surface, 0, 0, ETO_OPAQUE, &all, nullptr, 0, nullptr);
     const int cx = frame_w / 2;
     const int cy = frame_h / 3;
     const double sx = frame_w * 0.00078125;
@@ -124,11 +126,14 @@ int main(int argc, char** argv) {
     adopt_system_code_page();
 
     SeaScene scene;
+    GdiLineRasteriser rasteriser;
+    FrameBitmap bitmap;
     DrawingSurface frame;
-    if (!start_scene(scene, frame, default_message(), 0, frame_w, frame_h, frame_w, frame_h)) {
+    if (!create_frame_bitmap(bitmap, frame, frame_w, frame_h)) {
         std::printf("cannot make the frame surface\n");
         return 2;
     }
+    start_scene(scene, rasteriser, default_message(), 0, frame_w, frame_h);
     // Run on until a line has been taken and all its slices are emitted.
     long ticks = 0;
     while ((scene.line.empty() || scene.emit_count < 32) && ticks < 5000) {
@@ -144,7 +149,7 @@ int main(int argc, char** argv) {
     const surface_rect rect{0, 0, frame_w, frame_h};
     render_frame(scene, frame, rect);
     std::vector<std::uint32_t> direct_pixels(frame.bits, frame.bits + frame_w * frame_h);
-    const long gdi_points_drawn = render_frame_with_gdi(scene, frame);
+    const long gdi_points_drawn = render_frame_with_gdi(scene, bitmap.dc);
     const bool same = std::memcmp(direct_pixels.data(), frame.bits, direct_pixels.size() * 4) == 0;
 
     // Ticks and paints as the saver does them: the step, the frame drawn into
@@ -157,7 +162,7 @@ int main(int argc, char** argv) {
         const auto t1 = Clock::now();
         render_frame(scene, frame, rect);
         const auto t2 = Clock::now();
-        copy_to(frame, target, frame_w, frame_h);
+        present_frame(bitmap, target, frame_w, frame_h);
         GdiFlush();
         const auto t3 = Clock::now();
         ticks_ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
@@ -183,7 +188,7 @@ int main(int argc, char** argv) {
         render_frame(scene, frame, rect);
         direct.push_back(elapsed_ms(p0));
         p0 = Clock::now();
-        render_frame_with_gdi(scene, frame);
+        render_frame_with_gdi(scene, bitmap.dc);
         gdi.push_back(elapsed_ms(p0));
         p0 = Clock::now();
         render_frame(scene, no_memory, rect);

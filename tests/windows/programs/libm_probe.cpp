@@ -1,14 +1,17 @@
-// Prints the sine and cosine values the animation asks its C library for, as
-// exact hexadecimal doubles, so that two C libraries can be compared: the
-// cosines of the seeding ripples' rings and the sine and cosine of the view
-// angle at every tick. Built for Linux and for Windows from this one source.
+// Prints the sine and cosine values the animation uses, as exact hexadecimal
+// doubles, both the core's own and the C library's, so that two builds can be
+// compared: the cosines of the seeding ripples' rings and the sine and cosine
+// of the view angle at every tick. Built for Linux and for Windows from this
+// one source. Each line: kind, index, core values, C library values.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/animation.h"
+#include "animation/animation.h"
 #include "scene/particle.h"
+#include "scene/sea_scene.h"
+#include "scene/trig.h"
 
 namespace {
 
@@ -28,15 +31,17 @@ int main(int argc, char** argv) {
     // Ring radius 50 and 3.5 waves across it, as the seeding ripples use.
     const std::int64_t r2 = 50 * 50;
     for (std::int64_t d2 = 0; d2 <= r2; ++d2) {
-        const double argument = (std::sqrt(double(d2) / double(r2)) * 3.5) * pi;
-        std::printf("ripple %lld %a\n", static_cast<long long>(d2), std::cos(opaque(argument)));
+        const double argument = opaque(ripple_argument(d2, r2, 3.5));
+        std::printf("ripple %lld %a - %a -\n", static_cast<long long>(d2), cosine(argument),
+                    std::cos(argument));
     }
     Particle view;
     init_particle(view);
     add_angle(view, start_view_angle);
     for (long t = 0; t <= ticks; ++t) {
         const double angle = opaque(view.angle_z);
-        std::printf("view %ld %a %a\n", t, std::sin(angle), std::cos(angle));
+        std::printf("view %ld %a %a %a %a\n", t, sine(angle), cosine(angle), std::sin(angle),
+                    std::cos(angle));
         add_angle(view, view_step);
     }
     return 0;

@@ -1,17 +1,19 @@
-// Checks the drawing surface against the real GDI: the bitmap memory the
-// animation writes and reads is what GDI shows and draws (colour order, rows
-// top-down), text drawn through GDI is visible to get_pixel at once and stays
-// inside the measured extent, fills and reads clip to the bitmap, and copy_to
-// lands the block unchanged. Prints one line per failed check; the exit code
-// is the number of failures.
+// Checks the frame bitmap and the line rasteriser against the real GDI: the
+// bitmap memory the animation writes and reads is what GDI shows and draws
+// (colour order, rows top-down), fills and reads clip to the bitmap,
+// present_frame lands the block unchanged, and a line drawn through GDI
+// reaches the animation's buffer inside its measured extent, the same in a
+// target that cuts it off, with nothing left of a longer line before it.
+// Prints one line per failed check; the exit code is the number of failures.
 #include <climits>
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
+#include "app/frame_bitmap.h"
+#include "app/gdi_line_rasteriser.h"
 #include "platform/win32.h"
 #include "render/drawing_surface.h"
-#include "render/message_font.h"
-#include "text/builtin_strings.h"
 
 namespace {
 
@@ -27,7 +29,7 @@ void check(bool ok, const char* what) {
 constexpr int w = 200;
 constexpr int h = 80;
 
-void check_memory_against_gdi(DrawingSurface& s) {
+void check_memory_against_gdi(FrameBitmap& b, DrawingSurface& s) {
     bool black = true;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) black = black && get_pixel(s, x, y) == 0;
@@ -40,14 +42,14 @@ void check_memory_against_gdi(DrawingSurface& s) {
     fill_solid(s, 10, 5, 3, 2, 0x00123456);
     check(get_pixel(s, 10, 5) == 0x00123456 && get_pixel(s, 12, 6) == 0x00123456,
           "get_pixel returns the colour fill_solid wrote");
-    check(GetPixel(s.dc, 10, 5) == 0x00123456 && GetPixel(s.dc, 12, 6) == 0x00123456,
+    check(GetPixel(b.dc, 10, 5) == 0x00123456 && GetPixel(b.dc, 12, 6) == 0x00123456,
           "GDI sees the colour fill_solid wrote in the bitmap memory");
     check(get_pixel(s, 13, 5) == 0 && get_pixel(s, 10, 7) == 0 && get_pixel(s, 9, 5) == 0,
           "fill_solid colours exactly its rectangle");
 
-    SetBkColor(s.dc, 0x00ABCDEF);
+    SetBkColor(b.dc, 0x00ABCDEF);
     const RECT box{40, 20, 44, 23};
-    ExtTextOutA(s.dc, 0, 0, ETO_OPAQUE, &box, nullptr, 0, nullptr);
+    ExtTextOutA(b.dc, 0, 0, ETO_OPAQUE, &box, nullptr, 0, nullptr);
     GdiFlush();
     check(get_pixel(s, 40, 20) == 0x00ABCDEF && get_pixel(s, 43, 22) == 0x00ABCDEF &&
               get_pixel(s, 44, 22) == 0 && get_pixel(s, 43, 23) == 0,
@@ -73,62 +75,85 @@ void check_memory_against_gdi(DrawingSurface& s) {
     check(cleared, "a fill of the whole surface with black clears everything");
 }
 
-void check_text(DrawingSurface& s) {
-    const std::string_view text = "Ag";
-    HFONT__* font = create_message_font(900, message_face(), text, text_encoding::ansi);
-    check(font != nullptr, "the message font is created");
-    select_font(s, font);
-    set_text_color(s, 0xFFFFFF);
-    set_transparent(s);
-    const surface_rect extent = measure_text(s, text, text_encoding::ansi);
-    check(extent.left == 0 && extent.top == 0 && extent.right > 0 && extent.bottom > 0,
-          "measure_text gives (0, 0, width, height)");
-    text_out(s, 0, 0, text, text_encoding::ansi);
+// The lit pixels of a line drawn into a w × h buffer, and how many lie
+// outside the extent.
+struct drawn_line {
+    surface_rect extent;
+    std::vector<std::uint32_t> pixels;
     int lit = 0;
     int outside = 0;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            if (get_pixel(s, x, y) == 0) continue;
-            ++lit;
-            if (x >= extent.right || y >= extent.bottom) ++outside;
+};
+
+drawn_line draw(GdiLineRasteriser& r, std::string_view text, int width, int height) {
+    drawn_line d;
+    d.pixels.assign(static_cast<std::size_t>(width) * height, 0);
+    pixel_buffer target{d.pixels.data(), width, height, width};
+    d.extent = r.draw_line(text, text_encoding::ansi, target);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (!d.pixels[static_cast<std::size_t>(y) * width + x]) continue;
+            ++d.lit;
+            if (x >= d.extent.right || y >= d.extent.bottom) ++d.outside;
         }
     }
-    check(lit > 0, "text drawn through GDI is visible to get_pixel at once");
-    check(outside == 0, "text stays inside the extent measure_text gave");
+    return d;
 }
 
-void check_copy(DrawingSurface& s) {
+void check_text() {
+    GdiLineRasteriser r;
+    r.choose_font("Ag\nWWWWWW\n", text_encoding::ansi);
+    const drawn_line wide = draw(r, "WWWWWW", 400, 100);
+    const drawn_line line = draw(r, "Ag", 400, 100);
+    check(line.extent.left == 0 && line.extent.top == 0 && line.extent.right > 0 &&
+              line.extent.bottom > 0 && wide.extent.right > line.extent.right,
+          "a line measures (0, 0, width, height)");
+    check(line.lit > 0, "a line drawn through GDI reaches the buffer");
+    check(line.outside == 0 && wide.outside == 0, "a line stays inside its extent");
+    const int cut_w = line.extent.right / 2;
+    const int cut_h = line.extent.bottom / 2;
+    const drawn_line cut = draw(r, "Ag", cut_w, cut_h);
+    bool same = cut.extent.right == line.extent.right && cut.extent.bottom == line.extent.bottom;
+    for (int y = 0; y < cut_h; ++y)
+        for (int x = 0; x < cut_w; ++x)
+            same = same && cut.pixels[static_cast<std::size_t>(y) * cut_w + x] ==
+                               line.pixels[static_cast<std::size_t>(y) * 400 + x];
+    check(same,
+          "a target smaller than the line gets the same pixels, cut off, and the full extent");
+    const drawn_line again = draw(r, "Ag", 400, 100);
+    check(again.pixels == line.pixels, "nothing of a longer line drawn before is left");
+}
+
+void check_copy(FrameBitmap& b, DrawingSurface& s) {
     fill_solid(s, surface_rect{0, 0, w, h}, 0);
     for (int k = 0; k < 20; ++k) fill_solid(s, k * 9, k * 3, 5, 4, 0x00010203u * (k + 1));
+    FrameBitmap target_bitmap;
     DrawingSurface target;
-    HDC__* screen = acquire_screen_context();
-    check(create_compatible(target, screen, w, h), "a second surface is made");
-    release_screen_context(screen);
-    copy_to(s, target.dc, w, h);
+    check(create_frame_bitmap(target_bitmap, target, w, h), "a second frame is made");
+    present_frame(b, target_bitmap.dc, w, h);
     GdiFlush();
     bool same = true;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) same = same && get_pixel(s, x, y) == get_pixel(target, x, y);
-    check(same, "copy_to lands the block unchanged");
-    release_surface(target);
-    check(target.dc == nullptr && target.bitmap == nullptr && target.bits == nullptr,
-          "release_surface leaves the record empty");
+    check(same, "present_frame lands the block unchanged");
+    release_frame_bitmap(target_bitmap, target);
+    check(target_bitmap.dc == nullptr && target_bitmap.bitmap == nullptr && target.bits == nullptr,
+          "release_frame_bitmap leaves both records empty");
 }
 
 }  // namespace
 
 int main() {
+    FrameBitmap bitmap;
     DrawingSurface surface;
-    HDC__* screen = acquire_screen_context();
-    const bool made = create_compatible(surface, screen, w, h);
-    release_screen_context(screen);
-    check(made && surface.bits != nullptr && surface.width == w && surface.height == h,
-          "a surface of the asked size is made");
+    const bool made = create_frame_bitmap(bitmap, surface, w, h);
+    check(made && surface.bits != nullptr && surface.width == w && surface.height == h &&
+              surface.stride == w,
+          "a frame of the asked size is made");
     if (!made) return failures;
-    check_memory_against_gdi(surface);
-    check_text(surface);
-    check_copy(surface);
-    release_surface(surface);
+    check_memory_against_gdi(bitmap, surface);
+    check_text();
+    check_copy(bitmap, surface);
+    release_frame_bitmap(bitmap, surface);
     if (failures == 0) std::printf("drawing surface: all checks passed\n");
     return failures;
 }

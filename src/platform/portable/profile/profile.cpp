@@ -23,7 +23,7 @@
 #include "platform/portable/text/codepage.h"
 #include "platform/settings_file.h"
 #include "platform/shared/profile_text.h"
-#include "platform/shared/utf8.h"
+#include "text/utf8.h"
 
 namespace {
 

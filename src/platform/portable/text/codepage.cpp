@@ -11,7 +11,7 @@
 #include <string>
 
 #include "platform/shared/dbcs.h"
-#include "platform/shared/utf8.h"
+#include "text/utf8.h"
 
 namespace {
 

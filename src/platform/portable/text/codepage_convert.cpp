@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/portable/text/codepage.h"
-#include "platform/shared/utf8.h"
+#include "text/utf8.h"
 
 namespace portable {
 void set_last_error(DWORD error);  // kept by the process part

@@ -6,7 +6,7 @@
 #include <climits>
 
 #include "platform/portable/text/codepage.h"
-#include "platform/shared/utf8.h"
+#include "text/utf8.h"
 
 namespace {
 

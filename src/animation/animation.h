@@ -1,14 +1,12 @@
-// The animation's life outside the window system: starting the new scene and
-// advancing it by one tick. The saver window, the trace tool, the recorder and
-// the benchmarks all run the scene through these.
+// The animation's life outside any window system: starting the new scene and
+// advancing it by one tick. The saver window, the trace tool, the recorder,
+// the browser page and the benchmarks all run the scene through these.
 #pragma once
-
-#include <string>
 
 #include "text/byte_string.h"
 
 struct SeaScene;
-struct DrawingSurface;
+class line_rasteriser;
 
 constexpr double sea_tilt = 1.7278759594743864;          // 99°
 constexpr double start_view_angle = 1.2566370614359172;  // 72°
@@ -20,15 +18,13 @@ constexpr int tick_milliseconds = 33;
 //  - the stored message (the default message standing in for an empty one)
 //    and the drift choice, unchanged; the message comes first because the
 //    text font is chosen for it;
-//  - against the screen's context, the frame surface (frame_w × frame_h) and
-//    the text surface, which has the screen's size even when the frame is a
-//    small preview;
+//  - the text surface, which has the screen's size even when the frame is a
+//    small preview, with `rasteriser` to draw the lines (it must outlive the
+//    scene's use of it);
 //  - the 100 × 100 grid, tilted, the view at 72°, seven seeding ripples (each
 //    followed by one step, each drawing its place from the random sequence)
 //    and 100 warm-up steps.
-// False when the frame surface could not be made; the rest is done all the
-// same.
-bool start_scene(SeaScene& scene, DrawingSurface& frame, const encoded_text& stored, int follow,
-                 int frame_w, int frame_h, int screen_w, int screen_h);
+void start_scene(SeaScene& scene, line_rasteriser& rasteriser, const encoded_text& stored,
+                 int follow, int screen_w, int screen_h);
 // One tick of the animation: a step, then the view turns by 0.2°.
 void tick_scene(SeaScene& scene);

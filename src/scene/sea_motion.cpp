@@ -1,29 +1,16 @@
-#include "scene/step.h"
-
-#include <cmath>
+#include "scene/sea_motion.h"
 
 #include "scene/random.h"
 #include "scene/sea_scene.h"
-#include "text/emitter.h"
-#include "text/message.h"
+#include "scene/trig.h"
 
 namespace {
 
-constexpr double lift_phase = 0.995;
-constexpr double lift_scale = 200;
 constexpr double coupling = 0.125;
 constexpr double diagonal_weight = 0.7072135785007072;
 constexpr double whitening = 0.001;
 constexpr double fall_floor = -10;
 constexpr double sweep_phase = 0.9;
-
-// sin of the view angle, negated on the far half of the turn: rises from -1 to
-// +1 over each half-turn and drops back at 90° and 270°.
-double turn_phase_of(double angle) {
-    double phase = std::sin(angle);
-    if (std::cos(angle) < 0) phase = -phase;
-    return phase;
-}
 
 // What the neighbour coupling reads and changes of one node, held in registers
 // while the node's cells are worked through: with the nodes in memory, each
@@ -174,6 +161,14 @@ void integrate_row(const SeaScene& scene, Particle* row) {
 // (the cells of the row above), and it is integrated after the last one (the
 // cells of its own row). The cells keep their order, so the colour exchanges,
 // which depend on it, are those of three separate passes.
+}  // namespace
+
+double turn_phase_of(double angle) {
+    double phase = sine(angle);
+    if (cosine(angle) < 0) phase = -phase;
+    return phase;
+}
+
 void move_sea(SeaScene& scene) {
     if (scene.rows <= 0) return;
     restore_row(scene, scene.grid[0].get());
@@ -241,20 +236,4 @@ void move_text(SeaScene& scene, double turn_phase) {
             if (items[p].height > scene.sweep_level) items[p].released = 1;
         }
     }
-}
-
-}  // namespace
-
-void step(SeaScene& scene) {
-    const double turn_phase = turn_phase_of(scene.view.angle_z);
-    if (turn_phase > lift_phase) {
-        scene.lift = ((turn_phase - lift_phase) * scene.max_text_height) * lift_scale;
-    } else if (scene.lift != 0) {
-        advance_line(scene);
-    }
-    if (scene.emit_count < slices_per_line) {
-        emit_line(scene, scene.line);
-    }
-    move_sea(scene);
-    move_text(scene, turn_phase);
 }

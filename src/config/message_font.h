@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "render/text_encoding.h"
+#include "scene/text_encoding.h"
 
 struct HFONT__;
 

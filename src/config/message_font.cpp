@@ -1,8 +1,8 @@
-#include "render/message_font.h"
+#include "config/message_font.h"
 
 #include <vector>
 
-#include "render/wide_text.h"
+#include "config/text_conversion.h"
 
 namespace {
 

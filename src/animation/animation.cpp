@@ -1,10 +1,9 @@
-#include "app/animation.h"
+#include "animation/animation.h"
 
-#include "render/drawing_surface.h"
+#include "animation/step.h"
 #include "scene/particle.h"
 #include "scene/random.h"
 #include "scene/sea_scene.h"
-#include "scene/step.h"
 #include "text/builtin_strings.h"
 #include "text/emitter.h"
 #include "text/message.h"
@@ -36,15 +35,11 @@ void seed_scene(SeaScene& scene) {
 
 }  // namespace
 
-bool start_scene(SeaScene& scene, DrawingSurface& frame, const encoded_text& stored, int follow,
-                 int frame_w, int frame_h, int screen_w, int screen_h) {
+void start_scene(SeaScene& scene, line_rasteriser& rasteriser, const encoded_text& stored,
+                 int follow, int screen_w, int screen_h) {
     load_message(scene, stored, follow);
-    HDC__* const screen = acquire_screen_context();
-    const bool made = create_compatible(frame, screen, frame_w, frame_h);
-    prepare_text_surface(scene, screen, screen_w, screen_h);
+    prepare_text_surface(scene, rasteriser, screen_w, screen_h);
     seed_scene(scene);
-    release_screen_context(screen);
-    return made;
 }
 
 void tick_scene(SeaScene& scene) {

@@ -1,4 +1,4 @@
-#include "text/particle_list.h"
+#include "scene/particle_list.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "scene/step.h"
+#include "animation/step.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "scene/particle_list.h"
 #include "scene/random.h"
 #include "scene/sea_scene.h"
-#include "text/particle_list.h"
 
 namespace {
 
