@@ -120,6 +120,18 @@ void BM_StepAndRenderFrame(benchmark::State& state) {
     }
 }
 
+// The size-independent part of a tick: the step, and the turns and projection
+// of every point (a surface without memory takes no pixels).
+void BM_StepAndTransforms(benchmark::State& state) {
+    CloudScene& c = cloud();
+    DrawingSurface no_memory;
+    const surface_rect rect{0, 0, frame_w, frame_h};
+    for (auto _ : state) {
+        step(c.scene);
+        render_frame(c.scene, no_memory, rect);
+    }
+}
+
 // A tick as the live saver spends it: a step and a frame, then the rest of the
 // 33 ms asleep, while the rest of the machine pushes the scene and the frame
 // out of the caches, as it does between real ticks. The sleep is not counted.
@@ -172,6 +184,7 @@ void BM_ClearAndCopyAtSize(benchmark::State& state) {
 BENCHMARK(BM_Step)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StepAndRenderFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StepAndTransforms)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClearAndCopyReference)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PacedTick)->Unit(benchmark::kMillisecond)->Iterations(300);
 BENCHMARK(BM_TickAtSize)->Unit(benchmark::kMillisecond)->Apply(screen_size_arguments);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
+#include <vector>
 
 #include "scene/numeric.h"
 #include "scene/particle_list.h"
@@ -9,20 +11,61 @@
 
 namespace {
 
-// Scratch rows for the grid, as long as the widest possible row.
-// Made once, every record through init_particle; each frame copies a row over
-// its front and reads nothing beyond the row.
-std::array<Particle, max_grid_count>& scratch_rows() {
-    static std::array<Particle, max_grid_count> scratch = [] {
-        std::array<Particle, max_grid_count> records;
-        for (Particle& record : records) init_particle(record);
-        return records;
-    }();
-    return scratch;
+// Where a run of records lands: their projected x, y and size, as the copies
+// the Parts transform would hold them. As long as the widest possible row,
+// and used block by block for the text cloud, so a frame allocates nothing.
+struct projection_scratch {
+    std::array<double, max_grid_count> x;
+    std::array<double, max_grid_count> y;
+    std::array<std::int32_t, max_grid_count> size;
+    projected_points points() { return {x.data(), y.data(), size.data()}; }
+};
+
+projection_scratch& scratch() {
+    static projection_scratch points;
+    return points;
+}
+
+// The polar parts of the grid's and the cloud's x and y, kept from frame to
+// frame for the view's turn about z (see polar_parts); they grow with the
+// grid and the cloud and are never shrunk.
+class polar_store {
+public:
+    polar_parts reserve(std::size_t needed) {
+        if (x_bits_.size() < needed) {
+            for (auto* bits : {&x_bits_, &y_bits_}) bits->resize(needed);
+            for (auto* part : {&r_, &x_over_r_, &y_over_r_}) part->resize(needed);
+        }
+        return {x_bits_.data(), y_bits_.data(), r_.data(), x_over_r_.data(), y_over_r_.data()};
+    }
+
+private:
+    std::vector<std::uint64_t> x_bits_, y_bits_;
+    std::vector<double> r_, x_over_r_, y_over_r_;
+};
+
+polar_store& grid_polar() {
+    static polar_store store;
+    return store;
+}
+
+polar_store& cloud_polar() {
+    static polar_store store;
+    return store;
 }
 
 std::uint32_t colour_byte(double fraction) {
     return static_cast<std::uint32_t>(trunc_to_int(fraction * 255)) & 0xFFu;
+}
+
+// Draws the visible ones of `count` records whose projection is in `at`.
+void draw_run(const Particle* records, const projection_scratch& at, std::int32_t count,
+              DrawingSurface& surface, std::int32_t cx, std::int32_t cy, double sx, double sy) {
+    for (std::int32_t k = 0; k < count; ++k) {
+        const Particle& record = records[k];
+        if (!record.visible) continue;
+        draw_projected(at.x[k], at.y[k], at.size[k], point_colour(record), surface, cx, cy, sx, sy);
+    }
 }
 
 }  // namespace
@@ -34,7 +77,8 @@ colour_ref point_colour(const Particle& record) {
 
 void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& rect) {
     fill_solid(surface, rect, 0);
-    std::array<Particle, max_grid_count>& scratch = scratch_rows();
+    projection_scratch& at = scratch();
+    projected_points points = at.points();
     const std::int32_t cx = (rect.left + rect.right) / 2;
     const std::int32_t cy = rect.top + (rect.bottom - rect.top) / 3;
     const double sx = (rect.right - rect.left) * 0.00078125;
@@ -42,6 +86,8 @@ void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& 
     // The two poses turn every row by the same angles.
     const pose_turn view = turn_of(scene.view);
     const pose_turn tilt = turn_of(scene.pose);
+    const polar_parts polar =
+        grid_polar().reserve(static_cast<std::size_t>(scene.rows) * scene.cols);
     for (std::int32_t i = 0; i < scene.rows; ++i) {
         const Particle* row = scene.grid[i].get();
         if (!row) continue;
@@ -52,15 +98,11 @@ void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& 
         std::int32_t end = scene.cols;
         while (first < end && !row[first].visible) ++first;
         while (end > first && !row[end - 1].visible) --end;
-        Particle* part = scratch.data() + first;
-        const std::int32_t n = end - first;
-        // Copy the row into the scratch array, turned by the view on the way.
-        copy_rotate_translate(view, row + first, part, n);
-        rotate_translate(tilt, part, n);
-        project(part, n, scene.eye_distance);
-        for (std::int32_t j = 0; j < n; ++j) {
-            if (part[j].visible) draw_point(part[j], surface, cx, cy, sx, sy);
-        }
+        // The row turned by the view, then tilted, then projected.
+        const polar_parts row_polar = polar.at(static_cast<std::size_t>(i) * scene.cols + first);
+        turn_and_project(view, tilt, row + first, end - first, scene.eye_distance, points,
+                         &row_polar);
+        draw_run(row + first, at, end - first, surface, cx, cy, sx, sy);
     }
     render_particles(scene.particles, surface, cx, cy, scene.view, scene.eye_distance, sx, sy);
 }
@@ -69,30 +111,35 @@ void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t 
                       Particle view, double eye_distance, double sx, double sy) {
     if (!list.items || !list.snapshot) return;
     // Every record is transformed on its own and drawn in list order, so the
-    // cloud can go through copy, turns, projection and drawing a block at a
-    // time, each block in the front of the snapshot: the same squares in the
-    // same order, with the working records staying in the cache.
-    constexpr std::int32_t block = 256;
-    Particle* snapshot = list.snapshot.get();
+    // cloud goes through the turns, the projection and the drawing a block at
+    // a time: the same squares in the same order, with the working values
+    // staying in the cache.
+    projection_scratch& at = scratch();
+    projected_points points = at.points();
     const pose_turn view_turn = turn_of(view);
     const pose_turn cloud_turn = turn_of(list.pose);
+    const polar_parts polar = cloud_polar().reserve(static_cast<std::size_t>(list.count));
+    constexpr std::int32_t block = max_grid_count;
     for (std::int32_t first = 0; first < list.count; first += block) {
         const std::int32_t n = std::min(block, list.count - first);
-        // Copy the items into the snapshot, turned by the view on the way.
-        copy_rotate_translate(view_turn, list.items.get() + first, snapshot, n);
-        rotate_translate(cloud_turn, snapshot, n);
-        project(snapshot, n, eye_distance);
-        for (std::int32_t k = 0; k < n; ++k) {
-            if (snapshot[k].visible) draw_point(snapshot[k], surface, cx, cy, sx, sy);
-        }
+        const Particle* records = list.items.get() + first;
+        const polar_parts block_polar = polar.at(static_cast<std::size_t>(first));
+        turn_and_project(view_turn, cloud_turn, records, n, eye_distance, points, &block_polar);
+        draw_run(records, at, n, surface, cx, cy, sx, sy);
     }
+}
+
+void draw_projected(double x, double y, std::int32_t size, colour_ref colour,
+                    DrawingSurface& surface, std::int32_t cx, std::int32_t cy, double sx,
+                    double sy) {
+    std::int32_t s = trunc_to_int(size * sx);
+    if (s < 1) s = 1;
+    const std::int32_t X = trunc_to_int(sx * x + cx);
+    const std::int32_t Y = trunc_to_int(sy * y + cy);
+    fill_square(surface, X, Y, s, colour);
 }
 
 void draw_point(const Particle& record, DrawingSurface& surface, std::int32_t cx, std::int32_t cy,
                 double sx, double sy) {
-    std::int32_t s = trunc_to_int(record.size * sx);
-    if (s < 1) s = 1;
-    const std::int32_t X = trunc_to_int(sx * record.x + cx);
-    const std::int32_t Y = trunc_to_int(sy * record.y + cy);
-    fill_square(surface, X, Y, s, point_colour(record));
+    draw_projected(record.x, record.y, record.size, point_colour(record), surface, cx, cy, sx, sy);
 }

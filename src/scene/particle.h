@@ -1,6 +1,7 @@
 // The one 3-D record of the scene: grid node, text particle and pose alike.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct Particle {
@@ -74,3 +75,37 @@ void copy_rotate_translate(const pose_turn& turn, const Particle* source, Partic
                            int count);
 // Perspective: scales x and y and writes size; z keeps its value.
 void project(Particle* first, int count, double eye_distance);
+
+// Where the renderer wants its points: x, y and size after the two poses and
+// the projection, for `count` records.
+struct projected_points {
+    double* x;
+    double* y;
+    std::int32_t* size;
+};
+// Records' x and y as distances from the z axis and normalised parts,
+// which is all a turn about z needs of them. Grid nodes and text particles
+// never move in x and y, so a frame can take these from the frame before
+// instead of a square root and two divisions for each record; each is kept
+// with the bits of the x and y it was made from and used only for exactly
+// those. Zeroed entries are right for records at (+0, +0), which no turn
+// moves. One array per part, entry k for record k of a run.
+struct polar_parts {
+    std::uint64_t* x_bits;
+    std::uint64_t* y_bits;
+    double* r;
+    double* x_over_r;
+    double* y_over_r;
+
+    polar_parts at(std::size_t k) const {
+        return {x_bits + k, y_bits + k, r + k, x_over_r + k, y_over_r + k};
+    }
+};
+// The x, y and size that copying the run, turning the copy by `first_turn`,
+// then by `second_turn`, and projecting it would give, without the copy: only
+// the positions are read. `polar`, when given, holds one entry per record
+// (kept by the caller from frame to frame) and serves a first turn about z
+// alone.
+void turn_and_project(const pose_turn& first_turn, const pose_turn& second_turn,
+                      const Particle* source, int count, double eye_distance, projected_points& out,
+                      const polar_parts* polar = nullptr);

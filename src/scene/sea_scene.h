@@ -56,6 +56,10 @@ struct SeaScene {
     std::string line;
     ParticleList particles;
     double max_text_height = 300.0;
+    // Every node's z, row by row, as the last move of the sea left it: what
+    // the text particles of the same step look at, in a fraction of the
+    // memory of the nodes themselves.
+    std::vector<double> sea_heights;
     // What draws the lines in the message font (the font is its own); not
     // owned by the scene.
     line_rasteriser* text_rasteriser = nullptr;
