@@ -30,6 +30,13 @@ void present_frame(const FrameBitmap& bitmap, HDC target, int width, int height)
     if (bitmap.dc && target) BitBlt(target, 0, 0, width, height, bitmap.dc, 0, 0, SRCCOPY);
 }
 
+void present_area(const FrameBitmap& bitmap, HDC target, const surface_rect& area) {
+    if (bitmap.dc && target && !is_empty(area)) {
+        BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top,
+               bitmap.dc, area.left, area.top, SRCCOPY);
+    }
+}
+
 void release_frame_bitmap(FrameBitmap& bitmap, DrawingSurface& surface) {
     surface = DrawingSurface{};
     if (bitmap.dc && bitmap.original) SelectObject(bitmap.dc, bitmap.original);

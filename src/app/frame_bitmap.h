@@ -18,4 +18,6 @@ struct FrameBitmap {
 bool create_frame_bitmap(FrameBitmap& bitmap, DrawingSurface& surface, int width, int height);
 // Block transfer (SRCCOPY) of the top-left width × height pixels to `target`.
 void present_frame(const FrameBitmap& bitmap, HDC target, int width, int height);
+// The same for one area of the frame, to the same place in `target`.
+void present_area(const FrameBitmap& bitmap, HDC target, const surface_rect& area);
 void release_frame_bitmap(FrameBitmap& bitmap, DrawingSurface& surface);

@@ -18,15 +18,29 @@ namespace {
 
 WNDPROC default_procedure = DefWindowProcA;
 
+// Whether the window must be shown the whole frame at the next paint: its
+// frame is new, or part of it was exposed (the system asks for the background
+// to be erased then). Otherwise it already shows the previous frame, and only
+// what changed since reaches it.
+bool show_whole_frame = true;
+
 // The frame is drawn whole off screen from the current state, then reaches the
-// window in one block transfer, so the window never shows a half-drawn frame.
+// window in one block transfer, so the window never shows a half-drawn frame:
+// the area that changed since the last paint (the squares the last frame drew
+// and cleared, and those this one drew), or all of it.
 void paint_frame(HWND window) {
     PAINTSTRUCT paint{};
     const HDC target = BeginPaint(window, &paint);
     render_frame(scene, frame_surface, frame_rect);
     if (run_overrides.show_fps) draw_frame_rate(frame_surface, frame_rect);
-    present_frame(frame_bitmap, target, frame_rect.right - frame_rect.left,
-                  frame_rect.bottom - frame_rect.top);
+    const surface_rect changed = take_changes(frame_surface);
+    if (show_whole_frame || paint.fErase) {
+        present_frame(frame_bitmap, target, frame_rect.right - frame_rect.left,
+                      frame_rect.bottom - frame_rect.top);
+        show_whole_frame = false;
+    } else {
+        present_area(frame_bitmap, target, changed);
+    }
     EndPaint(window, &paint);
 }
 
@@ -38,6 +52,7 @@ void resize_frame(HWND window, int w, int h) {
     if (frame_surface.bits && w == frame_rect.right && h == frame_rect.bottom) return;
     frame_rect = surface_rect{0, 0, w, h};
     create_frame_bitmap(frame_bitmap, frame_surface, w, h);
+    show_whole_frame = true;
     InvalidateRect(window, nullptr, FALSE);
 }
 
@@ -57,6 +72,7 @@ void create_animation(HWND window) {
     frame_rect = surface_rect{0, 0, w, h};
 
     create_frame_bitmap(frame_bitmap, frame_surface, w, h);
+    show_whole_frame = true;
 
     // The text surface takes the screen's size even in a small preview, so a
     // line is rasterised the same way whatever window shows it.
@@ -89,6 +105,10 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) resize_frame(window, LOWORD(lParam), HIWORD(lParam));
             return 0;
+        case WM_ERASEBKGND:
+            // Part of the window was exposed: it is shown whole again.
+            show_whole_frame = true;
+            return default_procedure(window, message, wParam, lParam);
         case WM_DISPLAYCHANGE:
             // A larger screen gets a larger text surface, from the next line on.
             note_screen_size(scene, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));

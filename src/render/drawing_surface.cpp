@@ -53,6 +53,24 @@ void clear_lit_areas(DrawingSurface& surface) {
 void forget_lit_areas(DrawingSurface& surface) {
     surface.lit_areas.clear();
     surface.lit_areas_known = false;
+    surface.lit_bounds = surface_rect{};
+}
+
+// Grows `area` to take in the rectangle.
+inline void take_in(surface_rect& area, std::int32_t left, std::int32_t top, std::int32_t right,
+                    std::int32_t bottom) {
+    if (is_empty(area)) {
+        area = {left, top, right, bottom};
+        return;
+    }
+    area.left = std::min(area.left, left);
+    area.top = std::min(area.top, top);
+    area.right = std::max(area.right, right);
+    area.bottom = std::max(area.bottom, bottom);
+}
+
+inline void take_in(surface_rect& area, const surface_rect& r) {
+    if (!is_empty(r)) take_in(area, r.left, r.top, r.right, r.bottom);
 }
 
 // The rows of a point are a few pixels wide; a library call per row (which the
@@ -86,6 +104,13 @@ void attach_pixels(DrawingSurface& surface, std::uint32_t* bits, int width, int 
     surface.height = height;
     surface.stride = stride;
     surface.lit_areas_known = black;
+    surface.changed = surface_rect{0, 0, width, height};
+}
+
+surface_rect take_changes(DrawingSurface& surface) {
+    const surface_rect changed = surface.changed;
+    surface.changed = surface_rect{};
+    return changed;
 }
 
 pixel_buffer pixels_of(const DrawingSurface& surface) {
@@ -102,21 +127,26 @@ void fill_solid(DrawingSurface& surface, int x, int y, int w, int h, colour_ref 
     if (left >= right || top >= bottom) return;
     const std::uint32_t pixel = to_pixel(colour);
     const bool whole = left == 0 && top == 0 && right == surface.width && bottom == surface.height;
+    const surface_rect area{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+                            static_cast<std::int32_t>(right), static_cast<std::int32_t>(bottom)};
     if (pixel == 0 && whole && surface.lit_areas_known) {
         // Black everywhere but where something was drawn since the last clear.
         clear_lit_areas(surface);
         surface.lit_areas.clear();
+        take_in(surface.changed, surface.lit_bounds);
+        surface.lit_bounds = surface_rect{};
         return;
     }
     fill_rows(surface, left, top, right, bottom, pixel);
+    take_in(surface.changed, area);
     if (whole && pixel == 0) {
         surface.lit_areas.clear();
         surface.lit_areas_known = true;
+        surface.lit_bounds = surface_rect{};
     } else if (pixel != 0 && surface.lit_areas_known) {
         if (surface.lit_areas.size() < max_lit_areas) {
-            surface.lit_areas.push_back(
-                {static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
-                 static_cast<std::int32_t>(right), static_cast<std::int32_t>(bottom)});
+            surface.lit_areas.push_back(area);
+            take_in(surface.lit_bounds, area);
         } else {
             forget_lit_areas(surface);
         }
@@ -124,19 +154,24 @@ void fill_solid(DrawingSurface& surface, int x, int y, int w, int h, colour_ref 
 }
 
 void fill_square(DrawingSurface& surface, int x, int y, int s, colour_ref colour) {
+    fill_square_pixels(surface, x, y, s, to_pixel(colour));
+}
+
+void fill_square_pixels(DrawingSurface& surface, int x, int y, int s, std::uint32_t pixel) {
     // A small square wholly inside a surface that records its lit areas, the
     // common case, goes straight to memory; anything else takes the general way.
-    if (s > 8 || x < 0 || y < 0 || x > surface.width - s || y > surface.height - s || colour == 0 ||
+    if (s > 8 || x < 0 || y < 0 || x > surface.width - s || y > surface.height - s || pixel == 0 ||
         !surface.lit_areas_known || !surface.bits || surface.lit_areas.size() >= max_lit_areas) {
-        fill_solid(surface, x, y, s, s, colour);
+        fill_solid(surface, x, y, s, s, to_colour(pixel));
         return;
     }
-    const std::uint32_t pixel = to_pixel(colour);
     std::uint32_t* line = surface.bits + static_cast<std::int64_t>(y) * surface.stride + x;
     for (int row = 0; row < s; ++row, line += surface.stride) {
         for (int k = 0; k < s; ++k) line[k] = pixel;
     }
     surface.lit_areas.push_back({x, y, x + s, y + s});
+    take_in(surface.lit_bounds, x, y, x + s, y + s);
+    take_in(surface.changed, x, y, x + s, y + s);
 }
 
 void fill_solid(DrawingSurface& surface, const surface_rect& rect, colour_ref colour) {

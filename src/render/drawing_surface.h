@@ -21,6 +21,10 @@ struct DrawingSurface {
     // pixel. Unknown (anything may be lit) unless the memory was known black.
     std::vector<surface_rect> lit_areas;
     bool lit_areas_known = false;
+    surface_rect lit_bounds;  // around the lit areas
+    // Around every pixel written since the changes were last taken: what a
+    // window showing the previous state needs to be shown again.
+    surface_rect changed;
 };
 
 // Value a read outside the bitmap yields, as on Win32.
@@ -32,9 +36,30 @@ void attach_pixels(DrawingSurface& surface, std::uint32_t* bits, int width, int 
                    bool black);
 // The surface as a plain pixel buffer.
 pixel_buffer pixels_of(const DrawingSurface& surface);
+// The area changed since the last call (empty when nothing was), forgotten.
+surface_rect take_changes(DrawingSurface& surface);
+inline bool is_empty(const surface_rect& r) {
+    return r.left >= r.right || r.top >= r.bottom;
+}
 
 void fill_solid(DrawingSurface& surface, int x, int y, int w, int h, colour_ref colour);
 void fill_solid(DrawingSurface& surface, const surface_rect& rect, colour_ref colour);
 // fill_solid of an s × s square: the frame's points, thousands per frame.
 void fill_square(DrawingSurface& surface, int x, int y, int s, colour_ref colour);
+// The same with the colour as the memory holds it (0x00RRGGBB).
+void fill_square_pixels(DrawingSurface& surface, int x, int y, int s, std::uint32_t pixel);
+// Asks for the memory of a square that is about to be filled.
+inline void prefetch_square(const DrawingSurface& surface, int x, int y, int s) {
+#if defined(__GNUC__)
+    if (x < 0 || y < 0 || x >= surface.width || y >= surface.height || s > 8) return;
+    const std::uint32_t* line = surface.bits + static_cast<std::int64_t>(y) * surface.stride + x;
+    const int rows = y + s <= surface.height ? s : surface.height - y;
+    for (int row = 0; row < rows; ++row, line += surface.stride) __builtin_prefetch(line, 1, 3);
+#else
+    (void)surface;
+    (void)x;
+    (void)y;
+    (void)s;
+#endif
+}
 colour_ref get_pixel(const DrawingSurface& surface, int x, int y);

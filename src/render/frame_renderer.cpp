@@ -18,7 +18,12 @@ struct projection_scratch {
     std::array<double, max_grid_count> x;
     std::array<double, max_grid_count> y;
     std::array<std::int32_t, max_grid_count> size;
+    std::array<std::int32_t, max_grid_count> frame_x;
+    std::array<std::int32_t, max_grid_count> frame_y;
+    std::array<std::int32_t, max_grid_count> side;
+    std::array<std::uint32_t, max_grid_count> pixel;
     projected_points points() { return {x.data(), y.data(), size.data()}; }
+    placed_points placed() { return {frame_x.data(), frame_y.data(), side.data(), pixel.data()}; }
 };
 
 projection_scratch& scratch() {
@@ -58,13 +63,22 @@ std::uint32_t colour_byte(double fraction) {
     return static_cast<std::uint32_t>(trunc_to_int(fraction * 255)) & 0xFFu;
 }
 
-// Draws the visible ones of `count` records whose projection is in `at`.
-void draw_run(const Particle* records, const projection_scratch& at, std::int32_t count,
-              DrawingSurface& surface, std::int32_t cx, std::int32_t cy, double sx, double sy) {
+// Draws the visible ones of `count` records whose projection is in `at`: as
+// draw_point would, each square placed and coloured first, all together.
+void draw_run(const Particle* records, projection_scratch& at, std::int32_t count,
+              DrawingSurface& surface, const point_placement& place) {
+    if (!surface.bits) return;  // nothing to draw on
+    placed_points placed = at.placed();
+    place_points(records, at.points(), count, place, placed);
+    // The squares lie all over a frame of megabytes, last touched a frame
+    // ago: their rows are asked for some squares ahead of the stores.
+    constexpr std::int32_t ahead = 16;
     for (std::int32_t k = 0; k < count; ++k) {
-        const Particle& record = records[k];
-        if (!record.visible) continue;
-        draw_projected(at.x[k], at.y[k], at.size[k], point_colour(record), surface, cx, cy, sx, sy);
+        if (k + ahead < count)
+            prefetch_square(surface, at.frame_x[k + ahead], at.frame_y[k + ahead],
+                            at.side[k + ahead]);
+        if (!records[k].visible) continue;
+        fill_square_pixels(surface, at.frame_x[k], at.frame_y[k], at.side[k], at.pixel[k]);
     }
 }
 
@@ -83,6 +97,7 @@ void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& 
     const std::int32_t cy = rect.top + (rect.bottom - rect.top) / 3;
     const double sx = (rect.right - rect.left) * 0.00078125;
     const double sy = (rect.bottom - rect.top) * 0.0009765625;
+    const point_placement place{static_cast<double>(cx), static_cast<double>(cy), sx, sy};
     // The two poses turn every row by the same angles.
     const pose_turn view = turn_of(scene.view);
     const pose_turn tilt = turn_of(scene.pose);
@@ -102,7 +117,7 @@ void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& 
         const polar_parts row_polar = polar.at(static_cast<std::size_t>(i) * scene.cols + first);
         turn_and_project(view, tilt, row + first, end - first, scene.eye_distance, points,
                          &row_polar);
-        draw_run(row + first, at, end - first, surface, cx, cy, sx, sy);
+        draw_run(row + first, at, end - first, surface, place);
     }
     render_particles(scene.particles, surface, cx, cy, scene.view, scene.eye_distance, sx, sy);
 }
@@ -116,6 +131,7 @@ void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t 
     // staying in the cache.
     projection_scratch& at = scratch();
     projected_points points = at.points();
+    const point_placement place{static_cast<double>(cx), static_cast<double>(cy), sx, sy};
     const pose_turn view_turn = turn_of(view);
     const pose_turn cloud_turn = turn_of(list.pose);
     const polar_parts polar = cloud_polar().reserve(static_cast<std::size_t>(list.count));
@@ -125,7 +141,7 @@ void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t 
         const Particle* records = list.items.get() + first;
         const polar_parts block_polar = polar.at(static_cast<std::size_t>(first));
         turn_and_project(view_turn, cloud_turn, records, n, eye_distance, points, &block_polar);
-        draw_run(records, at, n, surface, cx, cy, sx, sy);
+        draw_run(records, at, n, surface, place);
     }
 }
 

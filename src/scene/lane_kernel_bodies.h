@@ -287,6 +287,48 @@ void integrate_row_lanes(const SeaScene& scene, Particle* row, double* heights) 
     }
 }
 
+// Where projected points land on a frame and in what colour, L::width at a
+// time: X = sx x + cx, Y = sy y + cy and the side size * sx (at least 1), each
+// truncated toward zero; each colour fraction * 255 truncated, its low eight
+// bits packed as the frame's memory holds them (0x00RRGGBB).
+template <typename L>
+void place_points_lanes(const Particle* records, const projected_points& at, int count,
+                        const point_placement& place, placed_points& out) {
+    constexpr int w = L::width;
+    auto group = [&](int k, auto lanes) {
+        using M = decltype(lanes);
+        constexpr int n = M::width;
+        const auto msx = M::splat(place.sx);
+        const auto msy = M::splat(place.sy);
+        const auto mcx = M::splat(place.cx);
+        const auto mcy = M::splat(place.cy);
+        const auto mscale = M::splat(255.0);
+        double sizes[n];  // each side is size * sx, size being an integer
+        for (int j = 0; j < n; ++j) sizes[j] = at.size[k + j];
+        std::int32_t side[n];
+        M::truncate(M::mul(M::load(sizes), msx), side);
+        for (int j = 0; j < n; ++j) out.side[k + j] = side[j] < 1 ? 1 : side[j];
+        M::truncate(M::add(M::mul(msx, M::load(at.x + k)), mcx), out.x + k);
+        M::truncate(M::add(M::mul(msy, M::load(at.y + k)), mcy), out.y + k);
+        const double* colours[n];
+        for (int j = 0; j < n; ++j) colours[j] = &records[k + j].red;
+        typename M::value red, green, blue;
+        M::gather3(colours, red, green, blue);
+        std::int32_t r[n], g[n], b[n];
+        M::truncate(M::mul(red, mscale), r);
+        M::truncate(M::mul(green, mscale), g);
+        M::truncate(M::mul(blue, mscale), b);
+        for (int j = 0; j < n; ++j) {
+            out.pixel[k + j] = (static_cast<std::uint32_t>(r[j]) & 0xFFu) << 16 |
+                               (static_cast<std::uint32_t>(g[j]) & 0xFFu) << 8 |
+                               (static_cast<std::uint32_t>(b[j]) & 0xFFu);
+        }
+    };
+    int k = 0;
+    for (; k + w <= count; k += w) group(k, L{});
+    for (; k < count; ++k) group(k, scalar_lanes{});
+}
+
 // The node a particle stands over, clamped into the grid, as node_under
 // finds it; a lane's position as an index into the sea's heights.
 template <typename L>
@@ -551,6 +593,9 @@ constexpr lane_kernels kernel_table() {
         },
         couple_one_or_two,
         2,
+        [](const Particle* records, const projected_points& at, int count,
+           const point_placement& place,
+           placed_points& out) { place_points_lanes<L>(records, at, count, place, out); },
     };
 }
 

@@ -26,6 +26,10 @@ struct lane_kernels {
     // order of the cells row by row.
     void (*couple_lines)(const SeaScene& scene, std::int32_t first, int count);
     int lines_together;
+    // Where the projected points of `count` records land on a frame, their
+    // sides and their colours as the frame's memory holds them.
+    void (*place_points)(const Particle* records, const projected_points& at, int count,
+                         const point_placement& place, placed_points& out);
 };
 
 // AVX2's table, where this build has one (the processor is asked elsewhere).

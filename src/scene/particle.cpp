@@ -82,3 +82,9 @@ void project(Particle* first, int count, double eye_distance) {
         p.y = p.y * factor;
     }
 }
+
+void place_points(const Particle* records, const projected_points& at, int count,
+                  const point_placement& place, placed_points& out) {
+    if (count <= 0) return;
+    kernels().place_points(records, at, count, place, out);
+}

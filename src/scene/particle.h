@@ -83,6 +83,24 @@ struct projected_points {
     double* y;
     std::int32_t* size;
 };
+// How projected points are put on a frame: its centre and scales.
+struct point_placement {
+    double cx, cy, sx, sy;
+};
+// Where they land: top-left corner, side, and colour as 0x00RRGGBB.
+struct placed_points {
+    std::int32_t* x;
+    std::int32_t* y;
+    std::int32_t* side;
+    std::uint32_t* pixel;
+};
+// The x, y and side of each of `count` projected points (x, y, size in `at`)
+// on a frame, each truncated toward zero (the side at least 1), and its
+// record's colour: each fraction * 255 truncated, low eight bits, as
+// 0x00RRGGBB.
+void place_points(const Particle* records, const projected_points& at, int count,
+                  const point_placement& place, placed_points& out);
+
 // Records' x and y as distances from the z axis and normalised parts,
 // which is all a turn about z needs of them. Grid nodes and text particles
 // never move in x and y, so a frame can take these from the frame before

@@ -518,7 +518,7 @@ private:
         }
         switch (e.event) {
             case SDL_WINDOWEVENT_EXPOSED:
-                invalidate(*w);
+                invalidate(*w, true);
                 break;
             case SDL_WINDOWEVENT_FOCUS_GAINED:
                 if (w->native) {

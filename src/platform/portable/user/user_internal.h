@@ -76,6 +76,7 @@ struct Window {
     bool visible = false;
     bool destroying = false;
     bool invalid = false;  // waiting for WM_PAINT
+    bool erase = false;    // ... and its background is to be erased first (it was exposed)
     std::uint64_t invalidSerial = 0;
     NativeWindow* native = nullptr;
 };
@@ -97,7 +98,9 @@ std::uint64_t now_ms();  // the clock behind GetTickCount and the timers
 
 // Validates a window (EndPaint, DefWindowProcA at WM_PAINT).
 void validate(Window& w);
-void invalidate(Window& w);
+// Marks the window for a paint; `erase` asks for the background to be erased
+// first (WM_ERASEBKGND from BeginPaint), as an exposed window is on Windows.
+void invalidate(Window& w, bool erase = false);
 
 // A display, or the test mode's stand-in for one.
 class Backend {

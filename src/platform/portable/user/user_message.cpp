@@ -220,8 +220,9 @@ void validate(Window& w) {
     w.invalid = false;
 }
 
-void invalidate(Window& w) {
+void invalidate(Window& w, bool erase) {
     w.invalid = true;
+    w.erase = w.erase || erase;
     ++w.invalidSerial;
 }
 
@@ -399,12 +400,12 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
 
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
     // The whole window is always repainted, so every invalidation coalesces
-    // into one; the background is never erased.
+    // into one, which erases the background when any of them asked.
     if (!hwnd) {
         for (HWND h : portable::window_handles()) {
             Window* w = find_window(h);
             if (w && w->created && !w->destroying) {
-                portable::invalidate(*w);
+                portable::invalidate(*w, erase != FALSE);
             }
         }
         return TRUE;
@@ -413,7 +414,7 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
     if (!w || w->destroying) {
         return FALSE;
     }
-    portable::invalidate(*w);
+    portable::invalidate(*w, erase != FALSE);
     return TRUE;
 }
 
@@ -436,10 +437,15 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
         return nullptr;
     }
     std::memset(ps, 0, sizeof(*ps));
-    ps->fErase = FALSE;
     ps->rcPaint = RECT{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
+    const bool erase = w->erase;
+    w->erase = false;
     portable::validate(*w);
     ps->hdc = portable_create_window_dc(hwnd);
+    // An exposed window is asked to erase its background first; fErase says
+    // whether that is still to be done.
+    ps->fErase =
+        erase && SendMessageA(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(ps->hdc), 0) == 0;
     return ps->hdc;
 }
 
