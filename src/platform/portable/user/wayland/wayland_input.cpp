@@ -155,8 +155,14 @@ void WaylandBackend::seat_capabilities(Seat& seat, std::uint32_t capabilities) {
     if (keyboard && !seat.keyboard) {
         seat.keyboard = wl_seat_get_keyboard(seat.seat);
         wl_keyboard_add_listener(seat.keyboard, &keyboard_listener, &seat);
-    } else if (!keyboard) {
+    } else if (!keyboard && seat.keyboard) {
+        // The keyboard went away (unplugged): it leaves our surface first,
+        // but no other program took it, so the window stays active.
         release_keyboard(seat);
+        if (leaving_) {
+            keyboardFocus_ = leaving_;
+            leaving_ = nullptr;
+        }
     }
 }
 
