@@ -18,79 +18,23 @@
 #   - /p, --window-id and --root say in one line that Wayland has no such
 #     windows and end with status 255;
 #   - without a compositor the saver runs on X11, and without either it
-#     says there is no display (status 255), as before.
+#     says there is no display (status 255), as before; NUVEX_BACKEND=x11
+#     takes X11 although a compositor answers, and an unknown back end is
+#     refused in one line.
 # Usage: wayland_saver.sh BUILD_DIR
 set -euo pipefail
 
-build_dir=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
-nuvex="$build_dir/src/nuvex"
-host="$build_dir/tests/e2e/nuvex_wayland_test_host"
+source "$(dirname "$0")/wayland_common.bash"
+start_sway 1280x720
 x11_host="$build_dir/tests/e2e/nuvex_x11_test_host"
 probe="$build_dir/tools/user_probe/nuvex-user-probe"
-for program in sway swaymsg grim wtype swayidle setpriv Xvfb; do
+for program in grim wtype swayidle Xvfb; do
     if ! command -v "$program" >/dev/null; then
         echo "SKIP: $program is not installed" >&2
         exit 0
     fi
 done
-[[ -x "$nuvex" && -x "$host" && -x "$x11_host" && -x "$probe" ]] || { echo "FAIL: not built" >&2; exit 1; }
-
-work=$(mktemp -d)
-chmod 755 "$work"
-user=""
-sway_pid=""
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    if [[ -n "$sway_pid" ]]; then
-        kill "$sway_pid" 2>/dev/null || true
-        wait "$sway_pid" 2>/dev/null || true
-    fi
-    [[ -n "$user" ]] && userdel "$user" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    [[ -f "$work/sway.log" ]] && tail -n 20 "$work/sway.log" >&2
-    for log in "$work"/nuvex-*.log; do
-        [[ -s "$log" ]] && { echo "--- $log" >&2; cat "$log" >&2; }
-    done
-    exit 1
-}
-
-# --- the compositor, as an ordinary user -------------------------------------
-runtime="$work/runtime"
-mkdir -m 700 "$runtime"
-cat >"$work/sway.conf" <<'CONF'
-xwayland disable
-output HEADLESS-1 mode 1280x720 position 0 0
-CONF
-as_user=()
-if [[ $(id -u) -eq 0 ]]; then
-    user="nuvexwl$$"
-    useradd -M -d "$work" -s /usr/sbin/nologin "$user" || fail "cannot make the test user"
-    chown "$user" "$runtime"
-    as_user=(setpriv --reuid="$user" --regid="$(id -g "$user")" --init-groups)
-fi
-"${as_user[@]}" env -i PATH="$PATH" HOME="$work" XDG_RUNTIME_DIR="$runtime" \
-    WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
-    sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
-sway_pid=$!
-for _ in $(seq 1 100); do
-    socket=$(cd "$runtime" && ls sway-ipc.*.sock 2>/dev/null || true)
-    [[ -n "$socket" && -S "$runtime/wayland-1" ]] && break
-    kill -0 "$sway_pid" 2>/dev/null || fail "sway did not start"
-    sleep 0.05
-done
-[[ -n "$socket" ]] || fail "sway made no sockets"
-export XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY=wayland-1 SWAYSOCK="$runtime/$socket"
-export XDG_CONFIG_HOME="$work/config" NO_AT_BRIDGE=1
-unset DISPLAY NUVEX_BACKEND NUVEX_WAYLAND_SHELL
-mkdir -p "$XDG_CONFIG_HOME"
+[[ -x "$x11_host" && -x "$probe" ]] || fail "the test programs are not built"
 
 # --- helpers ---------------------------------------------------------------------
 # Types with a keyboard of wtype's own, which comes into being when it starts:
@@ -243,6 +187,24 @@ x_display=":$(head -n 1 "$work/xdisplay")"
     done
     above "$("$x11_host" lit 0 0 1280 720)" 0.001 || fail "without a compositor nothing is drawn on X11"
     kill "$saver"
+    wait "$saver" 2>/dev/null || true
+    # NUVEX_BACKEND=x11 picks X11 although a compositor answers.
+    export WAYLAND_DISPLAY=wayland-1 NUVEX_BACKEND=x11
+    "$x11_host" lit 0 0 1280 720 | grep -qx "0.000000" || fail "the X screen is not black"
+    start_saver /s
+    for _ in $(seq 1 60); do
+        above "$("$x11_host" lit 0 0 1280 720)" 0.001 && break
+        sleep 0.1
+    done
+    above "$("$x11_host" lit 0 0 1280 720)" 0.001 || fail "NUVEX_BACKEND=x11 drew nothing on X11"
+    covered HEADLESS-1 && fail "NUVEX_BACKEND=x11 covered the Wayland output"
+    kill "$saver"
+    status=0
+    NUVEX_BACKEND=none "$nuvex" /s 2>"$work/err" || status=$?
+    [[ $status -eq 255 ]] && grep -q "NUVEX_BACKEND=none names no display back end" "$work/err" ||
+        fail "NUVEX_BACKEND=none: status $status, $(cat "$work/err")"
+    export WAYLAND_DISPLAY=wayland-none
+    unset NUVEX_BACKEND
     status=0
     unset DISPLAY
     "$nuvex" /s 2>"$work/err" || status=$?
