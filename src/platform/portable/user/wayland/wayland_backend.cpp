@@ -163,6 +163,10 @@ bool odd_transform(int transform) {
            transform == WL_OUTPUT_TRANSFORM_FLIPPED_270;
 }
 
+bool same_rect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
 bool same_layout(const Layout& a, const Layout& b) {
     if (a.scale != b.scale || a.areas.size() != b.areas.size() ||
         std::memcmp(&a.bounds, &b.bounds, sizeof(RECT)) != 0) {
@@ -695,8 +699,19 @@ void WaylandBackend::present_rects(Surface& s, const RECT* rects, int count,
                 destroy_buffers(s);
                 return;
             }
-            if (fill.repairFrom >= 0) {
-                const RECT r = intersected(fill.repair, whole);
+            // What a block of this frame covers needs no repair (a whole
+            // frame, the usual case, needs none at all).
+            RECT r = intersected(fill.repair, whole);
+            for (int k = 0; k < count; ++k) {
+                const RECT block = intersected(
+                    RECT{rects[k].left - s.area.left, rects[k].top - s.area.top,
+                         rects[k].right - s.area.left, rects[k].bottom - s.area.top},
+                    whole);
+                if (!empty(r) && same_rect(intersected(r, block), r)) {
+                    r = kNoArea;
+                }
+            }
+            if (fill.repairFrom >= 0 && !empty(r)) {
                 const std::uint32_t* from = s.buffers[fill.repairFrom].pixels;
                 std::uint32_t* to = s.buffers[fill.buffer].pixels;
                 for (int row = r.top; row < r.bottom; ++row) {
