@@ -53,14 +53,15 @@ void on_global(void* data, wl_registry* registry, std::uint32_t name, const char
     auto* g = static_cast<Globals*>(data);
     const std::string iface = interface;
     if (iface == wl_compositor_interface.name) {
-        g->compositor =
-            static_cast<wl_compositor*>(wl_registry_bind(registry, name, &wl_compositor_interface, 4));
+        g->compositor = static_cast<wl_compositor*>(
+            wl_registry_bind(registry, name, &wl_compositor_interface, 4));
     } else if (iface == wl_shm_interface.name) {
         g->shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
     } else if (iface == wl_seat_interface.name && !g->seat) {
         g->seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
     } else if (iface == wl_output_interface.name && !g->output) {
-        g->output = static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 1));
+        g->output =
+            static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 1));
     } else if (iface == zwlr_layer_shell_v1_interface.name) {
         g->layerShell = static_cast<zwlr_layer_shell_v1*>(
             wl_registry_bind(registry, name, &zwlr_layer_shell_v1_interface, 1));
@@ -260,7 +261,8 @@ Image read_ppm(const char* path) {
         std::exit(2);
     }
     image.rgb.resize(static_cast<std::size_t>(image.width) * image.height * 3);
-    in.read(reinterpret_cast<char*>(image.rgb.data()), static_cast<std::streamsize>(image.rgb.size()));
+    in.read(reinterpret_cast<char*>(image.rgb.data()),
+            static_cast<std::streamsize>(image.rgb.size()));
     return image;
 }
 

@@ -34,8 +34,8 @@ bool same(const RECT& a, const RECT& b) {
 // Faults: outputs overlapping or leaving gaps, a 2x output drawn at half its
 // pixels, a negative origin left in the virtual screen, the wrong primary.
 TEST(WaylandLayout, OutputsSideBySideAtTheirRealPixels) {
-    const auto l = lay_out({output(0, 0, 1920, 1080, 1920, 1080), output(1920, 0, 1280, 720, 1280, 720)},
-                           true);
+    const auto l = lay_out(
+        {output(0, 0, 1920, 1080, 1920, 1080), output(1920, 0, 1280, 720, 1280, 720)}, true);
     EXPECT_EQ(l.scale, 1.0);
     EXPECT_TRUE(same(l.areas[0], RECT{0, 0, 1920, 1080}));
     EXPECT_TRUE(same(l.areas[1], RECT{1920, 0, 3200, 720}));
@@ -57,14 +57,15 @@ TEST(WaylandLayout, OutputsSideBySideAtTheirRealPixels) {
 
     // Outputs left of and above the origin: the virtual screen starts at 0;
     // the primary is the output at the logical origin.
-    const auto moved = lay_out({output(-1280, -100, 1280, 720, 1280, 720), output(0, 0, 800, 600, 800, 600)},
-                               true);
+    const auto moved = lay_out(
+        {output(-1280, -100, 1280, 720, 1280, 720), output(0, 0, 800, 600, 800, 600)}, true);
     EXPECT_TRUE(same(moved.areas[0], RECT{0, 0, 1280, 720}));
     EXPECT_TRUE(same(moved.areas[1], RECT{1280, 100, 2080, 700}));
     EXPECT_EQ(moved.primary, 1);
 
     // An output not yet described takes no room; none at all covers nothing.
-    const auto partial = lay_out({output(0, 0, 0, 0, 0, 0), output(0, 0, 640, 480, 640, 480)}, true);
+    const auto partial =
+        lay_out({output(0, 0, 0, 0, 0, 0), output(0, 0, 640, 480, 640, 480)}, true);
     EXPECT_TRUE(same(partial.bounds, RECT{0, 0, 640, 480}));
     EXPECT_EQ(partial.primary, 1);
     EXPECT_EQ(lay_out({}, true).primary, -1);

@@ -49,8 +49,7 @@ DisplayKind display_kind() {
             return wayland::connect() ? DisplayKind::wayland : DisplayKind::none;
         }
         if (forced == "x11") {
-            return x11::display_unreachable_reason().empty() ? DisplayKind::x11
-                                                              : DisplayKind::none;
+            return x11::display_unreachable_reason().empty() ? DisplayKind::x11 : DisplayKind::none;
         }
         if (!forced.empty()) {
             return DisplayKind::none;
@@ -152,8 +151,7 @@ bool g_sharedMade = false;
 
 std::uint32_t* display_alloc_shared(std::size_t count) {
     // Wayland buffers are the back end's own; bitmaps stay in plain memory.
-    std::uint32_t* pixels =
-        display_kind() == DisplayKind::x11 ? x11::alloc_shared(count) : nullptr;
+    std::uint32_t* pixels = display_kind() == DisplayKind::x11 ? x11::alloc_shared(count) : nullptr;
     g_sharedMade = g_sharedMade || pixels != nullptr;
     return pixels;
 }

@@ -185,7 +185,8 @@ bool same_layout(const Layout& a, const Layout& b) {
 std::string identity_path(const std::string& className, const std::string& title) {
     std::uint64_t hash = 1469598103934665603ull;
     std::string key;
-    for (char c : className) key.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    for (char c : className)
+        key.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
     key += '\n';
     key += title;
     for (unsigned char c : key) hash = (hash ^ c) * 1099511628211ull;
@@ -217,7 +218,9 @@ bool WaylandBackend::start() {
     if (wl_display_roundtrip(display_) < 0) return false;
     if (!compositor_ || !shm_ || (!layerShell_ && !wmBase_)) {
         std::fprintf(stderr, "nuvex: the Wayland compositor offers no %s\n",
-                     !compositor_ ? "compositor" : !shm_ ? "shared memory" : "shell");
+                     !compositor_ ? "compositor"
+                     : !shm_      ? "shared memory"
+                                  : "shell");
         return false;
     }
     relayout(false);
@@ -225,8 +228,8 @@ bool WaylandBackend::start() {
     return true;
 }
 
-void WaylandBackend::global_added(wl_registry* registry, std::uint32_t name,
-                                  const char* interface, std::uint32_t version) {
+void WaylandBackend::global_added(wl_registry* registry, std::uint32_t name, const char* interface,
+                                  std::uint32_t version) {
     const std::string iface = interface;
     auto bind = [&](const wl_interface* type, std::uint32_t highest) {
         return wl_registry_bind(registry, name, type, std::min(version, highest));
@@ -483,9 +486,8 @@ std::unique_ptr<Surface> WaylandBackend::make_cover_surface(HWND hwnd, Output& o
             layerShell_, s->surface, output.output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "nuvex");
         zwlr_layer_surface_v1_set_size(s->layer, 0, 0);
         zwlr_layer_surface_v1_set_anchor(
-            s->layer,
-            ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
-                ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+            s->layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                          ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
         zwlr_layer_surface_v1_set_exclusive_zone(s->layer, -1);  // over panels too
         zwlr_layer_surface_v1_set_keyboard_interactivity(
             s->layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
@@ -632,8 +634,8 @@ bool WaylandBackend::make_buffer(Surface& s, int index) {
     wl_shm_pool* pool = wl_shm_create_pool(shm_, fd, static_cast<std::int32_t>(b.bytes));
     close(fd);
     b.pixels = static_cast<std::uint32_t*>(memory);
-    b.buffer = wl_shm_pool_create_buffer(pool, 0, s.width, s.height, s.width * 4,
-                                         WL_SHM_FORMAT_XRGB8888);
+    b.buffer =
+        wl_shm_pool_create_buffer(pool, 0, s.width, s.height, s.width * 4, WL_SHM_FORMAT_XRGB8888);
     wl_shm_pool_destroy(pool);
     b.owner = &s;
     b.index = index;
@@ -684,10 +686,10 @@ void WaylandBackend::present_rects(Surface& s, const RECT* rects, int count,
     FrameChain::Fill fill{};
     bool filling = false;
     for (int i = 0; i < count; ++i) {
-        const RECT local = intersected(
-            RECT{rects[i].left - s.area.left, rects[i].top - s.area.top,
-                 rects[i].right - s.area.left, rects[i].bottom - s.area.top},
-            whole);
+        const RECT local =
+            intersected(RECT{rects[i].left - s.area.left, rects[i].top - s.area.top,
+                             rects[i].right - s.area.left, rects[i].bottom - s.area.top},
+                        whole);
         if (empty(local)) continue;
         if (!filling) {
             fill = s.chain.fill();
@@ -703,10 +705,10 @@ void WaylandBackend::present_rects(Surface& s, const RECT* rects, int count,
             // frame, the usual case, needs none at all).
             RECT r = intersected(fill.repair, whole);
             for (int k = 0; k < count; ++k) {
-                const RECT block = intersected(
-                    RECT{rects[k].left - s.area.left, rects[k].top - s.area.top,
-                         rects[k].right - s.area.left, rects[k].bottom - s.area.top},
-                    whole);
+                const RECT block =
+                    intersected(RECT{rects[k].left - s.area.left, rects[k].top - s.area.top,
+                                     rects[k].right - s.area.left, rects[k].bottom - s.area.top},
+                                whole);
                 if (!empty(r) && same_rect(intersected(r, block), r)) {
                     r = kNoArea;
                 }
@@ -786,8 +788,8 @@ bool WaylandBackend::wait(std::int64_t timeoutMs) {
         lost_connection();
     }
     pollfd p{wl_display_get_fd(display_), POLLIN, 0};
-    const int limit = timeoutMs < 0 ? -1
-                                    : static_cast<int>(std::min<std::int64_t>(timeoutMs, 0x7FFFFFFF));
+    const int limit =
+        timeoutMs < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(timeoutMs, 0x7FFFFFFF));
     const int ready = poll(&p, 1, limit);
     if (ready > 0 && (p.revents & POLLIN)) {
         if (wl_display_read_events(display_) < 0) lost_connection();
@@ -816,7 +818,8 @@ HWND WaylandBackend::find_foreign(const char* className, const char* title) {
     const bool held = flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     close(fd);
     if (!held) return nullptr;
-    const HWND found = handle_from(kRunningElsewhere + static_cast<std::uint32_t>(runningElsewhere_.size()));
+    const HWND found =
+        handle_from(kRunningElsewhere + static_cast<std::uint32_t>(runningElsewhere_.size()));
     runningElsewhere_[found] = true;
     return found;
 }

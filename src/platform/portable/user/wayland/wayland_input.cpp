@@ -56,8 +56,8 @@ void on_pointer_leave(void* data, wl_pointer*, std::uint32_t, wl_surface* surfac
 void on_pointer_motion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
     g_input->pointer_moved(seat_of(data), wl_fixed_to_double(x), wl_fixed_to_double(y));
 }
-void on_pointer_button(void* data, wl_pointer*, std::uint32_t, std::uint32_t,
-                       std::uint32_t button, std::uint32_t state) {
+void on_pointer_button(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t button,
+                       std::uint32_t state) {
     g_input->pointer_button(seat_of(data), button, state == WL_POINTER_BUTTON_STATE_PRESSED);
 }
 void on_pointer_axis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {}
@@ -67,10 +67,9 @@ void on_pointer_axis_stop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
 void on_pointer_axis_discrete(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
 void on_pointer_axis_value120(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
 const wl_pointer_listener pointer_listener = {
-    on_pointer_enter,       on_pointer_leave,     on_pointer_motion,
-    on_pointer_button,      on_pointer_axis,      on_pointer_frame,
-    on_pointer_axis_source, on_pointer_axis_stop, on_pointer_axis_discrete,
-    on_pointer_axis_value120};
+    on_pointer_enter,         on_pointer_leave,        on_pointer_motion,      on_pointer_button,
+    on_pointer_axis,          on_pointer_frame,        on_pointer_axis_source, on_pointer_axis_stop,
+    on_pointer_axis_discrete, on_pointer_axis_value120};
 
 void on_keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd,
                std::uint32_t size) {
@@ -206,8 +205,8 @@ void WaylandBackend::pointer_moved(Seat& seat, double x, double y) {
     pointerAt_ = at;
     WPARAM keys = seat.buttons;
     if (shift_held()) keys |= kMouseShift;
-    if (seat.state && xkb_state_mod_name_is_active(seat.state, XKB_MOD_NAME_CTRL,
-                                                   XKB_STATE_MODS_EFFECTIVE) > 0) {
+    if (seat.state &&
+        xkb_state_mod_name_is_active(seat.state, XKB_MOD_NAME_CTRL, XKB_STATE_MODS_EFFECTIVE) > 0) {
         keys |= kMouseControl;
     }
     queue_post(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd),
@@ -298,8 +297,7 @@ void WaylandBackend::show_pointer(Seat& seat) {
 
 // --- keyboard ------------------------------------------------------------------
 
-void WaylandBackend::keymap_received(Seat& seat, std::uint32_t format, int fd,
-                                     std::uint32_t size) {
+void WaylandBackend::keymap_received(Seat& seat, std::uint32_t format, int fd, std::uint32_t size) {
     if (format != WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1 || size == 0) {
         close(fd);
         return;
@@ -361,8 +359,8 @@ void WaylandBackend::key(Seat& seat, std::uint32_t key, bool down) {
     bool alt = false;
     if (seat.state) {
         vk = virtual_key(xkb_state_key_get_one_sym(seat.state, key + 8));
-        alt = xkb_state_mod_name_is_active(seat.state, XKB_MOD_NAME_ALT,
-                                           XKB_STATE_MODS_EFFECTIVE) > 0;
+        alt = xkb_state_mod_name_is_active(seat.state, XKB_MOD_NAME_ALT, XKB_STATE_MODS_EFFECTIVE) >
+              0;
     }
     // Alt held (or Alt itself) and F10 are the system keys.
     const bool system = alt || vk == VK_MENU || vk == VK_F10;

@@ -74,7 +74,7 @@ struct Surface {
     int logicalHeight = 0;
     int pendingWidth = 0;  // a toplevel's size until its configure is done
     int pendingHeight = 0;
-    RECT area{};  // the part of the window it shows, in the window's pixels
+    RECT area{};    // the part of the window it shows, in the window's pixels
     int width = 0;  // of its buffers
     int height = 0;
     FrameChain chain;
@@ -144,8 +144,8 @@ public:
     void keyboard_entered(Seat& seat, wl_surface* surface);
     void keyboard_left(Seat& seat, wl_surface* surface);
     void key(Seat& seat, std::uint32_t key, bool down);
-    void modifiers(Seat& seat, std::uint32_t depressed, std::uint32_t latched,
-                   std::uint32_t locked, std::uint32_t group);
+    void modifiers(Seat& seat, std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked,
+                   std::uint32_t group);
     void add_seat_listener(Seat& seat);
     void remove_seat(std::uint32_t name);
 

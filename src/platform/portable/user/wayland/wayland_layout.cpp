@@ -58,9 +58,9 @@ Layout lay_out(const std::vector<OutputGeometry>& outputs, bool fractional) {
             layout.bounds.right = std::max(layout.bounds.right, area.right);
             layout.bounds.bottom = std::max(layout.bounds.bottom, area.bottom);
         }
-        if (layout.primary < 0 || (o.x == 0 && o.y == 0 &&
-                                   (outputs[layout.primary].x != 0 ||
-                                    outputs[layout.primary].y != 0))) {
+        if (layout.primary < 0 ||
+            (o.x == 0 && o.y == 0 &&
+             (outputs[layout.primary].x != 0 || outputs[layout.primary].y != 0))) {
             layout.primary = static_cast<int>(i);
         }
     }
