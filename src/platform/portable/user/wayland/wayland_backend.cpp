@@ -11,6 +11,10 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -165,6 +169,29 @@ bool odd_transform(int transform) {
 
 bool same_rect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Copies pixels into a buffer the compositor reads next: streaming stores
+// where the processor has them, so that the copy neither reads the
+// destination first nor pushes the frame out of the caches.
+void copy_to_buffer(std::uint32_t* to, const std::uint32_t* from, int count) {
+#if defined(__SSE2__)
+    while (count > 0 && (reinterpret_cast<std::uintptr_t>(to) & 15) != 0) {
+        *to++ = *from++;
+        --count;
+    }
+    for (; count >= 16; count -= 16, to += 16, from += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 4));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 8));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 12));
+        _mm_stream_si128(reinterpret_cast<__m128i*>(to), a);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(to + 4), b);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(to + 8), c);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(to + 12), d);
+    }
+#endif
+    std::memcpy(to, from, static_cast<std::size_t>(count) * 4);
 }
 
 bool same_layout(const Layout& a, const Layout& b) {
@@ -730,9 +757,12 @@ void WaylandBackend::present_rects(Surface& s, const RECT* rects, int count,
             const std::uint32_t* src = pixels +
                                        static_cast<std::ptrdiff_t>(windowY - origin.y) * stride +
                                        (windowX - origin.x);
-            std::memcpy(to + static_cast<std::size_t>(row) * width + local.left, src,
-                        static_cast<std::size_t>(local.right - local.left) * 4);
+            copy_to_buffer(to + static_cast<std::size_t>(row) * width + local.left, src,
+                           local.right - local.left);
         }
+#if defined(__SSE2__)
+        _mm_sfence();  // the streamed pixels are in memory before the compositor looks
+#endif
         s.chain.damage(local);
     }
     if (filling && !s.frame) commit(s);
