@@ -14,6 +14,8 @@
 #     both outputs too;
 #   - `swayidle -w timeout 1 'nuvex /s'` starts it, covering both outputs
 #     within 3 s, and a key ends it with status 0;
+#   - the settings dialog (/c) is a window of the compositor's own (GTK on
+#     Wayland), which Esc closes;
 #   - `--window` is a window of its own, which Esc closes;
 #   - /p, --window-id and --root say in one line that Wayland has no such
 #     windows and end with status 255;
@@ -156,9 +158,22 @@ type_key a
 wait_for 2 "the saver started by swayidle ended" test -s "$work/idle-status"
 [[ $(cat "$work/idle-status") == 0 ]] || fail "the saver ended with status $(cat "$work/idle-status")"
 
+# --- the settings dialog: GTK on the compositor itself, not through X11 ---------
+# view_shell <pid>: the shell of that process's window, as sway lists it.
+view_shell() {
+    swaymsg -t get_tree -r | tr -d ' \n' | grep -o "\"pid\":$1,[^{}]*\"shell\":\"[a-z_]*\"" |
+        grep -o '"shell":"[a-z_]*"' | head -n 1
+}
+on_compositor() { [[ $(view_shell "$saver") == '"shell":"xdg_shell"' ]]; }
+start_saver /c
+wait_for 5 "the settings dialog is shown on the compositor" on_compositor
+type_key -k Escape
+expect_end 3 "Esc in the settings dialog"
+
 # --- a window of its own -----------------------------------------------------------
 start_saver --window
-wait_for 3 "--window shows the sea" above "$(fraction lit)" 0.0005
+sea_in_window() { on_compositor && above "$(fraction lit)" 0.0005; }
+wait_for 3 "--window shows the sea" sea_in_window
 above "$(fraction grey)" 0.5 || fail "--window covers the outputs"
 type_key -k Escape
 expect_end 2 "Esc in --window"
