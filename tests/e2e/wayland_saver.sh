@@ -22,7 +22,9 @@
 #   - without a compositor the saver runs on X11, and without either it
 #     says there is no display (status 255), as before; NUVEX_BACKEND=x11
 #     takes X11 although a compositor answers, and an unknown back end is
-#     refused in one line.
+#     refused in one line;
+#   - a saver whose compositor goes away ends at once, saying so in one line,
+#     with status 255.
 # Usage: wayland_saver.sh BUILD_DIR
 set -euo pipefail
 
@@ -226,4 +228,21 @@ x_display=":$(head -n 1 "$work/xdisplay")"
     [[ $status -eq 255 && $(wc -l <"$work/err") -eq 1 ]] &&
         grep -q "DISPLAY is not set" "$work/err" || fail "without any display: $(cat "$work/err")"
 ) || exit 1
+# --- the compositor goes away under a running saver: one line, status 255 -------
+start_saver /s
+wait_for 3 "the saver covers the output" covered HEADLESS-1
+kill "$sway_pid"
+wait "$sway_pid" 2>/dev/null || true
+sway_pid=""
+deadline=$((SECONDS + 3))
+while kill -0 "$saver" 2>/dev/null; do
+    ((SECONDS <= deadline)) || fail "the saver outlived its compositor"
+    sleep 0.05
+done
+status=0
+wait "$saver" || status=$?
+[[ $status -eq 255 ]] || fail "without its compositor the saver ended with status $status"
+[[ $(wc -l <"$work/nuvex-1.log") -eq 1 ]] &&
+    grep -q "lost the connection to Wayland display \"wayland-1\"" "$work/nuvex-1.log" ||
+    fail "without its compositor the saver said: $(cat "$work/nuvex-1.log")"
 echo "PASS"
