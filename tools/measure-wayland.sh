@@ -27,7 +27,7 @@ for _ in $(seq 1 100); do [[ -s "$work/xdisplay" ]] && break; sleep 0.05; done
 x_display=":$(head -n 1 "$work/xdisplay")"
 
 # Nanoseconds of processor time of all threads of a process.
-processor_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d\n", s }'; }
+processor_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f\n", s }'; }
 
 # measure <server pid> <command...>: runs the command in the background,
 # waits 6 s, then prints the processor milliseconds per second of the
