@@ -14,6 +14,12 @@ packages=(
     libfreetype-dev libfontconfig-dev fonts-wqy-microhei fonts-dejavu-core
     # windows, input, dialogs
     libsdl2-dev libx11-dev libxext-dev libxrandr-dev libxfixes-dev libxtst-dev libgtk-3-dev
+    # the Wayland back end: the client library, keyboard layouts, the
+    # protocol descriptions and their code generator
+    libwayland-dev libwayland-bin wayland-protocols libxkbcommon-dev
+    # a headless Wayland compositor and the idle daemon the saver is tested
+    # under, screenshots and keys there, and what runs it as an ordinary user
+    sway swayidle grim wtype util-linux passwd
     # the recorder's file formats
     libwebp-dev
     # headless display, real input and changes of screen modes for the

@@ -6,7 +6,7 @@
 
 #include "platform/failure_report.h"
 #include "platform/portable/system_backend.h"
-#include "platform/portable/user/display_connection.h"
+#include "platform/portable/user/display_choice.h"
 #include "platform/portable/user/user_internal.h"
 
 namespace {
@@ -16,6 +16,8 @@ void say(const std::string& line) {
 }
 
 std::string no_such_window(HWND window) {
+    const std::string missing = portable::foreign_windows_missing();
+    if (!missing.empty()) return missing;
     return "no window " + std::to_string(portable::handle_value(window)) + " on display " +
            portable::quoted_display_name();
 }

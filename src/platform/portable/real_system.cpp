@@ -2,12 +2,12 @@
 // without one: the monotonic clock, an NT-family version, the power supply as
 // the kernel reports it, no loadable modules and no registry (nothing off
 // Windows offers the password or input-method modules the saver looks for),
-// the X root window, MIT-SHM pixel memory and GTK dialogs.
+// the display's desktop window and shared pixel memory (display_choice.h),
+// and GTK dialogs.
 #include "platform/portable/dialog/dialog_internal.h"
 #include "platform/portable/system_backend.h"
-#include "platform/portable/user/display_connection.h"
+#include "platform/portable/user/display_choice.h"
 #include "platform/portable/user/user_internal.h"
-#include "platform/portable/user/user_x11.h"
 
 namespace portable {
 namespace {
@@ -40,9 +40,9 @@ public:
     }
     LSTATUS reg_close(HKEY) override { return ERROR_INVALID_HANDLE; }
 
-    HWND desktop_window() override { return handle_from(root_window_id()); }
+    HWND desktop_window() override { return display_desktop_window(); }
     std::uint32_t* alloc_shared_pixels(std::size_t count) override {
-        return x11::alloc_shared(count);
+        return display_alloc_shared(count);
     }
     std::string display_unreachable_reason() override {
         return portable::display_unreachable_reason();

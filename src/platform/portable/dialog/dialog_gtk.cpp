@@ -14,7 +14,7 @@
 #include "platform/portable/gdi/gdi_internal.h"
 #include "platform/portable/text/font_internal.h"
 #include "platform/portable/text/unicode_text.h"
-#include "platform/portable/user/display_connection.h"
+#include "platform/portable/user/display_choice.h"
 
 struct DialogWidgets {
     GtkWidget* window = nullptr;
@@ -299,6 +299,7 @@ GtkWidget* make_widget(DialogControl& c) {
 
 bool gtk_available() {
     static const bool available = [] {
+        portable::toolkit_connecting();
         if (!gtk_init_check(nullptr, nullptr)) return false;
         // GTK's own handler for a lost display leaves without a word.
         portable::end_process_on_lost_display();

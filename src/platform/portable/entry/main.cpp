@@ -10,6 +10,7 @@
 #include "host/display_mode_command.h"
 #include "host/saver_host.h"
 #include "platform/portable/bridge.h"
+#include "platform/portable/user/display_choice.h"
 
 #ifndef NUVEX_VERSION
 #error "NUVEX_VERSION is set by the build"
@@ -41,6 +42,15 @@ int main(int argc, char** argv) {
     // Everything that opens the display reads DISPLAY, so it is set first.
     if (!command.display.empty()) {
         setenv("DISPLAY", command.display.c_str(), 1);
+    }
+    // A window of another program (a daemon's, or the root window) is an X11
+    // thing; on a display without them the run ends here, in one line.
+    if (command.target != DisplayModeTarget::new_window) {
+        const std::string missing = portable::foreign_windows_missing();
+        if (!missing.empty()) {
+            std::fprintf(stderr, "nuvex: %s\n", missing.c_str());
+            return 255;
+        }
     }
     portable_init_process(argc, argv);
     ExitProcess(static_cast<UINT>(RunDisplayMode(GetModuleHandleA(nullptr), command)));

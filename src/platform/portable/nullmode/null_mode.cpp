@@ -123,20 +123,9 @@ bool null_mode_on() {
     return explicitly_enabled() || environment_asks_for_null();
 }
 
-// The one place that chooses between the test mode and the real system.
-Backend& backend() {
-    if (null_mode_on()) {
-        static NullBackend b;
-        return b;
-    }
-    if (Backend* display = display_backend()) {
-        return *display;
-    }
-    return headless_backend();
-}
-
-SystemBackend& system_backend() {
-    return null_mode_on() ? null_system() : real_system();
+Backend& null_backend() {
+    static NullBackend b;
+    return b;
 }
 
 void record_post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

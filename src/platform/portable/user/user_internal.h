@@ -1,6 +1,7 @@
 // Internal state of the portable window system: the window table, the message
-// queue with its timers, and the backend that connects them to a display (the
-// X server through SDL2 and Xlib) or to nothing at all (the test mode).
+// queue with its timers, and the backend that connects them to a display (a
+// Wayland compositor, or the X server through SDL2 and Xlib) or to nothing at
+// all (the test mode).
 #pragma once
 
 #include <cstdint>
@@ -137,9 +138,11 @@ public:
 // The test mode's backend when it is on, else the display's, else (no
 // display could be opened) one that has no windows but keeps real time. The
 // rest of the system has a sibling table chosen alike (system_backend.h).
+// Both are chosen in one place, display_choice.cpp.
 Backend& backend();
 Backend* display_backend();  // nullptr when no display can be opened
 Backend& headless_backend();
+Backend& null_backend();
 
 void set_last_error(DWORD error);
 
@@ -179,7 +182,5 @@ void sleep_real(DWORD milliseconds);
 // The AC line status the kernel's power-supply class reports (0, 1, or 255
 // for unknown).
 BYTE mains_line_status();
-// The X root window of the display's default screen; 0 without a display.
-std::uint32_t root_window_id();
 
 }  // namespace portable

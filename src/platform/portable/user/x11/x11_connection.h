@@ -1,11 +1,17 @@
 // The user's X display as the portable platform reaches it: its name, why it
 // cannot be reached, and how the process ends when the connection is lost.
-// Nothing outside platform/portable/ includes this.
+// Only the display choice (user/display_choice.cpp) and the X11 back end
+// include this.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace portable {
+class Backend;
+}
+
+namespace portable::x11 {
 
 // The display named by DISPLAY, quoted for a message: "\":0\"".
 std::string quoted_display_name();
@@ -17,5 +23,10 @@ std::string display_unreachable_reason();
 // status 255. Toolkits install handlers of their own when they connect, so
 // this is called again after each of them.
 void end_process_on_lost_display();
+// The root window of the display's default screen; 0 without a display.
+std::uint32_t root_window_id();
+// The X11 window back end (SDL2 with Xlib), started; nullptr when SDL cannot
+// open the display.
+Backend* start_backend();
 
-}  // namespace portable
+}  // namespace portable::x11

@@ -1,4 +1,4 @@
-#include "platform/portable/user/display_connection.h"
+#include "platform/portable/user/x11/x11_connection.h"
 
 #include <X11/Xlib.h>
 
@@ -7,7 +7,7 @@
 
 #include "platform/portable/windows.h"
 
-namespace portable {
+namespace portable::x11 {
 namespace {
 
 // Xlib calls this when the connection breaks, from inside whatever request
@@ -46,4 +46,4 @@ void end_process_on_lost_display() {
     XSetIOErrorHandler(on_lost_connection);
 }
 
-}  // namespace portable
+}  // namespace portable::x11

@@ -1,5 +1,5 @@
-// The display backend: windows, input, waiting and presenting over SDL2, with
-// Xlib (user_x11.cpp) where SDL2 has no call for it. SDL is started once, on
+// The X11 display backend: windows, input, waiting and presenting over SDL2,
+// with Xlib (x11_calls.cpp) where SDL2 has no call for it. SDL is started once, on
 // the first call that needs the display.
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -9,11 +9,9 @@
 #include <cstring>
 #include <map>
 
-#include "platform/portable/bridge.h"
-#include "platform/portable/system_backend.h"
-#include "platform/portable/user/display_connection.h"
 #include "platform/portable/user/user_internal.h"
-#include "platform/portable/user/user_x11.h"
+#include "platform/portable/user/x11/x11_calls.h"
+#include "platform/portable/user/x11/x11_connection.h"
 
 namespace portable {
 
@@ -186,7 +184,7 @@ public:
         if (x11::available()) {
             x11::install_error_handler();
         }
-        end_process_on_lost_display();
+        x11::end_process_on_lost_display();
         return true;
     }
 
@@ -668,33 +666,17 @@ private:
 
 }  // namespace
 
-}  // namespace portable
+namespace x11 {
 
-std::uint32_t* portable_alloc_pixels(std::size_t count) {
-    if (std::uint32_t* shared = portable::system_backend().alloc_shared_pixels(count)) {
-        return shared;
+Backend* start_backend() {
+    auto* b = new DisplayBackend();  // lives as long as the process
+    if (!b->start()) {
+        delete b;
+        return nullptr;
     }
-    return static_cast<std::uint32_t*>(std::calloc(count, sizeof(std::uint32_t)));
+    return b;
 }
 
-void portable_free_pixels(std::uint32_t* pixels) {
-    if (pixels && !portable::x11::free_shared(pixels)) {
-        std::free(pixels);
-    }
-}
-
-namespace portable {
-
-Backend* display_backend() {
-    static DisplayBackend* backend = [] {
-        auto* b = new DisplayBackend();  // lives as long as the process
-        if (!b->start()) {
-            delete b;
-            return static_cast<DisplayBackend*>(nullptr);
-        }
-        return b;
-    }();
-    return backend;
-}
+}  // namespace x11
 
 }  // namespace portable

@@ -3,10 +3,9 @@
 // starts nothing else (no SDL, no shared memory).
 #include <X11/Xlib.h>
 
-#include "platform/portable/system_backend.h"
-#include "platform/portable/user/user_internal.h"
+#include "platform/portable/user/x11/x11_connection.h"
 
-namespace portable {
+namespace portable::x11 {
 
 std::uint32_t root_window_id() {
     static const std::uint32_t root = [] {
@@ -21,8 +20,4 @@ std::uint32_t root_window_id() {
     return root;
 }
 
-}  // namespace portable
-
-HWND GetDesktopWindow() {
-    return portable::system_backend().desktop_window();
-}
+}  // namespace portable::x11

@@ -1,5 +1,5 @@
 // Xlib work of the display backend on its own connection to the X server.
-#include "platform/portable/user/user_x11.h"
+#include "platform/portable/user/x11/x11_calls.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
