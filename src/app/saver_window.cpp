@@ -1,5 +1,7 @@
 #include "app/saver_window.h"
 
+#include <vector>
+
 #include "animation/animation.h"
 #include "app/frame_rate_overlay.h"
 #include "config/run_overrides.h"
@@ -25,23 +27,24 @@ WNDPROC default_procedure = DefWindowProcA;
 bool show_whole_frame = true;
 
 // The frame is drawn whole off screen from the current state, then reaches the
-// window in one block transfer, so the window never shows a half-drawn frame:
-// the area that changed since the last paint (the squares the last frame drew
-// and cleared, and those this one drew), or all of it.
+// window, so the window never shows a half-drawn frame: the areas that changed
+// since the last paint (around the squares the last frame drew and this one
+// cleared, and those it drew), or all of it.
 void paint_frame(HWND window) {
     PAINTSTRUCT paint{};
     const HDC target = BeginPaint(window, &paint);
     render_frame(scene, frame_surface, frame_rect);
     if (run_overrides.show_fps) draw_frame_rate(frame_surface, frame_rect);
-    const surface_rect changed = take_changes(frame_surface);
+    static std::vector<surface_rect> changed;
+    take_changes(frame_surface, changed);
     if (show_whole_frame || paint.fErase) {
         present_frame(frame_bitmap, target, frame_rect.right - frame_rect.left,
                       frame_rect.bottom - frame_rect.top);
         show_whole_frame = false;
     } else {
-        present_area(frame_bitmap, target, changed);
+        for (const surface_rect& area : changed) present_area(frame_bitmap, target, area);
     }
-    EndPaint(window, &paint);
+    EndPaint(window, &paint);  // the transfers reach the window together
 }
 
 // A window that changes size gets a frame of its new size, drawn from the next

@@ -53,24 +53,22 @@ void clear_lit_areas(DrawingSurface& surface) {
 void forget_lit_areas(DrawingSurface& surface) {
     surface.lit_areas.clear();
     surface.lit_areas_known = false;
-    surface.lit_bounds = surface_rect{};
 }
 
-// Grows `area` to take in the rectangle.
-inline void take_in(surface_rect& area, std::int32_t left, std::int32_t top, std::int32_t right,
-                    std::int32_t bottom) {
-    if (is_empty(area)) {
-        area = {left, top, right, bottom};
-        return;
+// Marks the tiles a rectangle of pixels (inside the surface) touches, as
+// changed and, when it is lit, as lit.
+inline void mark_tiles(DrawingSurface& surface, std::int32_t left, std::int32_t top,
+                       std::int32_t right, std::int32_t bottom, bool lit) {
+    if (surface.changed_tiles.empty()) return;
+    const std::int32_t x0 = left >> tile_shift;
+    const std::int32_t x1 = (right - 1) >> tile_shift;
+    for (std::int32_t ty = top >> tile_shift; ty <= (bottom - 1) >> tile_shift; ++ty) {
+        const std::size_t row = static_cast<std::size_t>(ty) * surface.tiles_across;
+        for (std::int32_t tx = x0; tx <= x1; ++tx) {
+            surface.changed_tiles[row + tx] = 1;
+            if (lit) surface.lit_tiles[row + tx] = 1;
+        }
     }
-    area.left = std::min(area.left, left);
-    area.top = std::min(area.top, top);
-    area.right = std::max(area.right, right);
-    area.bottom = std::max(area.bottom, bottom);
-}
-
-inline void take_in(surface_rect& area, const surface_rect& r) {
-    if (!is_empty(r)) take_in(area, r.left, r.top, r.right, r.bottom);
 }
 
 // The rows of a point are a few pixels wide; a library call per row (which the
@@ -104,13 +102,75 @@ void attach_pixels(DrawingSurface& surface, std::uint32_t* bits, int width, int 
     surface.height = height;
     surface.stride = stride;
     surface.lit_areas_known = black;
-    surface.changed = surface_rect{0, 0, width, height};
+    surface.tiles_across = (width + (1 << tile_shift) - 1) >> tile_shift;
+    const std::size_t tiles = static_cast<std::size_t>(surface.tiles_across) *
+                              ((height + (1 << tile_shift) - 1) >> tile_shift);
+    surface.lit_tiles.assign(tiles, 0);
+    surface.changed_tiles.assign(tiles, 0);
+    surface.all_changed = true;  // a window has seen none of it
 }
 
-surface_rect take_changes(DrawingSurface& surface) {
-    const surface_rect changed = surface.changed;
-    surface.changed = surface_rect{};
-    return changed;
+void take_changes(DrawingSurface& surface, std::vector<surface_rect>& areas) {
+    areas.clear();
+    if (!surface.bits) return;
+    if (surface.all_changed) {
+        areas.push_back({0, 0, surface.width, surface.height});
+    } else {
+        // Runs of changed tiles along each row of tiles, a gap of up to two
+        // tiles bridged; a run the same as the one below it in the row above
+        // grows downward instead of making another rectangle.
+        constexpr std::int32_t bridge = 2;
+        constexpr std::int32_t tile = 1 << tile_shift;
+        const std::int32_t across = surface.tiles_across;
+        const std::int32_t down = static_cast<std::int32_t>(surface.changed_tiles.size()) / across;
+        std::size_t row_start = 0;  // this row of tiles' first rectangle in `areas`
+        for (std::int32_t ty = 0; ty < down; ++ty) {
+            const std::uint8_t* row =
+                surface.changed_tiles.data() + static_cast<std::size_t>(ty) * across;
+            const std::size_t above_start = row_start;
+            const std::size_t above_end = areas.size();
+            row_start = areas.size();
+            std::size_t above = above_start;
+            std::int32_t tx = 0;
+            while (tx < across) {
+                if (!row[tx]) {
+                    ++tx;
+                    continue;
+                }
+                std::int32_t end = tx + 1;
+                for (;;) {
+                    while (end < across && row[end]) ++end;
+                    std::int32_t next = end;
+                    while (next < across && next - end < bridge && !row[next]) ++next;
+                    if (next < across && row[next] && next - end < bridge + 1) {
+                        end = next;
+                        continue;
+                    }
+                    break;
+                }
+                const surface_rect run{tx * tile, ty * tile, std::min(end * tile, surface.width),
+                                       std::min((ty + 1) * tile, surface.height)};
+                while (above < above_end && areas[above].left < run.left) ++above;
+                if (above < above_end && areas[above].left == run.left &&
+                    areas[above].right == run.right && areas[above].bottom == run.top) {
+                    // Carried down: moved to this row's rectangles.
+                    surface_rect grown = areas[above];
+                    grown.bottom = run.bottom;
+                    areas[above].bottom = -1;  // taken
+                    areas.push_back(grown);
+                } else {
+                    areas.push_back(run);
+                }
+                tx = end;
+            }
+        }
+        // Rectangles carried down left a taken mark behind.
+        areas.erase(std::remove_if(areas.begin(), areas.end(),
+                                   [](const surface_rect& r) { return r.bottom < 0; }),
+                    areas.end());
+    }
+    std::fill(surface.changed_tiles.begin(), surface.changed_tiles.end(), 0);
+    surface.all_changed = false;
 }
 
 pixel_buffer pixels_of(const DrawingSurface& surface) {
@@ -133,20 +193,25 @@ void fill_solid(DrawingSurface& surface, int x, int y, int w, int h, colour_ref 
         // Black everywhere but where something was drawn since the last clear.
         clear_lit_areas(surface);
         surface.lit_areas.clear();
-        take_in(surface.changed, surface.lit_bounds);
-        surface.lit_bounds = surface_rect{};
+        for (std::size_t t = 0; t < surface.lit_tiles.size(); ++t) {
+            surface.changed_tiles[t] |= surface.lit_tiles[t];
+            surface.lit_tiles[t] = 0;
+        }
         return;
     }
     fill_rows(surface, left, top, right, bottom, pixel);
-    take_in(surface.changed, area);
+    if (whole) {
+        surface.all_changed = true;
+        std::fill(surface.lit_tiles.begin(), surface.lit_tiles.end(), pixel != 0);
+    } else {
+        mark_tiles(surface, area.left, area.top, area.right, area.bottom, pixel != 0);
+    }
     if (whole && pixel == 0) {
         surface.lit_areas.clear();
         surface.lit_areas_known = true;
-        surface.lit_bounds = surface_rect{};
     } else if (pixel != 0 && surface.lit_areas_known) {
         if (surface.lit_areas.size() < max_lit_areas) {
             surface.lit_areas.push_back(area);
-            take_in(surface.lit_bounds, area);
         } else {
             forget_lit_areas(surface);
         }
@@ -170,8 +235,7 @@ void fill_square_pixels(DrawingSurface& surface, int x, int y, int s, std::uint3
         for (int k = 0; k < s; ++k) line[k] = pixel;
     }
     surface.lit_areas.push_back({x, y, x + s, y + s});
-    take_in(surface.lit_bounds, x, y, x + s, y + s);
-    take_in(surface.changed, x, y, x + s, y + s);
+    mark_tiles(surface, x, y, x + s, y + s, true);
 }
 
 void fill_solid(DrawingSurface& surface, const surface_rect& rect, colour_ref colour) {

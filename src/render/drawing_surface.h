@@ -21,11 +21,17 @@ struct DrawingSurface {
     // pixel. Unknown (anything may be lit) unless the memory was known black.
     std::vector<surface_rect> lit_areas;
     bool lit_areas_known = false;
-    surface_rect lit_bounds;  // around the lit areas
-    // Around every pixel written since the changes were last taken: what a
-    // window showing the previous state needs to be shown again.
-    surface_rect changed;
+    // The surface in tiles of 16 × 16 pixels (row by row, tiles_across to a
+    // row): those holding lit areas, and those with pixels written since the
+    // changes were last taken, which a window showing the surface as it was
+    // then needs to be shown again.
+    int tiles_across = 0;
+    std::vector<std::uint8_t> lit_tiles;
+    std::vector<std::uint8_t> changed_tiles;
+    bool all_changed = false;
 };
+
+constexpr int tile_shift = 5;  // tiles of 16 × 16 pixels
 
 // Value a read outside the bitmap yields, as on Win32.
 constexpr colour_ref invalid_colour = 0xFFFFFFFFu;
@@ -36,8 +42,10 @@ void attach_pixels(DrawingSurface& surface, std::uint32_t* bits, int width, int 
                    bool black);
 // The surface as a plain pixel buffer.
 pixel_buffer pixels_of(const DrawingSurface& surface);
-// The area changed since the last call (empty when nothing was), forgotten.
-surface_rect take_changes(DrawingSurface& surface);
+// The areas changed since the last call, as rectangles that cover every
+// changed tile (neighbouring runs joined, so that there are few of them), and
+// forgotten. One rectangle for the whole surface after it was written whole.
+void take_changes(DrawingSurface& surface, std::vector<surface_rect>& areas);
 inline bool is_empty(const surface_rect& r) {
     return r.left >= r.right || r.top >= r.bottom;
 }

@@ -14,6 +14,7 @@
 #include "render/drawing_surface.h"
 #include "render/frame_renderer.h"
 #include "scene/sea_scene.h"
+#include "scene/vector_lanes.h"
 #include "text/emitter.h"
 
 namespace {
@@ -41,7 +42,7 @@ constexpr long long max_ticks = 1'000'000'000;
                  "%s: %s\n"
                  "usage: %s [--ticks N] [--follow F] [--message-hex HEX] [--frame WxH] "
                  "[--screen WxH] [--ppm FILE] [--rasters DIR] [--rasters-from DIR] "
-                 "[--progress N]\n",
+                 "[--progress N] [--vector-path scalar|sse2|avx2|wasm-simd]\n",
                  program, problem.c_str(), program);
     std::exit(2);
 }
@@ -92,6 +93,18 @@ Options parse(int argc, char** argv) {
             o.rasters = need();
         } else if (arg == "--rasters-from") {
             o.rasters_from = need();
+        } else if (arg == "--vector-path") {
+            const std::string_view wanted = need();
+            bool known = false;
+            for (vector_path path : {vector_path::scalar, vector_path::sse2, vector_path::avx2,
+                                     vector_path::wasm_simd}) {
+                if (wanted != vector_path_name(path)) continue;
+                known = true;
+                if (!use_vector_path(path)) {
+                    fail("this build or processor has no " + std::string(wanted) + " path");
+                }
+            }
+            if (!known) usage("--vector-path wants scalar, sse2, avx2 or wasm-simd");
         } else if (arg == "--progress") {
             if (!parse_integer(need(), 1, max_ticks, number)) usage("--progress wants a count");
             o.progress = number;

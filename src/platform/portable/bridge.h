@@ -18,6 +18,15 @@ void portable_delete_window_dc(HDC dc);
 // in the window at (x, y), as one copy. In the null mode it is only recorded.
 void portable_present(HWND hwnd, int x, int y, int width, int height, const std::uint32_t* pixels,
                       int stride);
+// Several blocks shown together, as the blocks one paint transfers: the window
+// system may send them in one go (one round trip to the X server, one commit
+// to a Wayland compositor).
+struct portable_block {
+    int x, y, width, height;
+    const std::uint32_t* pixels;
+    int stride;
+};
+void portable_present_blocks(HWND hwnd, const portable_block* blocks, int count);
 // Zero-filled pixel memory for bitmaps. On a display that allows it the memory
 // is shared with the X server, and portable_present shows a block of it
 // without copying; elsewhere it is plain heap memory. Free it only with

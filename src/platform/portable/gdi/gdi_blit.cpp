@@ -47,11 +47,14 @@ BOOL present_block(HDC__* dest, const HBITMAP__* source, std::int64_t x, std::in
     const span ys = clip_axis(y, sourceY, height, INT32_MAX, source->height);
     if (xs.length == 0 || ys.length == 0) return TRUE;
     if (!source->bottom_up) {
-        portable_present(dest->window, static_cast<int>(xs.dest), static_cast<int>(ys.dest),
-                         static_cast<int>(xs.length), static_cast<int>(ys.length),
-                         source->row(static_cast<int>(ys.source)) + xs.source, source->width);
+        // Shown with the context's other blocks when it is released.
+        dest->pending.push_back({static_cast<int>(xs.dest), static_cast<int>(ys.dest),
+                                 static_cast<int>(xs.length), static_cast<int>(ys.length),
+                                 source->row(static_cast<int>(ys.source)) + xs.source,
+                                 source->width});
         return TRUE;
     }
+    gdi_flush_window(dest);
     // The window wants rows top-down: turn a bottom-up block over first.
     std::vector<std::uint32_t> block(static_cast<std::size_t>(xs.length * ys.length));
     for (std::int64_t row = 0; row < ys.length; ++row) {
@@ -66,6 +69,14 @@ BOOL present_block(HDC__* dest, const HBITMAP__* source, std::int64_t x, std::in
 }
 
 }  // namespace
+
+void gdi_flush_window(HDC__* dc) {
+    if (!dc || dc->pending.empty()) return;
+    // Taken out first: showing them may run code that draws again.
+    const std::vector<portable_block> blocks = std::move(dc->pending);
+    dc->pending.clear();
+    portable_present_blocks(dc->window, blocks.data(), static_cast<int>(blocks.size()));
+}
 
 BOOL gdi_fill(HDC__* dc, const RECT& rect, COLORREF colour) {
     const std::uint32_t pixel = gdi_pixel_from_colour(colour);
@@ -82,6 +93,7 @@ BOOL gdi_fill(HDC__* dc, const RECT& rect, COLORREF colour) {
         return TRUE;
     }
     if (dc->target == dc_target::window) {
+        gdi_flush_window(dc);  // what was transferred before shows first
         RECT client{0, 0, 0, 0};
         if (!GetClientRect(dc->window, &client)) return FALSE;
         const std::int64_t left = std::max<std::int64_t>(rect.left, 0);

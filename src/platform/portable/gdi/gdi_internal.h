@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
+#include "platform/portable/bridge.h"
 #include "platform/portable/windows.h"
 
 struct font_instance;
@@ -56,7 +58,15 @@ struct HDC__ {
     COLORREF text_colour = 0x000000;
     COLORREF background_colour = 0xFFFFFF;
     int background_mode = OPAQUE;
+    // Window contexts: blocks transferred and not yet shown, shown together
+    // when the context is released or flushed (as GDI batches its calls).
+    std::vector<portable_block> pending;
 };
+
+// Shows what a window context has pending (GdiFlush, ReleaseDC, EndPaint).
+void gdi_flush_window(HDC__* dc);
+// The live window contexts, for GdiFlush.
+std::vector<HDC__*> gdi_window_contexts();
 
 // Live-object registry. Lookups return null for anything not live or not of
 // the asked kind.

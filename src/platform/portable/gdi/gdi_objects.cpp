@@ -1,6 +1,7 @@
 // Device contexts, bitmaps, brushes and the handle registry of the portable
 // GDI. A device context knows what it draws into: a bitmap (memory context),
 // a window, or the screen.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -68,9 +69,16 @@ void deselect(gdi_header* object) {
     if (object && object->selections > 0) --object->selections;
 }
 
+// The live contexts that draw into windows.
+std::vector<HDC__*>& window_contexts() {
+    static std::vector<HDC__*> contexts;
+    return contexts;
+}
+
 HDC__* new_dc(dc_target target, HWND window) {
     std::lock_guard<std::recursive_mutex> lock(registry_mutex);
     auto* dc = new HDC__();
+    if (target == dc_target::window) window_contexts().push_back(dc);
     dc->target = target;
     dc->window = window;
     if (target == dc_target::memory) {
@@ -87,6 +95,8 @@ void destroy_dc(HDC__* dc) {
     if (dc->font) deselect(&dc->font->header);
     if (dc->brush) deselect(&dc->brush->header);
     gdi_unregister(&dc->header);
+    auto& windows = window_contexts();
+    windows.erase(std::remove(windows.begin(), windows.end(), dc), windows.end());
     delete dc;
 }
 
@@ -156,7 +166,9 @@ HDC portable_create_window_dc(HWND hwnd) {
 
 void portable_delete_window_dc(HDC handle) {
     HDC__* dc = gdi_dc(handle);
-    if (dc && dc->target != dc_target::memory) destroy_dc(dc);
+    if (!dc || dc->target == dc_target::memory) return;
+    gdi_flush_window(dc);
+    destroy_dc(dc);
 }
 
 HDC CreateCompatibleDC(HDC reference) {
@@ -246,6 +258,8 @@ BOOL DeleteObject(HGDIOBJ object) {
     switch (header->kind) {
         case gdi_kind::bitmap: {
             auto* bitmap = reinterpret_cast<HBITMAP__*>(header);
+            // Blocks transferred from it and not shown yet are shown first.
+            for (HDC__* dc : window_contexts()) gdi_flush_window(dc);
             portable_free_pixels(bitmap->memory);
             delete bitmap;
             break;
@@ -280,9 +294,16 @@ HGDIOBJ GetStockObject(int index) {
     }
 }
 
+std::vector<HDC__*> gdi_window_contexts() {
+    std::lock_guard<std::recursive_mutex> lock(registry_mutex);
+    return window_contexts();
+}
+
 BOOL GdiFlush() {
+    // Only transfers to windows are batched (until their context is released).
+    for (HDC__* dc : gdi_window_contexts()) gdi_flush_window(dc);
     return TRUE;
-}  // drawing is never batched
+}
 
 int GetClipBox(HDC handle, LPRECT rect) {
     HDC__* dc = gdi_dc(handle);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/portable/bridge.h"
 #include "platform/portable/windows.h"
 
 // Virtual-key codes that the input translation produces.
@@ -120,6 +121,13 @@ public:
     virtual bool wait(std::int64_t timeoutMs) = 0;
     virtual void present(Window& w, int x, int y, int width, int height,
                          const std::uint32_t* pixels, int stride) = 0;
+    // The blocks of one paint; by default one present after another.
+    virtual void present_blocks(Window& w, const portable_block* blocks, int count) {
+        for (int k = 0; k < count; ++k) {
+            const portable_block& b = blocks[k];
+            present(w, b.x, b.y, b.width, b.height, b.pixels, b.stride);
+        }
+    }
     virtual RECT primary_screen() = 0;
     virtual RECT virtual_screen() = 0;
     virtual bool cursor_pos(POINT* p) = 0;

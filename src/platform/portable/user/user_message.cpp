@@ -466,6 +466,13 @@ void portable_present(HWND hwnd, int x, int y, int width, int height, const std:
     portable::backend().present(*w, x, y, width, height, pixels, stride);
 }
 
+void portable_present_blocks(HWND hwnd, const portable_block* blocks, int count) {
+    Window* w = find_window(hwnd);
+    if (!w || !blocks || count <= 0) return;
+    for (int k = 0; k < count; ++k) portable::record_present();
+    portable::backend().present_blocks(*w, blocks, count);
+}
+
 UINT RegisterWindowMessageA(LPCSTR name) {
     static std::map<std::string, UINT> ids;
     static UINT next = 0xC000;

@@ -694,6 +694,50 @@ void WaylandBackend::present(Window& w, int x, int y, int width, int height,
     }
 }
 
+// The blocks of one paint, when they all come from one frame (each block's
+// pixels where the first block's place them), go to each surface in one
+// frame hand-over; otherwise one after another.
+void WaylandBackend::present_blocks(Window& w, const portable_block* blocks, int count) {
+    if (count <= 0) return;
+    const portable_block& first = blocks[0];
+    bool one_frame = true;
+    for (int k = 1; k < count && one_frame; ++k) {
+        const portable_block& b = blocks[k];
+        const std::ptrdiff_t offset =
+            static_cast<std::ptrdiff_t>(b.y - first.y) * first.stride + (b.x - first.x);
+        one_frame = b.stride == first.stride && b.pixels - first.pixels == offset;
+    }
+    if (!one_frame || count == 1) {
+        Backend::present_blocks(w, blocks, count);
+        return;
+    }
+    Window* top = &w;
+    while (top->style & WS_CHILD) {
+        top = find_window(top->parent);
+        if (!top) return;
+    }
+    WaylandWindow* ww = window_of(top->hwnd);
+    if (!ww) return;
+    const POINT shift{w.rect.left - top->rect.left, w.rect.top - top->rect.top};
+    const RECT inside{shift.x, shift.y, shift.x + (w.rect.right - w.rect.left),
+                      shift.y + (w.rect.bottom - w.rect.top)};
+    std::vector<RECT> rects;
+    rects.reserve(static_cast<std::size_t>(count));
+    for (int k = 0; k < count; ++k) {
+        const portable_block& b = blocks[k];
+        const RECT block = intersected(
+            RECT{b.x + shift.x, b.y + shift.y, b.x + shift.x + b.width, b.y + shift.y + b.height},
+            inside);
+        if (!empty(block)) rects.push_back(block);
+    }
+    if (rects.empty()) return;
+    const POINT origin{first.x + shift.x, first.y + shift.y};
+    for (auto& s : ww->surfaces) {
+        present_rects(*s, rects.data(), static_cast<int>(rects.size()), first.pixels, first.stride,
+                      origin);
+    }
+}
+
 // Copies the parts of the rectangles (in window pixels) that the surface
 // shows into its next frame, and hands the frame over at once unless the
 // compositor has not shown the previous one yet (then the frame callback

@@ -112,6 +112,7 @@ public:
     void set_native_title(Window& w) override;
     void move_native(Window& w, int x, int y) override;
     bool wait(std::int64_t timeoutMs) override;
+    void present_blocks(Window& w, const portable_block* blocks, int count) override;
     void present(Window& w, int x, int y, int width, int height, const std::uint32_t* pixels,
                  int stride) override;
     RECT primary_screen() override;

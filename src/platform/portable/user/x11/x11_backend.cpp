@@ -331,6 +331,22 @@ public:
         return true;
     }
 
+    // Shared-memory blocks are put together and waited for once.
+    void present_blocks(Window& w, const portable_block* blocks, int count) override {
+        if (!w.native) return;
+        bool put = false;
+        for (int k = 0; k < count; ++k) {
+            const portable_block& b = blocks[k];
+            if (w.native->direct && x11::put_shared(w.native->xid, b.pixels, b.stride, b.x, b.y,
+                                                    b.width, b.height, false)) {
+                put = true;
+            } else {
+                present(w, b.x, b.y, b.width, b.height, b.pixels, b.stride);
+            }
+        }
+        if (put) x11::wait_for_server();
+    }
+
     void present(Window& w, int x, int y, int width, int height, const std::uint32_t* pixels,
                  int stride) override {
         if (!w.native) {

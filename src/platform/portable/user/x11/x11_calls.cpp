@@ -206,7 +206,7 @@ bool takes_xrgb(std::uint32_t xid) {
 }
 
 bool put_shared(std::uint32_t xid, const std::uint32_t* pixels, int stride, int x, int y, int width,
-                int height) {
+                int height, bool wait) {
     Shared& s = shared();
     std::lock_guard<std::mutex> guard(s.lock);
     if (s.blocks.empty() || stride <= 0 || !plausible(xid)) {
@@ -244,11 +244,16 @@ bool put_shared(std::uint32_t xid, const std::uint32_t* pixels, int stride, int 
         }
         XShmPutImage(display(), xid, gc, image, sx, static_cast<int>(sy), x, y,
                      static_cast<unsigned>(width), static_cast<unsigned>(height), False);
-        // The caller may draw into the block again as soon as this returns.
-        XSync(display(), False);
+        // The caller may draw into the block again as soon as this returns
+        // (or, when several are put together, after wait_for_server).
+        if (wait) XSync(display(), False);
         return true;
     }
     return false;
+}
+
+void wait_for_server() {
+    if (display()) XSync(display(), False);
 }
 
 void forget_window(std::uint32_t xid) {

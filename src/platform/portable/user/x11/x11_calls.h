@@ -56,7 +56,10 @@ bool takes_xrgb(std::uint32_t xid);
 // Shows a block of shared memory in a window. False (nothing done) when the
 // block is not in shared memory, so the caller copies instead.
 bool put_shared(std::uint32_t xid, const std::uint32_t* pixels, int stride, int x, int y, int width,
-                int height);
+                int height, bool wait = true);
+// Waits until the X server has done everything asked of it (so that shared
+// memory it reads may be drawn into again): after puts made with wait false.
+void wait_for_server();
 // Forgets what was kept for drawing into a window.
 void forget_window(std::uint32_t xid);
 
