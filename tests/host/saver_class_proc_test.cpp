@@ -122,12 +122,13 @@ TEST_F(SaverClassProcTest, PaintingStopsOnceClosingIsApproved) {
     const int presents = nullmode::present_count();
     const size_t cursorChanges = nullmode::cursor_changes().size();
     SaverClassProc(window, WM_PAINT, 0, 0);
-    EXPECT_EQ(nullmode::present_count(), presents + 1);
+    const int painted = nullmode::present_count();
+    EXPECT_GT(painted, presents);  // the areas that changed
     EXPECT_EQ(nullmode::cursor_changes().size(), cursorChanges + 1) << "hidden again on paint";
 
     SaverHostState.closeApproved = true;
     SaverClassProc(window, WM_PAINT, 0, 0);
-    EXPECT_EQ(nullmode::present_count(), presents + 1);
+    EXPECT_EQ(nullmode::present_count(), painted);
     EXPECT_EQ(count_default_calls(WM_PAINT), 1);
 }
 

@@ -205,11 +205,17 @@ TEST(GdiWindow, ScreenClipBoxAndBlockTransferToAWindow) {
     HDC window_dc = portable_create_window_dc(window);
     dib frame = make_dib(64, 48);
     const int before = nullmode::present_count();
+    // Transfers to a window are shown together, when flushed or released.
+    EXPECT_TRUE(BitBlt(window_dc, 0, 0, 32, 48, frame.dc, 0, 0, SRCCOPY));
+    EXPECT_TRUE(BitBlt(window_dc, 32, 0, 32, 48, frame.dc, 32, 0, SRCCOPY));
+    EXPECT_EQ(nullmode::present_count(), before);
+    EXPECT_TRUE(GdiFlush());
+    EXPECT_EQ(nullmode::present_count(), before + 2);
     EXPECT_TRUE(BitBlt(window_dc, 0, 0, 64, 48, frame.dc, 0, 0, SRCCOPY));
-    EXPECT_EQ(nullmode::present_count(), before + 1);
     // A memory context cannot take a window's block, nor can a window be read.
     EXPECT_FALSE(BitBlt(frame.dc, 0, 0, 4, 4, window_dc, 0, 0, SRCCOPY));
-    release(frame);
+    release(frame);  // shows what was still waiting from the frame's memory first
+    EXPECT_EQ(nullmode::present_count(), before + 3);
     portable_delete_window_dc(window_dc);
     ReleaseDC(nullptr, screen);
     DestroyWindow(window);
