@@ -43,21 +43,25 @@ TEST(Particle, StartsWhiteSizeOneAndHidden) {
 }
 
 TEST(AddAngle, WrapsOnceIntoPlusMinusTwoPi) {
+    // 2π is 6.283185307179586; 6.2 + 0.1 - 2π worked out in doubles.
     Particle pose = pose_with(0, 0, 6.2);
     add_angle(pose, 0.1);
-    EXPECT_EQ(pose.angle_z, (6.2 + 0.1) - two_pi);
+    EXPECT_EQ(pose.angle_z, 0.01681469282041359);
 
     pose.angle_z = -6.2;
     add_angle(pose, -0.1);
-    EXPECT_EQ(pose.angle_z, (-6.2 - 0.1) + two_pi);
+    EXPECT_EQ(pose.angle_z, -0.01681469282041359);
 
     pose.angle_z = 0;
-    add_angle(pose, two_pi);
-    EXPECT_EQ(pose.angle_z, two_pi);  // exactly 2π is not corrected
+    add_angle(pose, 6.283185307179586);
+    EXPECT_EQ(pose.angle_z, 6.283185307179586);  // exactly 2π is not corrected
+    pose.angle_z = 0;
+    add_angle(pose, -6.283185307179586);
+    EXPECT_EQ(pose.angle_z, -6.283185307179586);
 
     pose.angle_z = 0;
-    add_angle(pose, 3 * two_pi);  // one correction only
-    EXPECT_EQ(pose.angle_z, 3 * two_pi - two_pi);
+    add_angle(pose, 3 * 6.283185307179586);  // one correction only
+    EXPECT_EQ(pose.angle_z, 12.566370614359172);
     EXPECT_EQ(pose.angle_x, 0.0);
 }
 
