@@ -94,6 +94,23 @@ TEST(Step, NodesOfTheLastRowAreNotCoupledToEachOther) {
     EXPECT_EQ(s.grid[1][9].red, 1.0);
 }
 
+// The drawn point of a node left behind by its wave falls freely (its speed
+// 0.5 lower each step) and is carried again only by a surface above it: one
+// that it lands on exactly does not stop its fall.
+TEST(Step, DrawnPointFallsFreelyUntilTheSurfaceIsAboveIt) {
+    QuietScene q;
+    Particle& node = q.s.grid[50][50];  // a sea at rest: its surface stays at 0
+    node.spray_z = 1.5;
+    node.spray_vz = -1.0;
+    step(q.s);
+    EXPECT_EQ(node.spray_vz, -1.5);
+    EXPECT_EQ(node.spray_z, 0.0);  // on the surface, not below it: still falling
+    EXPECT_EQ(node.z, 0.0);
+    step(q.s);  // would fall to -2: the surface carries it, at the wave's speed
+    EXPECT_EQ(node.spray_z, 0.0);
+    EXPECT_EQ(node.spray_vz, 0.0);
+}
+
 TEST(Step, LiftPushesTheSeaUpNearTheQuarterTurn) {
     // turn_phase = sin(angle) at its maximum: 1 → lift = 0.005 * 300 * 200 = 300.
     QuietScene q(pi / 2 - 1e-9);

@@ -106,13 +106,27 @@ TEST(RotateTranslate, TurnsAboutXBeforeZ) {
     EXPECT_NEAR(p.z, 1, 1e-15);
 }
 
+// A record on the axis is left as it is (no division by its zero distance),
+// wherever it stands in runs of every length up to five: runs may be worked
+// in blocks, with a tail of single records.
 TEST(RotateTranslate, KeepsDistanceFromAxisAndSkipsPointsOnIt) {
-    Particle run[2] = {at(5, 0, 0), at(3, 4, 7)};
-    rotate_translate(pose_with(0.3, 0, 0), run, 2);
-    EXPECT_EQ(run[0].x, 5.0);  // on the x axis: untouched, no division by zero
-    EXPECT_EQ(run[0].y, 0.0);
-    EXPECT_EQ(run[0].z, 0.0);
-    EXPECT_NEAR(std::hypot(run[1].y, run[1].z), std::hypot(4.0, 7.0), 1e-12);
+    for (int count = 1; count <= 5; ++count) {
+        for (int on_axis = 0; on_axis < count; ++on_axis) {
+            std::vector<Particle> run;
+            for (int k = 0; k < count; ++k) run.push_back(k == on_axis ? at(5, 0, 0) : at(3, 4, 7));
+            rotate_translate(pose_with(0.3, 0, 0), run.data(), count);
+            for (int k = 0; k < count; ++k) {
+                const Particle& p = run[k];
+                if (k == on_axis) {
+                    ASSERT_EQ(p.x, 5.0) << count << " records, " << k;
+                    ASSERT_EQ(p.y, 0.0) << count << " records, " << k;
+                    ASSERT_EQ(p.z, 0.0) << count << " records, " << k;
+                } else {
+                    ASSERT_NEAR(std::hypot(p.y, p.z), std::hypot(4.0, 7.0), 1e-12);
+                }
+            }
+        }
+    }
 }
 
 TEST(RotateTranslate, CountZeroTouchesNothing) {
