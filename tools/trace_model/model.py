@@ -306,7 +306,7 @@ class Scene:
     nearest double as the scalar form does and, operation by operation, in
     the same order; the two places where one node or particle depends on
     another (the colour exchanges, and particles staining the same node) are
-    worked out so that the order of the Parts holds (see exchange_schedule
+    worked out so that the written order holds (see exchange_schedule
     and move_text)."""
 
     def __init__(self, follow, rasters, codepage=936):
