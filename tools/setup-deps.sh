@@ -30,6 +30,8 @@ packages=(
     xscreensaver dpkg-dev
     # cross-compilers for the Windows module, and the scripts that check it
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 python3
+    # the model of the animation that the traces are compared with
+    python3-numpy
     # the source layout the test command checks
     clang-format
 )

@@ -4,11 +4,13 @@
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "scene/particle_list.h"
 #include "scene/random.h"
 #include "scene/sea_scene.h"
+#include "scene/trig.h"
 
 namespace {
 
@@ -35,7 +37,9 @@ Particle text_particle(double x, double y, double z) {
 }
 
 TEST(Step, RestingSeaStaysAtRestAndFadesTowardWhite) {
-    QuietScene q;
+    QuietScene q(1.2);  // phase 0.932: the sweep would move if there were particles
+    q.s.sweep_level = 50;
+    q.s.sweep_speed = -1;
     for (int i = 0; i < 100; ++i)
         for (int j = 0; j < 100; ++j)
             q.s.grid[i][j].red = q.s.grid[i][j].green = q.s.grid[i][j].blue = 0.5;
@@ -45,10 +49,11 @@ TEST(Step, RestingSeaStaysAtRestAndFadesTowardWhite) {
             const Particle& n = q.s.grid[i][j];
             ASSERT_EQ(n.height, 0.0);
             ASSERT_EQ(n.z, 0.0);
-            ASSERT_EQ(n.red, 0.5 + 0.5 * 0.001) << i << "," << j;
+            ASSERT_EQ(n.red, 0.5005) << i << "," << j;  // a thousandth of the way to white
         }
     }
-    EXPECT_EQ(q.s.sweep_level, 0.0);  // no particles: the sweep does not move
+    EXPECT_EQ(q.s.sweep_level, 50.0);  // no particles: the sweep does not move
+    EXPECT_EQ(q.s.sweep_speed, -1.0);
 }
 
 TEST(Step, RippleCentreRisesByItsAmplitude) {
@@ -61,12 +66,18 @@ TEST(Step, RippleCentreRisesByItsAmplitude) {
 
 TEST(Step, DiagonalHeightCouplingCarriesItsExtraWeight) {
     QuietScene q;
-    q.s.grid[40][40].height = 1.0;  // neighbours (40,41), (41,40) and (41,41) start at 0
+    q.s.grid[40][40].height = 1.0;  // every other node starts at 0
     step(q.s);
-    // (41,41) is only coupled to (40,40) through the diagonal of cell (40,40) and
-    // to its other neighbours, which are flat.
-    const double f = ((0.0 - 1.0) * 0.125) * 0.7072135785007072;
-    EXPECT_EQ(q.s.grid[41][41].velocity, (-f + 0.0) * 1.0);
+    // A neighbour of the raised node gains 1/8 of the difference in velocity;
+    // a diagonal neighbour 1/8 of it times 0.7072135785007072, worked out by
+    // hand: both in every direction.
+    for (const auto& [di, dj] : {std::pair{0, 1}, {1, 0}, {0, -1}, {-1, 0}}) {
+        EXPECT_EQ(q.s.grid[40 + di][40 + dj].velocity, 0.125) << di << "," << dj;
+    }
+    for (const auto& [di, dj] : {std::pair{1, 1}, {1, -1}, {-1, 1}, {-1, -1}}) {
+        EXPECT_EQ(q.s.grid[40 + di][40 + dj].velocity, 0.0884016973125884) << di << "," << dj;
+    }
+    EXPECT_EQ(q.s.grid[42][40].velocity, 0.0);  // two cells away: nothing yet
 }
 
 TEST(Step, NodesOfTheLastRowAreNotCoupledToEachOther) {
@@ -83,12 +94,28 @@ TEST(Step, NodesOfTheLastRowAreNotCoupledToEachOther) {
     EXPECT_EQ(s.grid[1][9].red, 1.0);
 }
 
+// The drawn point of a node left behind by its wave falls freely (its speed
+// 0.5 lower each step) and is carried again only by a surface above it: one
+// that it lands on exactly does not stop its fall.
+TEST(Step, DrawnPointFallsFreelyUntilTheSurfaceIsAboveIt) {
+    QuietScene q;
+    Particle& node = q.s.grid[50][50];  // a sea at rest: its surface stays at 0
+    node.spray_z = 1.5;
+    node.spray_vz = -1.0;
+    step(q.s);
+    EXPECT_EQ(node.spray_vz, -1.5);
+    EXPECT_EQ(node.spray_z, 0.0);  // on the surface, not below it: still falling
+    EXPECT_EQ(node.z, 0.0);
+    step(q.s);  // would fall to -2: the surface carries it, at the wave's speed
+    EXPECT_EQ(node.spray_z, 0.0);
+    EXPECT_EQ(node.spray_vz, 0.0);
+}
+
 TEST(Step, LiftPushesTheSeaUpNearTheQuarterTurn) {
     // turn_phase = sin(angle) at its maximum: 1 → lift = 0.005 * 300 * 200 = 300.
     QuietScene q(pi / 2 - 1e-9);
     step(q.s);
-    EXPECT_NEAR(q.s.lift, 300.0, 1e-6);
-    EXPECT_EQ(q.s.lift, ((std::sin(pi / 2 - 1e-9) - 0.995) * 300.0) * 200);
+    EXPECT_EQ(q.s.lift, 300.0000000000003);  // 0.995 is a little below its decimal value
     for (int i = 0; i < 100; ++i)
         for (int j = 0; j < 100; ++j) ASSERT_GE(q.s.grid[i][j].z, q.s.grid[i][j].height + q.s.lift);
 }
@@ -128,11 +155,14 @@ TEST(Step, ReleasedParticleFallsUntilTheFloor) {
     step(q.s);
     EXPECT_EQ(q.s.particles.items[0].velocity, -1.0);
     EXPECT_EQ(q.s.particles.items[0].z, 3.5);
-    for (int n = 0; n < 200; ++n) step(q.s);
-    const double floor_z = q.s.particles.items[0].z;
-    EXPECT_LE(floor_z, -3000.0);
-    step(q.s);
-    EXPECT_EQ(q.s.particles.items[0].z, floor_z);
+    // z = 5 - 0.25 n (n + 1) passes -3000 at the 110th step, at -3047.5, and
+    // stays there.
+    for (int n = 2; n < 110; ++n) step(q.s);
+    EXPECT_EQ(q.s.particles.items[0].z, -3047.5);
+    EXPECT_EQ(q.s.particles.items[0].velocity, -55.0);
+    for (int n = 0; n < 5; ++n) step(q.s);
+    EXPECT_EQ(q.s.particles.items[0].z, -3047.5);
+    EXPECT_EQ(q.s.particles.items[0].velocity, -55.0);
 }
 
 TEST(Step, ReleasedParticleStainsOnlyWhileAboveTheSea) {
@@ -144,9 +174,10 @@ TEST(Step, ReleasedParticleStainsOnlyWhileAboveTheSea) {
     p.released = 1;
     append(q.s.particles, p);
     step(q.s);  // was visible: stains node (50, 50), then falls to 0.25
-    EXPECT_NE(q.s.grid[50][50].green, 1.0);
+    EXPECT_EQ(q.s.grid[50][50].green, 0.25);
     EXPECT_EQ(q.s.particles.items[0].visible, 1);
-    step(q.s);  // stains again, falls to -0.75: below the sea
+    step(q.s);  // visible in the last step: stains again, falls to -0.75, below the sea
+    EXPECT_EQ(q.s.grid[50][50].green, 0.25);
     EXPECT_EQ(q.s.particles.items[0].visible, 0);
     for (int i = 0; i < 100; ++i)
         for (int j = 0; j < 100; ++j) q.s.grid[i][j].green = 1.0;
@@ -154,20 +185,35 @@ TEST(Step, ReleasedParticleStainsOnlyWhileAboveTheSea) {
     EXPECT_EQ(q.s.grid[50][50].green, 1.0 + (1 - 1.0) * 0.001);
 }
 
-TEST(Step, RandomReleasesOnePlusCeilingOfThirtyTwoTimesThePhase) {
-    QuietScene q(0.1);  // phase sin(0.1) ≈ 0.0998: q ≈ 3.19 → 1 + 4 draws
-    for (int k = 0; k < 1000; ++k) append(q.s.particles, text_particle(0, 0, 100));
-    const std::uint32_t before = random_state();
-    step(q.s);
-    std::uint32_t expected = before;
-    for (int d = 0; d < 5; ++d) expected = expected * 214013u + 2531011u;
-    EXPECT_EQ(random_state(), expected);
+// An angle whose turn phase (its sine) is exactly 0.25: 32 times it is 8.
+double angle_of_phase_one_quarter() {
+    double a = std::asin(0.25);
+    while (sine(a) < 0.25) a = std::nextafter(a, 1.0);
+    while (sine(a) > 0.25) a = std::nextafter(a, 0.0);
+    return a;
+}
 
-    QuietScene r(-0.5);  // negative phase: one draw only
-    for (int k = 0; k < 10; ++k) append(r.s.particles, text_particle(0, 0, 100));
-    const std::uint32_t start = random_state();
-    step(r.s);
-    EXPECT_EQ(random_state(), start * 214013u + 2531011u);
+TEST(Step, RandomReleasesOnePlusCeilingOfThirtyTwoTimesThePhase) {
+    const double quarter = angle_of_phase_one_quarter();
+    ASSERT_EQ(sine(quarter), 0.25);
+    struct {
+        double angle;
+        int draws;
+    } const cases[] = {
+        {-0.5, 1},         // negative phase: the one release only
+        {0.0, 1},          // phase 0: q = 0 is not above 0
+        {0.1, 1 + 4},      // phase 0.0998: q = 3.19, so k = 1 … 4
+        {quarter, 1 + 8},  // q = 8 exactly: k = 1 … 8, the last not below q
+    };
+    for (const auto& c : cases) {
+        QuietScene q(c.angle);
+        for (int k = 0; k < 1000; ++k) append(q.s.particles, text_particle(0, 0, 100));
+        const std::uint32_t before = random_state();
+        step(q.s);
+        std::uint32_t expected = before;
+        for (int d = 0; d < c.draws; ++d) expected = expected * 214013u + 2531011u;
+        EXPECT_EQ(random_state(), expected) << "angle " << c.angle;
+    }
 }
 
 TEST(Step, HeldParticlesRideTheWavesOnlyWhenFollowIsZero) {
@@ -178,10 +224,11 @@ TEST(Step, HeldParticlesRideTheWavesOnlyWhenFollowIsZero) {
             for (int j = 0; j < 100; ++j) q.s.grid[i][j].height = 2.0;  // sea settles at z = 2
         for (int k = 0; k < 50; ++k) append(q.s.particles, text_particle(0, 0, 10));
         step(q.s);
+        // The sea under them is at 2 - 2 * 0.01 after the step.
         int riding = 0;
         for (int k = 0; k < 50; ++k) {
             const Particle& p = q.s.particles.items[k];
-            if (!p.released && p.z == sample_height(q.s, 0, 0) + 10) ++riding;
+            if (!p.released && p.z == 11.98) ++riding;
         }
         if (follow == 0) {
             EXPECT_EQ(riding, 49);  // one was released at random

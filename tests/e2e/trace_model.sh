@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # nuvex-trace against the independent Python model of the animation: every
 # number of the scene and every pixel of the frame must be equal. A few short
-# cases here; tools/trace_model/check_all.sh runs the longer set.
+# cases here; trace_model_cycle.sh follows whole cycles of lines, and
+# tools/trace_model/check_all.sh runs a wider set.
 set -euo pipefail
 build="$1"
 here=$(cd "$(dirname "$0")/../.." && pwd)

@@ -43,21 +43,25 @@ TEST(Particle, StartsWhiteSizeOneAndHidden) {
 }
 
 TEST(AddAngle, WrapsOnceIntoPlusMinusTwoPi) {
+    // 2π is 6.283185307179586; 6.2 + 0.1 - 2π worked out in doubles.
     Particle pose = pose_with(0, 0, 6.2);
     add_angle(pose, 0.1);
-    EXPECT_EQ(pose.angle_z, (6.2 + 0.1) - two_pi);
+    EXPECT_EQ(pose.angle_z, 0.01681469282041359);
 
     pose.angle_z = -6.2;
     add_angle(pose, -0.1);
-    EXPECT_EQ(pose.angle_z, (-6.2 - 0.1) + two_pi);
+    EXPECT_EQ(pose.angle_z, -0.01681469282041359);
 
     pose.angle_z = 0;
-    add_angle(pose, two_pi);
-    EXPECT_EQ(pose.angle_z, two_pi);  // exactly 2π is not corrected
+    add_angle(pose, 6.283185307179586);
+    EXPECT_EQ(pose.angle_z, 6.283185307179586);  // exactly 2π is not corrected
+    pose.angle_z = 0;
+    add_angle(pose, -6.283185307179586);
+    EXPECT_EQ(pose.angle_z, -6.283185307179586);
 
     pose.angle_z = 0;
-    add_angle(pose, 3 * two_pi);  // one correction only
-    EXPECT_EQ(pose.angle_z, 3 * two_pi - two_pi);
+    add_angle(pose, 3 * 6.283185307179586);  // one correction only
+    EXPECT_EQ(pose.angle_z, 12.566370614359172);
     EXPECT_EQ(pose.angle_x, 0.0);
 }
 
@@ -102,13 +106,27 @@ TEST(RotateTranslate, TurnsAboutXBeforeZ) {
     EXPECT_NEAR(p.z, 1, 1e-15);
 }
 
+// A record on the axis is left as it is (no division by its zero distance),
+// wherever it stands in runs of every length up to five: runs may be worked
+// in blocks, with a tail of single records.
 TEST(RotateTranslate, KeepsDistanceFromAxisAndSkipsPointsOnIt) {
-    Particle run[2] = {at(5, 0, 0), at(3, 4, 7)};
-    rotate_translate(pose_with(0.3, 0, 0), run, 2);
-    EXPECT_EQ(run[0].x, 5.0);  // on the x axis: untouched, no division by zero
-    EXPECT_EQ(run[0].y, 0.0);
-    EXPECT_EQ(run[0].z, 0.0);
-    EXPECT_NEAR(std::hypot(run[1].y, run[1].z), std::hypot(4.0, 7.0), 1e-12);
+    for (int count = 1; count <= 5; ++count) {
+        for (int on_axis = 0; on_axis < count; ++on_axis) {
+            std::vector<Particle> run;
+            for (int k = 0; k < count; ++k) run.push_back(k == on_axis ? at(5, 0, 0) : at(3, 4, 7));
+            rotate_translate(pose_with(0.3, 0, 0), run.data(), count);
+            for (int k = 0; k < count; ++k) {
+                const Particle& p = run[k];
+                if (k == on_axis) {
+                    ASSERT_EQ(p.x, 5.0) << count << " records, " << k;
+                    ASSERT_EQ(p.y, 0.0) << count << " records, " << k;
+                    ASSERT_EQ(p.z, 0.0) << count << " records, " << k;
+                } else {
+                    ASSERT_NEAR(std::hypot(p.y, p.z), std::hypot(4.0, 7.0), 1e-12);
+                }
+            }
+        }
+    }
 }
 
 TEST(RotateTranslate, CountZeroTouchesNothing) {

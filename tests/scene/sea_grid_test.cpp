@@ -81,13 +81,11 @@ TEST(BuildGrid, HundredByHundredIsTheInscribedCircle) {
 
 TEST(BuildGrid, DrawsColumnJitterBeforeRowJitter) {
     SeaScene s;
-    const std::uint32_t start = random_state();
-    build_grid(s, 3, 3);  // 5 visible nodes: the cross around (1, 1)
-    set_random_state(start);
-    const int r1 = random_draw() % 100;  // first visible node is (0, 1)
-    const int r2 = random_draw() % 100;
-    EXPECT_EQ(s.grid[0][1].y, (1 - 1 + (50 - r1) * 0.008333333333333333) * 8.0);
-    EXPECT_EQ(s.grid[0][1].x, (0 - 1 + (50 - r2) * 0.008333333333333333) * 8.0);
+    set_random_state(1);  // the first draws are 41 and 18467
+    build_grid(s, 3, 3);  // 5 visible nodes: the cross around (1, 1), first (0, 1)
+    // y = (1 - 1 + (50 - 41) / 120) * 8 and x = (0 - 1 + (50 - 67) / 120) * 8
+    EXPECT_EQ(s.grid[0][1].y, 0.6);
+    EXPECT_EQ(s.grid[0][1].x, -9.133333333333333);
 }
 
 TEST(BuildGrid, SecondCallStartsAfresh) {
@@ -115,8 +113,9 @@ TEST(DropRipple, VisitsAHalfOpenSquareOfVisibleNodes) {
     }
     EXPECT_EQ(s.grid[30][30].velocity, 1.0);  // the centre gets +A
     EXPECT_EQ(s.grid[30][30].height, 0.0);
-    // d = 1 of R = 3: cos(1/3 * 3.5 * π)
-    EXPECT_EQ(s.grid[29][30].velocity, std::cos((std::sqrt(1.0 / 9.0) * 3.5) * pi));
+    // d = 1 of R = 3: cos(1/3 · 3.5π) = cos(7π/6) = -√3/2; d = 2: cos(7π/3) = 1/2
+    EXPECT_NEAR(s.grid[29][30].velocity, -0.8660254037844386, 1e-14);
+    EXPECT_NEAR(s.grid[30][28].velocity, 0.5, 1e-14);
     // row 33 and column 33 would be at distance 3 (cos 3.5π ≈ 0) but are never visited
     EXPECT_EQ(s.grid[33][30].velocity, 0.0);
     EXPECT_NE(s.grid[27][30].velocity, 0.0);

@@ -24,7 +24,9 @@
 #   - the dialogs in the interface language (wine-languages.sh): English and
 #     Chinese locales show the English and Chinese dialogs, and OK stores the
 #     same bytes under either;
-#   - the fault guard, the drawing surface against GDI, the frame benchmark,
+#   - the fault guard, the drawing surface against GDI, the edges of INI text
+#     read by Windows' own profile functions (the portable ones' table), the
+#     frame benchmark,
 #     and (with a Linux build folder) the
 #     comparison of the simulation with the Linux nuvex-trace.
 # When Wine is missing the Wine part is skipped with a message, unless
@@ -390,6 +392,13 @@ if run_program nuvex-surface-check.exe; then
     pass "drawing surface"
 else
     fail "drawing surface"
+fi
+
+echo "== the edges of INI text, read by Windows' profile functions"
+if run_program nuvex-profile-edges.exe; then
+    pass "INI edges as the portable profile functions read them"
+else
+    fail "INI edges as the portable profile functions read them"
 fi
 
 echo "== frame benchmark (1920x1080, full text cloud)"

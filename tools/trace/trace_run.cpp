@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "animation/animation.h"
 #include "common/memory_frame.h"
@@ -32,6 +33,7 @@ struct Options {
     std::string rasters;
     std::string rasters_from;
     long long progress = 0;
+    std::vector<long long> dump_at;  // earlier ticks after which the scene is printed too
 };
 
 // The largest tick count taken: about 100 days of animation.
@@ -42,7 +44,8 @@ constexpr long long max_ticks = 1'000'000'000;
                  "%s: %s\n"
                  "usage: %s [--ticks N] [--follow F] [--message-hex HEX] [--frame WxH] "
                  "[--screen WxH] [--ppm FILE] [--rasters DIR] [--rasters-from DIR] "
-                 "[--progress N] [--vector-path scalar|sse2|avx2|wasm-simd]\n",
+                 "[--progress N] [--dump-at T,T,...] "
+                 "[--vector-path scalar|sse2|avx2|wasm-simd]\n",
                  program, problem.c_str(), program);
     std::exit(2);
 }
@@ -105,6 +108,19 @@ Options parse(int argc, char** argv) {
                 }
             }
             if (!known) usage("--vector-path wants scalar, sse2, avx2 or wasm-simd");
+        } else if (arg == "--dump-at") {
+            const std::string list = need();
+            std::size_t from = 0;
+            while (from <= list.size()) {
+                std::size_t comma = list.find(',', from);
+                if (comma == std::string::npos) comma = list.size();
+                const std::string item = list.substr(from, comma - from);
+                if (!parse_integer(item.c_str(), 0, max_ticks, number)) {
+                    usage("--dump-at wants tick counts separated by commas");
+                }
+                o.dump_at.push_back(number);
+                from = comma + 1;
+            }
         } else if (arg == "--progress") {
             if (!parse_integer(need(), 1, max_ticks, number)) usage("--progress wants a count");
             o.progress = number;
@@ -243,6 +259,12 @@ int run_trace(int argc, char** argv, const trace_system& system) {
     for (long long t = 1; t <= options.ticks; ++t) {
         tick_scene(scene);
         if (saved.failed()) fail(saved.error());
+        for (const long long at : options.dump_at) {
+            if (at == t && t < options.ticks) {
+                print_scene(scene);
+                break;
+            }
+        }
         // A line every N ticks, so that a watcher knows how far the run is.
         if (options.progress > 0 && t % options.progress == 0) {
             std::fprintf(stderr, "%s: tick %lld\n", program, t);

@@ -1,7 +1,8 @@
 // The trace tool's work, apart from the system it runs on: reads the options,
 // runs the animation headless and prints the whole scene after N ticks (every
-// number with %.17g), optionally the frame drawn after the last tick (PPM) and,
-// for every line the emitter drew, what it read back (PBM). Native builds
+// number with %.17g; --dump-at prints it after earlier ticks too), optionally
+// the frame drawn after the last tick (PPM) and, for every line the emitter
+// drew, what it read back (PBM). Native builds
 // draw lines with the system's text functions; any build can take them from
 // rasters saved by an earlier run (--rasters-from).
 #pragma once

@@ -4,7 +4,10 @@
 # drawn after the last tick, pixel for pixel.
 #
 # usage: compare.sh [--trace PATH] [--ticks N] [--follow F] [--message-hex HEX]
-#                   [--frame WxH] [--screen WxH] [--ppm] [--keep DIR] [--show N]
+#                   [--frame WxH] [--screen WxH] [--ppm] [--dump-at T,T,...]
+#                   [--keep DIR] [--show N]
+#
+# --dump-at compares the scene after those earlier ticks of the run as well.
 #
 # The model takes each line's measured size and lit pixels from the rasters
 # that nuvex-trace writes (--rasters), so glyph shapes are not its concern.
@@ -23,6 +26,7 @@ screen=
 ppm=0
 keep=
 show=20
+dump_at=
 
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -33,12 +37,27 @@ while [ $# -gt 0 ]; do
         --frame) frame=$2; shift 2 ;;
         --screen) screen=$2; shift 2 ;;
         --ppm) ppm=1; shift ;;
+        --dump-at) dump_at=$2; shift 2 ;;
         --keep) keep=$2; shift 2 ;;
         --show) show=$2; shift 2 ;;
-        -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
         *) echo "compare.sh: unknown option $1" >&2; exit 2 ;;
     esac
 done
+
+# The model needs numpy: the first Python that has it (the system's, where a
+# Python of the user's own comes first on the PATH without it).
+python=
+for candidate in "${NUVEX_PYTHON:-}" python3 /usr/bin/python3; do
+    if [ -n "$candidate" ] && "$candidate" -c 'import numpy' 2>/dev/null; then
+        python=$candidate
+        break
+    fi
+done
+if [ -z "$python" ]; then
+    echo "compare.sh: no Python with numpy (install python3-numpy)" >&2
+    exit 2
+fi
 
 if [ ! -x "$trace" ]; then
     echo "compare.sh: no nuvex-trace at $trace (build it, or pass --trace)" >&2
@@ -59,22 +78,25 @@ set -- --ticks "$ticks" --follow "$follow" --frame "$frame"
 if [ "$have_message" = 1 ]; then
     set -- "$@" --message-hex "$message_hex"
 fi
+if [ -n "$dump_at" ]; then
+    set -- "$@" --dump-at "$dump_at"
+fi
 trace_extra=
 [ -n "$screen" ] && trace_extra="--screen $screen"
 if [ "$ppm" = 1 ]; then
     NUVEX_CODEPAGE=936 "$trace" "$@" $trace_extra --rasters "$work/rasters" \
         --ppm "$work/trace.ppm" > "$work/trace.txt"
-    python3 "$here/model.py" "$@" --rasters "$work/rasters" --ppm "$work/model.ppm" > "$work/model.txt"
+    "$python" "$here/model.py" "$@" --rasters "$work/rasters" --ppm "$work/model.ppm" > "$work/model.txt"
 else
     NUVEX_CODEPAGE=936 "$trace" "$@" $trace_extra --rasters "$work/rasters" > "$work/trace.txt"
-    python3 "$here/model.py" "$@" --rasters "$work/rasters" > "$work/model.txt"
+    "$python" "$here/model.py" "$@" --rasters "$work/rasters" > "$work/model.txt"
 fi
 
 status=0
-echo "== ticks $ticks, follow $follow, message ${message_hex:-(default)}, frame $frame${screen:+, screen $screen}"
+echo "== ticks $ticks${dump_at:+ (and $dump_at)}, follow $follow, message ${message_hex:-(default)}, frame $frame${screen:+, screen $screen}"
 echo "rasters: $(ls -A "$work/rasters" | tr '\n' ' ')"
-python3 "$here/diff.py" dump "$work/model.txt" "$work/trace.txt" --show "$show" || status=1
+"$python" "$here/diff.py" dump "$work/model.txt" "$work/trace.txt" --show "$show" || status=1
 if [ "$ppm" = 1 ]; then
-    python3 "$here/diff.py" ppm "$work/model.ppm" "$work/trace.ppm" --show "$show" || status=1
+    "$python" "$here/diff.py" ppm "$work/model.ppm" "$work/trace.ppm" --show "$show" || status=1
 fi
 exit $status
