@@ -6,9 +6,9 @@
 // arguments within 2^-30 of a multiple of pi/2), the exact way decides.
 #include "scene/trig.h"
 
-#include <bit>
 #include <cstdint>
 
+#include "scene/numeric.h"
 #include "scene/trig_tables.h"
 
 namespace {
@@ -105,10 +105,10 @@ constexpr double near_multiple = 0x1p-30;
 // is normalised: hi is lo + hi rounded.
 double rounded(double_double y, bool& settled) {
     settled = false;
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(y.hi);
+    const std::uint64_t bits = bits_of(y.hi);
     const std::uint64_t biased = (bits >> 52) & 0x7FF;
     if (biased <= 53 || biased == 0x7FF) return 0;  // never for these results
-    const double ulp = std::bit_cast<double>((biased - 52) << 52);
+    const double ulp = double_of_bits((biased - 52) << 52);
     const bool power_of_two = (bits & ((std::uint64_t{1} << 52) - 1)) == 0;
     const double gap_away = ulp * 0.5;  // to the midpoint with the next larger magnitude
     const double gap_toward = power_of_two ? ulp * 0.25 : ulp * 0.5;

@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "scene/trig.h"
+#include "scene/numeric.h"
 #include "scene/trig_tables.h"
 
 namespace {
@@ -163,13 +164,13 @@ double to_double(const fixed& v, bool negative) {
     const std::uint64_t bits = (std::uint64_t{negative} << 63) |
                                (static_cast<std::uint64_t>(exponent + 1023) << 52) |
                                (mantissa & ((std::uint64_t{1} << 52) - 1));
-    return std::bit_cast<double>(bits);
+    return double_of_bits(bits);
 }
 
 enum class wave { sine, cosine };
 
 double evaluate(double x, wave which) {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    const std::uint64_t bits = bits_of(x);
     const bool negative = (bits >> 63) != 0;
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
     std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
