@@ -92,6 +92,7 @@ private:
 
 struct Page {
     std::unique_ptr<SeaScene> scene;
+    std::vector<std::uint32_t> text_pixels;  // where nuvex_draw_text draws
     CanvasLineRasteriser rasteriser;
     Frame frame;
     std::string input;
@@ -231,6 +232,23 @@ EMSCRIPTEN_KEEPALIVE void nuvex_draw() {
 
 EMSCRIPTEN_KEEPALIVE int nuvex_particles() {
     return page().scene ? page().scene->particles.count : 0;
+}
+
+// For tests: draws the text in the input through the text seam, as the
+// emitter has lines drawn, into a black 4096 × 64 buffer of its own; returns
+// the measured width (the height is the font's cell). nuvex_text_pixels()
+// tells where the buffer is.
+EMSCRIPTEN_KEEPALIVE int nuvex_draw_text(int length) {
+    constexpr int width = 4096;
+    constexpr int height = 64;
+    Page& p = page();
+    p.text_pixels.assign(static_cast<std::size_t>(width) * height, 0u);
+    pixel_buffer target{p.text_pixels.data(), width, height, width};
+    return p.rasteriser.draw_line(input_text(length), text_encoding::utf8, target).right;
+}
+
+EMSCRIPTEN_KEEPALIVE std::uint32_t* nuvex_text_pixels() {
+    return page().text_pixels.data();
 }
 
 // The cost of a step and a 1920×1080 frame, as the native benchmark measures

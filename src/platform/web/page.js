@@ -462,6 +462,29 @@
                     width: frameWidth,
                     height: frameHeight,
                 }),
+                // The seam's drawing of one line: its width, and where and
+                // how its pixels are lit in the 4096 x 64 buffer.
+                drawText: (text) => {
+                    const width = core._nuvex_draw_text(writeInput(text));
+                    const pixels = core.HEAPU32.subarray(core._nuvex_text_pixels() >>> 2);
+                    let lit = 0;
+                    let coloured = 0;
+                    let left = -1;
+                    let right = -1;
+                    let bottom = -1;
+                    for (let y = 0; y < 64; ++y) {
+                        for (let x = 0; x < 4096; ++x) {
+                            const p = pixels[y * 4096 + x];
+                            if (!p) continue;
+                            ++lit;
+                            if ((p >> 16) !== (p & 255)) ++coloured;
+                            if (left < 0 || x < left) left = x;
+                            right = Math.max(right, x);
+                            bottom = y;
+                        }
+                    }
+                    return { width, lit, coloured, left, right, bottom };
+                },
                 bench: (width, height, lit, iterations) => {
                     writeInput(Uint8Array.from(lit));
                     const ms = core._nuvex_bench(width, height, iterations);
