@@ -223,14 +223,27 @@
         ];
     }
 
+    // The frame's RGBA bytes as the canvas takes them: a view of the core's
+    // memory, made again only when the frame moved or the memory grew (which
+    // leaves the old view empty).
+    let frameImage = null;
     function drawFrame() {
         core._nuvex_draw();
-        const bytes = new Uint8ClampedArray(
-            core.HEAPU8.buffer,
-            framePointer,
-            frameWidth * frameHeight * 4
-        );
-        view.putImageData(new ImageData(bytes, frameWidth, frameHeight), 0, 0);
+        if (
+            !frameImage ||
+            frameImage.data.byteLength === 0 ||
+            frameImage.width !== frameWidth ||
+            frameImage.height !== frameHeight ||
+            frameImage.data.byteOffset !== framePointer
+        ) {
+            const bytes = new Uint8ClampedArray(
+                core.HEAPU8.buffer,
+                framePointer,
+                frameWidth * frameHeight * 4
+            );
+            frameImage = new ImageData(bytes, frameWidth, frameHeight);
+        }
+        view.putImageData(frameImage, 0, 0);
         ++frames;
     }
 
