@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <iterator>
 
-#include "scene/trig.h"
 #include "scene/numeric.h"
+#include "scene/trig.h"
 #include "scene/trig_tables.h"
 
 namespace {
