@@ -16,11 +16,11 @@ build=build/web
 if [[ ! -f $build/CMakeCache.txt ]]; then
     emcmake cmake -S src/platform/web -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-cmake --build "$build" --target nuvex_page -j 2 >&2
+cmake --build "$build" --target nuvex_page nuvex_page_plain -j 2 >&2
 
 web=src/platform/web
 node "$web/assemble.js" "$web/page.html" "$build/nuvex_page.js" "$build/nuvex_page.wasm" \
-    "$web/page.js" "$out/nuvex.html"
+    "$build/nuvex_page_plain.js" "$build/nuvex_page_plain.wasm" "$web/page.js" "$out/nuvex.html"
 size=$(stat -c %s "$out/nuvex.html")
 echo "build-web: $out/nuvex.html ($size bytes)" >&2
 if ((size >= 300 * 1024)); then

@@ -68,6 +68,8 @@ compare NUVEX_CODEPAGE=65001 -- --ticks 1500 --frame 333x217 --screen 800x600 \
 compare NUVEX_CODEPAGE=1252 -- --ticks 1000 --frame 640x480
 # A GBK character whose second byte is "^", before an "n": no line break.
 compare NUVEX_CODEPAGE=936 -- --ticks 1000 --message-hex 415e6e815e6e42
+# The core as browsers without 128-bit lanes run it.
+compare NUVEX_CODEPAGE=65001 NUVEX_WEB_LANES=0 -- --ticks 1500 --follow 1 --frame 800x600
 # No code page forced: both take it from the locale.
 compare -u LC_ALL -u LC_CTYPE -u NUVEX_CODEPAGE LANG=C.UTF-8 -- --ticks 1000
 

@@ -10,7 +10,8 @@
 # the one nuvex-trace takes: NUVEX_CODEPAGE when it is 936, 65001 or 1252,
 # else the locale's character set, read the way the portable platform reads
 # it (code_page_for_codeset): UTF-8 and the C locale give 65001, GBK and its
-# kin 936, any other 1252.
+# kin 936, any other 1252. NUVEX_WEB_LANES=0 runs the core as browsers
+# without 128-bit lanes run it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -19,11 +20,13 @@ NUVEX_WITH_WEB=1 bash "$root/tools/setup-deps.sh"
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
 build=$root/build/web
+tool=nuvex-web-trace
+[[ "${NUVEX_WEB_LANES:-1}" == 0 ]] && tool=nuvex-web-trace-plain
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 if ! { [[ -f $build/CMakeCache.txt ]] ||
     emcmake cmake -S "$root/src/platform/web" -B "$build" -DCMAKE_BUILD_TYPE=Release; } >"$log" 2>&1 ||
-    ! cmake --build "$build" --target nuvex-web-trace -j 2 >"$log" 2>&1; then
+    ! cmake --build "$build" --target "$tool" -j 2 >"$log" 2>&1; then
     cat "$log" >&2
     echo "web-trace: the build failed" >&2
     exit 1
@@ -42,4 +45,4 @@ case "${NUVEX_CODEPAGE:-}" in
         ;;
 esac
 export NUVEX_CODEPAGE
-exec node "$build/nuvex-web-trace.js" "$@"
+exec node "$build/$tool.js" "$@"

@@ -35,8 +35,9 @@ const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 // A page of the test, with every console message, page error and request it
 // makes recorded, and the clipboard's writes caught.
-async function openPage(browser, fragment, viewport) {
+async function openPage(browser, fragment, viewport, beforeLoad) {
     const page = await browser.newPage();
+    if (beforeLoad) await page.evaluateOnNewDocument(beforeLoad);
     const seen = { console: [], errors: [], requests: [] };
     page.on("console", (message) => seen.console.push(message.type() + ": " + message.text()));
     page.on("pageerror", (error) => seen.errors.push(error.message));
@@ -153,6 +154,7 @@ async function main() {
             `the first line rises as a warm cloud (${before.warm} warm pixels before, ${sea.warm} after)`);
         expect(now.particles > 1000, `its particles stand (${now.particles})`);
         expect(now.width === 800 && now.height === 600, `the frame is 800x600 (${now.width}x${now.height})`);
+        expect(await page.evaluate(() => window.nuvex.lanes), "the core with 128-bit lanes runs here");
 
         await page.setViewport({ width: 1280, height: 720 });
         await page.waitForFunction(() => window.nuvex.status().width === 1280, { timeout: 5000 }).catch(() => {});
@@ -197,6 +199,21 @@ async function main() {
         expect(foreign.length === 0, `no request beyond the file itself (${foreign.join(", ") || "none"})`);
         const bad = seen.console.filter((line) => /^(error|warn)/.test(line)).concat(seen.errors);
         expect(bad.length === 0, `no console error or warning (${bad.join(" | ") || "none"})`);
+        await page.close();
+    }
+
+    console.log("A browser without 128-bit lanes");
+    {
+        const { page, seen } = await openPage(browser, "", null, () => {
+            WebAssembly.validate = () => false;
+        });
+        await waitForTicks(page, 130);
+        const sea = await shoot(page, "without-lanes");
+        const now = await status(page);
+        const lanes = await page.evaluate(() => window.nuvex.lanes);
+        expect(!lanes && sea.lit > 800 * 600 * 0.03 && sea.warm > 400 && now.particles > 1000,
+            `the core without lanes draws the sea and the cloud (${sea.lit} lit, ${sea.warm} warm pixels, ${now.particles} particles)`);
+        expect(seen.errors.length === 0 && !seen.console.some((line) => /^error/.test(line)), "without an error");
         await page.close();
     }
 

@@ -440,9 +440,24 @@
         failure.hidden = false;
     }
 
+    // The core with 128-bit lanes where the browser has them, else the same
+    // core without (the same results, a little later). The probe is a
+    // function that returns a lane vector.
+    const lanes = (() => {
+        try {
+            return WebAssembly.validate(
+                new Uint8Array([
+                    0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0, 10, 10, 1, 8,
+                    0, 65, 0, 253, 15, 253, 98, 11,
+                ])
+            );
+        } catch (error) {
+            return false;
+        }
+    })();
     let wasm;
     try {
-        const base64 = $("nuvex-wasm").textContent.trim();
+        const base64 = $(lanes ? "nuvex-wasm" : "nuvex-wasm-plain").textContent.trim();
         const binary = atob(base64);
         wasm = new Uint8Array(binary.length);
         for (let k = 0; k < binary.length; ++k) wasm[k] = binary.charCodeAt(k);
@@ -468,6 +483,7 @@
             // core's cost for a step and a 1920x1080 frame with a given line
             // (width x height bytes, nonzero for lit).
             window.nuvex = Object.freeze({
+                lanes,
                 status: () => ({
                     ticks,
                     frames,
