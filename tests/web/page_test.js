@@ -258,8 +258,13 @@ async function main() {
     console.log("The panel: Play, limits, Copy link");
     {
         const { page } = await openPage(browser, "");
+        const panelOpen = () => page.evaluate(() => !document.getElementById("panel").hidden);
         await page.keyboard.press("c");
-        expect(await page.evaluate(() => !document.getElementById("panel").hidden), "the key c opens the panel");
+        const opened = await panelOpen();
+        await page.keyboard.press("Escape");
+        const closed = !(await panelOpen());
+        await page.keyboard.press("c");
+        expect(opened && closed && (await panelOpen()), "the key c opens the panel, Esc closes it, c opens it again");
         const typed = "Line one, Ünïcödé\n\nСтрока три 🎈\n";
         await page.evaluate((t) => {
             document.getElementById("message").value = t;

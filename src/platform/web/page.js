@@ -29,7 +29,7 @@
             tooLongLink:
                 "The link's message is too long: it takes {size} bytes, but at most {limit} bytes fit. The default greeting is shown; the message is in the box below, to be shortened.",
             badFollow:
-                "The link's \u201cfollow\u201d value is neither 0 nor 1, so the default greeting is shown.",
+                "The link's “follow” value is neither 0 nor 1, so the default greeting is shown.",
             notText:
                 "The message holds a character that cannot be kept (a zero character). Please delete it and try again.",
             tooLong:
@@ -39,29 +39,29 @@
             noWasm: "This browser cannot run the animation: {reason}",
         },
         zh: {
-            message: "\u6587\u5b57",
-            fullScreen: "\u5168\u5c4f",
-            lines: "\u663e\u793a\u7684\u6587\u5b57\uff0c\u6bcf\u884c\u4e00\u884c",
-            drift: "\u968f\u6ce2\u9010\u6d41",
-            close: "\u5173\u95ed",
-            copyLink: "\u590d\u5236\u94fe\u63a5",
-            play: "\u64ad\u653e",
+            message: "文字",
+            fullScreen: "全屏",
+            lines: "显示的文字，每行依次出现",
+            drift: "随波逐流",
+            close: "关闭",
+            copyLink: "复制链接",
+            play: "播放",
             badBase64:
-                "\u94fe\u63a5\u91cc\u7684\u6587\u5b57\u5df2\u635f\u574f\uff08\u4e0d\u662f base64url\uff09\uff0c\u6240\u4ee5\u663e\u793a\u9ed8\u8ba4\u7684\u795d\u798f\u3002",
+                "链接里的文字已损坏（不是 base64url），所以显示默认的祝福。",
             notTextLink:
-                "\u94fe\u63a5\u91cc\u7684\u6587\u5b57\u4e0d\u662f UTF-8 \u6587\u672c\uff0c\u6240\u4ee5\u663e\u793a\u9ed8\u8ba4\u7684\u795d\u798f\u3002",
+                "链接里的文字不是 UTF-8 文本，所以显示默认的祝福。",
             tooLongLink:
-                "\u94fe\u63a5\u91cc\u7684\u6587\u5b57\u592a\u957f\uff1a\u5360 {size} \u5b57\u8282\uff0c\u6700\u591a\u53ea\u80fd {limit} \u5b57\u8282\u3002\u73b0\u5728\u663e\u793a\u9ed8\u8ba4\u7684\u795d\u798f\uff1b\u6587\u5b57\u5728\u4e0b\u9762\u7684\u6846\u91cc\uff0c\u8bf7\u5220\u77ed\u3002",
+                "链接里的文字太长：占 {size} 字节，最多只能 {limit} 字节。现在显示默认的祝福；文字在下面的框里，请删短。",
             badFollow:
-                "\u94fe\u63a5\u91cc\u7684 \u201cfollow\u201d \u65e2\u4e0d\u662f 0 \u4e5f\u4e0d\u662f 1\uff0c\u6240\u4ee5\u663e\u793a\u9ed8\u8ba4\u7684\u795d\u798f\u3002",
+                "链接里的 “follow” 既不是 0 也不是 1，所以显示默认的祝福。",
             notText:
-                "\u6587\u5b57\u91cc\u6709\u65e0\u6cd5\u4fdd\u5b58\u7684\u5b57\u7b26\uff08\u96f6\u5b57\u7b26\uff09\uff0c\u8bf7\u5220\u6389\u540e\u518d\u8bd5\u3002",
+                "文字里有无法保存的字符（零字符），请删掉后再试。",
             tooLong:
-                "\u6587\u5b57\u592a\u957f\uff1a\u5360 {size} \u5b57\u8282\uff0c\u6700\u591a\u53ea\u80fd {limit} \u5b57\u8282\u3002\u8bf7\u5220\u6389\u4e00\u4e9b\u540e\u518d\u8bd5\u3002",
-            copied: "\u94fe\u63a5\u5df2\u590d\u5236\u5230\u526a\u8d34\u677f\uff1a",
+                "文字太长：占 {size} 字节，最多只能 {limit} 字节。请删掉一些后再试。",
+            copied: "链接已复制到剪贴板：",
             notCopied:
-                "\u6d4f\u89c8\u5668\u4e0d\u5141\u8bb8\u4f7f\u7528\u526a\u8d34\u677f\uff0c\u8bf7\u590d\u5236\u4e0b\u9762\u7684\u94fe\u63a5\uff1a",
-            noWasm: "\u8fd9\u4e2a\u6d4f\u89c8\u5668\u65e0\u6cd5\u8fd0\u884c\u52a8\u753b\uff1a{reason}",
+                "浏览器不允许使用剪贴板，请复制下面的链接：",
+            noWasm: "这个浏览器无法运行动画：{reason}",
         },
     };
     const language = /^zh\b/i.test(navigator.language || "") ? "zh" : "en";
@@ -305,6 +305,9 @@
     }
 
     function closePanel() {
+        // Focus left in the hidden text area would swallow the key c (not every
+        // browser takes the focus away from what it hides).
+        if (panel.contains(document.activeElement)) document.activeElement.blur();
         panel.hidden = true;
     }
 
