@@ -3,18 +3,21 @@
 #   nuvex_<version>_amd64.deb       Debian/Ubuntu: apt install ./nuvex_<version>_amd64.deb
 #                                   (installs under /usr; checked with lintian)
 #   nuvex-<version>-windows.zip     Nuvex-x64.scr, Nuvex-x86.scr and an install note
-# Installs what is missing first (build packages, MinGW-w64, lintian).
-#   tools/package.sh [--deb | --windows] [output folder]
+#   nuvex.html                      the browser page: one file, the message in its link
+# Installs what is missing first (build packages, MinGW-w64, lintian, emscripten).
+#   tools/package.sh [--deb | --windows | --web] [output folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 make_deb=1
 make_zip=1
+make_web=1
 case "${1:-}" in
-    --deb) make_zip=0; shift ;;
-    --windows) make_deb=0; shift ;;
-    -*) echo "usage: $0 [--deb | --windows] [output folder]" >&2; exit 2 ;;
+    --deb) make_zip=0; make_web=0; shift ;;
+    --windows) make_deb=0; make_web=0; shift ;;
+    --web) make_deb=0; make_zip=0; shift ;;
+    -*) echo "usage: $0 [--deb | --windows | --web] [output folder]" >&2; exit 2 ;;
 esac
 out=$(mkdir -p "${1:-out}" && cd "${1:-out}" && pwd)
 version=$(sed -n 's/^project(Nuvex VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -65,7 +68,13 @@ if ((make_zip)); then
     (cd "$stage" && cmake -E tar cf "$zip" --format=zip "nuvex-$version-windows")
 fi
 
+if ((make_web)); then
+    echo "==> Browser page" >&2
+    bash tools/build-web.sh "$out" >/dev/null
+fi
+
 echo "Packages in $out:"
 ((make_deb)) && echo "  $out/nuvex_${version}_amd64.deb"
 ((make_zip)) && echo "  $out/nuvex-$version-windows.zip"
+((make_web)) && echo "  $out/nuvex.html"
 exit 0

@@ -40,6 +40,19 @@ if [[ "${NUVEX_WITH_WINE:-0}" == 1 ]]; then
     # (procps: the test that runs Wine as a test user waits for its processes)
     packages+=(wine wine64 locales procps)
 fi
+# The browser page (tools/build-web.sh, tools/web-trace.sh): emscripten, whose
+# emcc needs its JavaScript parser (node-acorn) and Node.
+if [[ "${NUVEX_WITH_WEB:-0}" == 1 || "${NUVEX_WITH_WEB_TESTS:-0}" == 1 ]]; then
+    packages+=(emscripten node-acorn)
+    command -v node >/dev/null || packages+=(nodejs)
+fi
+# The page's tests (tools/check-web.sh): Chromium to run it headless, a colour
+# emoji face for the text cloud of an emoji line, and npm for the test's Node
+# modules, which come from the lock file in tests/web (installed below).
+if [[ "${NUVEX_WITH_WEB_TESTS:-0}" == 1 ]]; then
+    packages+=(chromium fonts-noto-color-emoji)
+    command -v npm >/dev/null || packages+=(npm)
+fi
 # clang with libFuzzer, for tools/fuzz.sh.
 if [[ "${NUVEX_WITH_FUZZ:-0}" == 1 ]]; then
     packages+=(clang libclang-rt-14-dev)
@@ -49,15 +62,25 @@ missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-if ((${#missing[@]} == 0)); then
-    exit 0
+if ((${#missing[@]} > 0)); then
+    sudo=""
+    if [[ $(id -u) -ne 0 ]]; then
+        sudo="sudo"
+    fi
+    echo "Installing: ${missing[*]}" >&2
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 fi
 
-sudo=""
-if [[ $(id -u) -ne 0 ]]; then
-    sudo="sudo"
+# The page tests' Node modules, exactly as the lock file pins them; never a
+# browser of their own (puppeteer-core downloads none).
+if [[ "${NUVEX_WITH_WEB_TESTS:-0}" == 1 ]]; then
+    web_tests="$(dirname "$0")/../tests/web"
+    stamp="$web_tests/node_modules/.installed-lock.json"
+    if ! cmp -s "$web_tests/package-lock.json" "$stamp" 2>/dev/null; then
+        echo "Installing the Node modules of tests/web" >&2
+        npm ci --prefix "$web_tests" --no-audit --no-fund --ignore-scripts >&2
+        cp "$web_tests/package-lock.json" "$stamp"
+    fi
 fi
-echo "Installing: ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2

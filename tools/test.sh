@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing (Wine too, for the Windows module's
-# tests), then builds and runs the whole suite twice, once as a Release build
-# and once under AddressSanitizer and UndefinedBehaviorSanitizer, with warnings
-# as errors, and finally builds and checks the Windows modules.
+# tests, and emscripten and Chromium for the browser page's), then builds and
+# runs the whole suite twice, once as a Release build and once under
+# AddressSanitizer and UndefinedBehaviorSanitizer, with warnings as errors, and
+# finally runs the extra checks: the layout, the Windows modules, the page.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 export NUVEX_WITH_WINE="${NUVEX_WITH_WINE:-1}"
+export NUVEX_WITH_WEB_TESTS="${NUVEX_WITH_WEB_TESTS:-1}"
 bash tools/setup-deps.sh
 
 log=$(mktemp)

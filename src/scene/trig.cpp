@@ -7,25 +7,11 @@
 #include "scene/trig.h"
 
 #include <cstdint>
-#include <cstring>
 
+#include "scene/numeric.h"
 #include "scene/trig_tables.h"
 
 namespace {
-
-// The bits of a double and back (std::bit_cast, which not every standard
-// library of ours has yet).
-std::uint64_t bits_of(double v) {
-    std::uint64_t b;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
-}
-
-double double_of(std::uint64_t b) {
-    double v;
-    std::memcpy(&v, &b, sizeof v);
-    return v;
-}
 
 using trig_tables::inverse_factorial;
 
@@ -122,7 +108,7 @@ double rounded(double_double y, bool& settled) {
     const std::uint64_t bits = bits_of(y.hi);
     const std::uint64_t biased = (bits >> 52) & 0x7FF;
     if (biased <= 53 || biased == 0x7FF) return 0;  // never for these results
-    const double ulp = double_of((biased - 52) << 52);
+    const double ulp = double_of_bits((biased - 52) << 52);
     const bool power_of_two = (bits & ((std::uint64_t{1} << 52) - 1)) == 0;
     const double gap_away = ulp * 0.5;  // to the midpoint with the next larger magnitude
     const double gap_toward = power_of_two ? ulp * 0.25 : ulp * 0.5;

@@ -5,28 +5,15 @@
 // the hardest doubles to round need some 2^-120, so rounding it gives the
 // correctly rounded double. Integer arithmetic only: exact, and the same on
 // every processor.
+#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <iterator>
 
+#include "scene/numeric.h"
 #include "scene/trig.h"
 #include "scene/trig_tables.h"
 
 namespace {
-
-// The bits of a double and back (std::bit_cast, which not every standard
-// library of ours has yet).
-std::uint64_t bits_of(double v) {
-    std::uint64_t b;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
-}
-
-double double_of(std::uint64_t b) {
-    double v;
-    std::memcpy(&v, &b, sizeof v);
-    return v;
-}
 
 constexpr int fraction_limbs = 8;
 constexpr int limbs = fraction_limbs + 1;
@@ -154,8 +141,7 @@ fixed series(const fixed& r, bool sine_series) {
 double to_double(const fixed& v, bool negative) {
     int top = limbs - 1;
     while (top > 0 && !v.limb[top]) --top;
-    int lead = 31;
-    while (lead > 0 && !(v.limb[top] >> lead & 1u)) --lead;
+    const int lead = 31 - std::countl_zero(v.limb[top]);
     // Bit position of the leading one, counted from the lowest bit.
     const int position = 32 * top + lead;
     // The 53 bits from the leading one, then whether the rest is above, at or
@@ -178,7 +164,7 @@ double to_double(const fixed& v, bool negative) {
     const std::uint64_t bits = (std::uint64_t{negative} << 63) |
                                (static_cast<std::uint64_t>(exponent + 1023) << 52) |
                                (mantissa & ((std::uint64_t{1} << 52) - 1));
-    return double_of(bits);
+    return double_of_bits(bits);
 }
 
 enum class wave { sine, cosine };
