@@ -14,9 +14,6 @@ colour_ref to_colour(std::uint32_t pixel) {
     return ((pixel & 0xFFu) << 16) | (pixel & 0xFF00u) | ((pixel >> 16) & 0xFFu);
 }
 
-// More recorded areas than this and a whole clear is as cheap as the list.
-constexpr std::size_t max_lit_areas = 1u << 17;
-
 // Blackens every recorded area: thousands of squares a few pixels wide, so
 // plain stores in one loop rather than a call per square (nor a library call
 // per row, which the compiler would otherwise make of these stores).
@@ -222,20 +219,9 @@ void fill_square(DrawingSurface& surface, int x, int y, int s, colour_ref colour
     fill_square_pixels(surface, x, y, s, to_pixel(colour));
 }
 
-void fill_square_pixels(DrawingSurface& surface, int x, int y, int s, std::uint32_t pixel) {
-    // A small square wholly inside a surface that records its lit areas, the
-    // common case, goes straight to memory; anything else takes the general way.
-    if (s > 8 || x < 0 || y < 0 || x > surface.width - s || y > surface.height - s || pixel == 0 ||
-        !surface.lit_areas_known || !surface.bits || surface.lit_areas.size() >= max_lit_areas) {
-        fill_solid(surface, x, y, s, s, to_colour(pixel));
-        return;
-    }
-    std::uint32_t* line = surface.bits + static_cast<std::int64_t>(y) * surface.stride + x;
-    for (int row = 0; row < s; ++row, line += surface.stride) {
-        for (int k = 0; k < s; ++k) line[k] = pixel;
-    }
-    surface.lit_areas.push_back({x, y, x + s, y + s});
-    mark_tiles(surface, x, y, x + s, y + s, true);
+void fill_square_the_general_way(DrawingSurface& surface, int x, int y, int s,
+                                 std::uint32_t pixel) {
+    fill_solid(surface, x, y, s, s, to_colour(pixel));
 }
 
 void fill_solid(DrawingSurface& surface, const surface_rect& rect, colour_ref colour) {

@@ -458,18 +458,18 @@ struct coupled_node {
     bool visible;
 };
 
-inline coupled_node load_coupled(const Particle& node) {
+[[gnu::always_inline]] inline coupled_node load_coupled(const Particle& node) {
     return {node.height, node.accel, node.red, node.green, node.blue, node.visible != 0};
 }
 
-inline void store_coupled(Particle& node, const coupled_node& values) {
+[[gnu::always_inline]] inline void store_coupled(Particle& node, const coupled_node& values) {
     node.accel = values.accel;
     node.red = values.red;
     node.green = values.green;
     node.blue = values.blue;
 }
 
-inline void couple(coupled_node& P, coupled_node& Q, bool diagonal) {
+[[gnu::always_inline]] inline void couple(coupled_node& P, coupled_node& Q, bool diagonal) {
     if (!P.visible || !Q.visible) return;
     double f = (Q.height - P.height) * coupling;
     if (diagonal) f = f * diagonal_weight;
@@ -490,16 +490,18 @@ inline void couple(coupled_node& P, coupled_node& Q, bool diagonal) {
 // corners are A = row[j], B = row[j + 1], C = next[j], D = next[j + 1]; after the
 // cell, A and C are final for this line and go back to memory, and B and D
 // become the next cell's A and C without a trip through memory.
+// Inlined where it is used, so that the corners it carries from cell to cell
+// stay in registers (some compilers would otherwise keep them in memory).
 class cell_line {
 public:
     cell_line(Particle* row, Particle* next) : row_(row), next_(next) {}
 
-    void start() {
+    [[gnu::always_inline]] void start() {
         A_ = load_coupled(row_[0]);
         C_ = load_coupled(next_[0]);
     }
 
-    void cell(std::int32_t j) {
+    [[gnu::always_inline]] void cell(std::int32_t j) {
         coupled_node B = load_coupled(row_[j + 1]);
         coupled_node D = load_coupled(next_[j + 1]);
         couple(A_, B, false);
@@ -513,7 +515,7 @@ public:
     }
 
     // After the last cell, j = cells - 1.
-    void finish(std::int32_t cells) {
+    [[gnu::always_inline]] void finish(std::int32_t cells) {
         store_coupled(row_[cells], A_);
         store_coupled(next_[cells], C_);
     }
@@ -589,7 +591,13 @@ constexpr lane_kernels kernel_table() {
         },
         [](SeaScene& scene, Particle* items, int count, const double* heights,
            double floor_height) {
-            move_particles_lanes<L>(scene, items, count, heights, floor_height);
+            // Two lanes gain nothing here (gathering and scattering single
+            // fields costs what the arithmetic saves): only wider ones are used.
+            if constexpr (L::width > 2) {
+                move_particles_lanes<L>(scene, items, count, heights, floor_height);
+            } else {
+                move_particles_lanes<scalar_lanes>(scene, items, count, heights, floor_height);
+            }
         },
         couple_one_or_two,
         2,

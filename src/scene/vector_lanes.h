@@ -151,8 +151,10 @@ struct wasm_lanes {
         *p[1] = wasm_f64x2_extract_lane(v, 1);
     }
     static void gather3(const double* const* p, value& a, value& b, value& c) {
-        a = wasm_f64x2_make(p[0][0], p[1][0]);
-        b = wasm_f64x2_make(p[0][1], p[1][1]);
+        const v128_t first = wasm_v128_load(p[0]);
+        const v128_t second = wasm_v128_load(p[1]);
+        a = wasm_i64x2_shuffle(first, second, 0, 2);
+        b = wasm_i64x2_shuffle(first, second, 1, 3);
         c = wasm_f64x2_make(p[0][2], p[1][2]);
     }
     static value splat(double x) { return wasm_f64x2_splat(x); }
@@ -177,9 +179,12 @@ struct wasm_lanes {
         return wasm_i64x2_all_true(wasm_i64x2_eq(v, wasm_v128_load(keys)));
     }
     static void store_bits(std::uint64_t* keys, value v) { wasm_v128_store(keys, v); }
+    // The saturating truncation is trunc_to_int's own rule: NaN gives 0, a
+    // value beyond the range its end.
     static void truncate(value v, std::int32_t* out) {
-        out[0] = trunc_to_int(wasm_f64x2_extract_lane(v, 0));
-        out[1] = trunc_to_int(wasm_f64x2_extract_lane(v, 1));
+        const v128_t t = wasm_i32x4_trunc_sat_f64x2_zero(v);
+        out[0] = wasm_i32x4_extract_lane(t, 0);
+        out[1] = wasm_i32x4_extract_lane(t, 1);
     }
 };
 #endif
