@@ -13,6 +13,9 @@ namespace {
 // Above this many line pairs the comparison pairs lines by position only.
 constexpr std::size_t max_compared_pairs = std::size_t{1} << 22;
 
+constexpr WCHAR zero_symbol = 0x2400;    // "␀"
+constexpr WCHAR return_symbol = 0x240D;  // "␍"
+
 wide_text without_returns(const wide_text& text) {
     wide_text out;
     out.reserve(text.size());
@@ -69,11 +72,37 @@ std::vector<std::ptrdiff_t> match_lines(const std::vector<wide_text>& now,
     return match;
 }
 
+// A stored line as the edit box shows it, with a zero or a lone "\r" shown
+// as its symbol, so that the line compares equal to itself when the user
+// leaves it as it was.
+wide_text shown_line(const std::string& line, text_encoding encoding, bool& marked) {
+    wide_text wide = to_wide(line, encoding);
+    for (WCHAR& c : wide) {
+        if (c == 0 || c == '\r') {
+            c = c == 0 ? zero_symbol : return_symbol;
+            marked = true;
+        }
+    }
+    return wide;
+}
+
 }  // namespace
 
-wide_text edit_text_for(const encoded_text& stored, bool& clean) {
+wide_text edit_text_for(const encoded_text& stored, bool& clean, bool& marked) {
     clean = stored.encoding == text_encoding::utf8 || ansi_decodes(stored.bytes);
-    return to_wide(text_for_edit(stored.bytes, stored.encoding), stored.encoding);
+    marked = false;
+    wide_text text;
+    const std::vector<std::string> lines = stored_lines(stored);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) text += {WCHAR{'\r'}, WCHAR{'\n'}};
+        text += shown_line(lines[i], stored.encoding, marked);
+    }
+    return text;
+}
+
+wide_text edit_text_for(const encoded_text& stored, bool& clean) {
+    bool marked = false;
+    return edit_text_for(stored, clean, marked);
 }
 
 EditedMessage stored_from_edit(const wide_text& edited, const encoded_text& before) {
@@ -87,8 +116,8 @@ EditedMessage stored_from_edit(const wide_text& edited, const encoded_text& befo
     const std::vector<std::string> kept = stored_lines(before);
     std::vector<wide_text> shown;
     shown.reserve(kept.size());
-    for (const std::string& line : kept)
-        shown.push_back(without_returns(to_wide(line, before.encoding)));
+    bool marked = false;
+    for (const std::string& line : kept) shown.push_back(shown_line(line, before.encoding, marked));
     const std::vector<std::ptrdiff_t> match = match_lines(now, shown);
 
     // Each line's bytes: the stored ones where unchanged, else newly encoded.

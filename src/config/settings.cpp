@@ -25,6 +25,7 @@ void load_settings() {
     const ProfileRead text = ReadProfileValue(from, settings_section, text_key);
     const ProfileRead follow = ReadProfileValue(from, settings_section, follow_key);
     stored.readable = text.readable && follow.readable;
+    stored.problem = text.readable ? follow.problem : text.problem;
     stored.form = text.form;
     stored.text_found = text.found;
     if (text.found) {
@@ -71,6 +72,7 @@ ProfileWriteResult save_settings(const encoded_text& stored) {
     // The file now holds what was just written.
     now.location.read_path = now.location.path;
     now.readable = true;
+    now.problem = ProfileWriteStatus::written;
     if (form == ProfileForm::unicode) now.form = ProfileForm::unicode;
     if (text_changed) {
         now.text_found = true;
