@@ -350,8 +350,8 @@ WindowPlace PlaceOwnWindow(const DisplayModeGeometry& geometry, int screenWidth,
     place.height = geometry.has_size ? geometry.height : default_height;
     // In 64 bits: a screen's size comes from the system, not from us.
     const auto along = [](bool has, int requested, bool from_far_edge, int size, int screen) {
-        const long long far = static_cast<long long>(screen) - size;
-        const long long at = !has ? far / 2 : from_far_edge ? far - requested : requested;
+        const long long room = static_cast<long long>(screen) - size;
+        const long long at = !has ? room / 2 : from_far_edge ? room - requested : requested;
         return static_cast<int>(at < -32768 ? -32768 : at > 32767 ? 32767 : at);
     };
     place.x =
