@@ -4,8 +4,10 @@
 // settings dialog's edit box, which must give every stored byte back.
 //
 // Input: one byte choosing the code page (and, from its fourth value on, UTF-8
-// text), then the message, a search string and a replacement, separated by
-// zero bytes.
+// text), then a search string and a replacement, each ended by a zero byte,
+// then the message (which may hold zero bytes). The message is at most what
+// the dialog takes, the strings at most what the program searches for; the
+// costly checks that compare every place of the text stay within that.
 #include <string>
 #include <vector>
 
@@ -22,6 +24,9 @@
 #include "text/message.h"
 
 namespace {
+
+// Longer than any string the program searches for or puts in its place.
+constexpr std::size_t max_needle = 16;
 
 unsigned current_page = 0;
 text_encoding encoding = text_encoding::ansi;
@@ -154,22 +159,32 @@ void check_lines(const std::string& stored) {
     }
 }
 
-bool without_carriage_returns_is_empty(const std::string& stored) {
-    return stored.find_first_not_of('\r') == std::string::npos;
+// What an edit box gives back of a text: up to its first zero (where a
+// Windows edit control's text ends), with a lone "\r" as a line break (as a
+// GTK text buffer takes it).
+wide_text through_edit_box(const wide_text& text) {
+    wide_text out;
+    for (std::size_t i = 0; i < text.size() && text[i] != 0; ++i) {
+        out.push_back(text[i]);
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) out.push_back('\n');
+    }
+    return out;
 }
 
 // A stored message opened in the dialog and confirmed unchanged gives every
 // stored byte back, even bytes that are no text (the dialog shows those as
-// replacement characters); only an empty message becomes the default one.
+// replacement characters) and zeros and lone "\r" (shown as symbols, since
+// the edit box would lose or change them); only an empty message becomes the
+// default one.
 void check_edit_round_trip(const std::string& stored) {
     if (stored.find('\n') != std::string::npos) return;  // a stored value is one line
     const encoded_text before{stored, encoding};
     bool clean = false;
     const wide_text shown = edit_text_for(before, clean);
-    const EditedMessage back = stored_from_edit(shown, before);
+    FUZZ_CHECK(through_edit_box(shown) == shown);
+    const EditedMessage back = stored_from_edit(through_edit_box(shown), before);
     FUZZ_CHECK(back.untextual_line == 0);
     if (stored.empty()) return;
-    if (without_carriage_returns_is_empty(stored)) return;
     FUZZ_CHECK(back.stored.bytes == stored);
     FUZZ_CHECK(back.stored.encoding == encoding);
 }
@@ -185,9 +200,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     use_code_page(fuzzing::code_page_of(data[0]));
     encoding = data[0] % 6 >= 3 ? text_encoding::utf8 : text_encoding::ansi;
     const auto fields = fuzzing::split_fields(fuzzing::as_text(data + 1, size - 1), 2);
-    const std::string& message = fields[0];
-    const std::string& needle = fields[1];
-    const std::string& replacement = fields[2];
+    const std::string& needle = fields[0];
+    const std::string& replacement = fields[1];
+    const std::string& message = fields[2];
+    if (message.size() > std::size_t{message_text_limit} || needle.size() > max_needle ||
+        replacement.size() > max_needle) {
+        return 0;
+    }
 
     check_lines(message);
     check_edit_round_trip(message);

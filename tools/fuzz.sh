@@ -15,7 +15,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 shift || true
-all_targets=(ini message command_line resource codepage)
+all_targets=(ini message command_line display_mode resource codepage)
 targets=("$@")
 ((${#targets[@]})) || targets=("${all_targets[@]}")
 

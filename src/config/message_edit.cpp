@@ -38,31 +38,50 @@ std::vector<wide_text> split_lines(const wide_text& text) {
 }
 
 // For each new line, the index of the old line it is the unchanged copy of, or
-// -1: a longest common subsequence of the two lists of lines.
+// -1: a longest common subsequence of the two lists of lines. The lines that
+// open and close both lists alike are paired first (some longest common
+// subsequence always pairs them), so that only the part between, where the
+// user typed, is compared pair by pair.
 std::vector<std::ptrdiff_t> match_lines(const std::vector<wide_text>& now,
                                         const std::vector<wide_text>& before) {
-    const std::size_t n = now.size();
-    const std::size_t m = before.size();
-    std::vector<std::ptrdiff_t> match(n, -1);
+    std::vector<std::ptrdiff_t> match(now.size(), -1);
+    std::size_t head = 0;
+    while (head < now.size() && head < before.size() && now[head] == before[head]) {
+        match[head] = static_cast<std::ptrdiff_t>(head);
+        ++head;
+    }
+    std::size_t tail = 0;
+    while (head + tail < now.size() && head + tail < before.size() &&
+           now[now.size() - 1 - tail] == before[before.size() - 1 - tail]) {
+        match[now.size() - 1 - tail] = static_cast<std::ptrdiff_t>(before.size() - 1 - tail);
+        ++tail;
+    }
+    const std::size_t n = now.size() - head - tail;
+    const std::size_t m = before.size() - head - tail;
+    const auto pair = [&](std::size_t i, std::size_t j) {
+        match[head + i] = static_cast<std::ptrdiff_t>(head + j);
+    };
+    const auto same = [&](std::size_t i, std::size_t j) {
+        return now[head + i] == before[head + j];
+    };
     if (n * m > max_compared_pairs) {
         for (std::size_t i = 0; i < n && i < m; ++i) {
-            if (now[i] == before[i]) match[i] = static_cast<std::ptrdiff_t>(i);
+            if (same(i, i)) pair(i, i);
         }
         return match;
     }
-    // common[i][j]: the longest common run of now[i..] and before[j..].
+    // common[i][j]: the longest common run of the middle's now[i..] and before[j..].
     std::vector<std::uint32_t> common((n + 1) * (m + 1), 0);
     const auto at = [m](std::size_t i, std::size_t j) { return i * (m + 1) + j; };
     for (std::size_t i = n; i-- > 0;) {
         for (std::size_t j = m; j-- > 0;) {
-            common[at(i, j)] = now[i] == before[j]
-                                   ? common[at(i + 1, j + 1)] + 1
-                                   : std::max(common[at(i + 1, j)], common[at(i, j + 1)]);
+            common[at(i, j)] = same(i, j) ? common[at(i + 1, j + 1)] + 1
+                                          : std::max(common[at(i + 1, j)], common[at(i, j + 1)]);
         }
     }
     for (std::size_t i = 0, j = 0; i < n && j < m;) {
-        if (now[i] == before[j]) {
-            match[i++] = static_cast<std::ptrdiff_t>(j++);
+        if (same(i, j)) {
+            pair(i++, j++);
         } else if (common[at(i + 1, j)] >= common[at(i, j + 1)]) {
             ++i;
         } else {
