@@ -26,7 +26,7 @@ namespace {
 constexpr std::size_t max_input = 16384;
 constexpr std::size_t max_arguments = 64;
 
-int hex_value(char c) {
+FUZZ_ORACLE int hex_value(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
@@ -34,7 +34,7 @@ int hex_value(char c) {
 
 // The text a quoted() form stands for; false when the form is not one that
 // quoted() makes.
-bool unquote(std::string_view form, std::string& text, bool& shortened) {
+FUZZ_ORACLE bool unquote(std::string_view form, std::string& text, bool& shortened) {
     text.clear();
     shortened = false;
     if (form.empty() || form[0] != '"') return false;

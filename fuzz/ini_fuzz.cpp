@@ -28,7 +28,7 @@ bool is_blank(char c) {
 
 // Names match without regard to ASCII case (and multibyte characters match
 // exactly, which this looser test also lets through).
-bool same_name(std::string_view a, std::string_view b) {
+FUZZ_ORACLE bool same_name(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
@@ -49,7 +49,8 @@ bool one_line(const std::string& s) {
 // values on one line, without the blanks that reading trims, a section name
 // without the "]" that ends it, a key without "=" that does not look like a
 // section header, a value not in the quotes that reading strips.
-bool writable(const std::string& section, const std::string& key, const std::string& value) {
+FUZZ_ORACLE bool writable(const std::string& section, const std::string& key,
+                          const std::string& value) {
     const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                         value.back() == value.front();
     return !section.empty() && one_line(section) && trimmed(section) &&
@@ -59,7 +60,7 @@ bool writable(const std::string& section, const std::string& key, const std::str
 }
 
 // Text a Unicode file can hold as given: UTF-8 that converts to UTF-16 and back.
-bool unicode_text(const std::string& s) {
+FUZZ_ORACLE bool unicode_text(const std::string& s) {
     const std::u16string units = profile_text::utf16_from_utf8(s);
     return profile_text::utf8_from_utf16(units.data(), units.size()) == s;
 }

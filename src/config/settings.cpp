@@ -88,14 +88,16 @@ ProfileWriteResult save_settings(const encoded_text& stored) {
 
 std::vector<std::string> stored_lines(const encoded_text& stored) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
+    std::string_view rest = stored.bytes;
     for (;;) {
-        const std::size_t separator = find_from(stored.bytes, "^n", start, stored.encoding);
+        // A line starts at a character, so the search can start there too
+        // rather than walk the text again from its beginning.
+        const std::size_t separator = find_from(rest, "^n", 0, stored.encoding);
         if (separator == std::string::npos) break;
-        lines.push_back(stored.bytes.substr(start, separator - start));
-        start = separator + 2;
+        lines.emplace_back(rest.substr(0, separator));
+        rest.remove_prefix(separator + 2);
     }
-    lines.push_back(stored.bytes.substr(start));
+    lines.emplace_back(rest);
     return lines;
 }
 
