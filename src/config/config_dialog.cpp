@@ -114,9 +114,11 @@ INT_PTR open_dialog(HWND dialog) {
     SetWindowTextW(edit_control, edit_text_for(stored, clean, marked).c_str());
     SendMessageW(edit_control, WM_SETFONT, reinterpret_cast<WPARAM>(edit_font().get()), 0);
     CheckDlgButton(dialog, follow_check_id, follow_value == 0 ? BST_CHECKED : BST_UNCHECKED);
-    if (!stored_settings.readable) {
+    if (!stored_settings.readable && stored_settings.problem != ProfileWriteStatus::not_a_file) {
         // The defaults are shown: say why before the user takes them for the
-        // stored settings, and that OK will not touch the file.
+        // stored settings, and that OK will not touch the file. (A folder or
+        // a device in the file's place holds no settings to mistake; OK says
+        // what it is.)
         const wide_text crlf = widen("\r\n");
         ProfileWriteResult why;
         why.status = stored_settings.problem;
