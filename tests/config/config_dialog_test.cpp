@@ -417,8 +417,9 @@ TEST_F(ConfigDialogTest, StoredBytesThatAreNoTextAreNamedAndKept) {
 
 // Settings files that a careful user or another program leaves behind, opened
 // and confirmed. What can be read shows in full and, left as it was, keeps
-// every byte; what cannot is named when the dialog opens and never added to;
-// a failed save says truly what became of the file.
+// every byte (what OK adds takes the file's own form); what cannot is named
+// when the dialog opens and never added to; a failed save says truly what
+// became of the file.
 TEST_F(ConfigDialogTest, DamagedAndUnusualFilesAreShownKeptOrNamed) {
     using namespace std::string_literals;
     LocaleScope english("en_US.UTF-8");
@@ -437,6 +438,9 @@ TEST_F(ConfigDialogTest, DamagedAndUnusualFilesAreShownKeptOrNamed) {
         "four\r\nNuvexScr_Follow=1\r\n"s;
     const std::string plain =
         "[Nuvex0_01]\r\nNuvexScr_Text=line one^nline four\r\nNuvexScr_Follow=1\r\n";
+    // Without the follow value, which OK then adds in the file's own form.
+    const std::string text_only = "[Nuvex0_01]\r\nNuvexScr_Text=line one^nline four\r\n";
+    const std::string follow = "NuvexScr_Follow=0\r\n";
     enum Place { file, read_only_file, folder_is_a_file };
     struct Case {
         const char* what;
@@ -445,17 +449,20 @@ TEST_F(ConfigDialogTest, DamagedAndUnusualFilesAreShownKeptOrNamed) {
         const char* opening_box;  // what a box shows when the dialog opens, if one does
         const char* typed;        // a first line typed before OK, if any
         const char* report;       // what the report of a failed save says, if it fails
+        std::string after = {};   // the file after OK, when not as it was
     } cases[] = {
         {"a zero byte in the text", zero, file, "zero bytes", nullptr, nullptr},
         {"U+0000 in a UTF-16 file", utf16(zero, false, true), file, "zero bytes", nullptr, nullptr},
         {"a lone CR in the text",
          "[Nuvex0_01]\r\nNuvexScr_Text=abc\rdef^nline four\r\nNuvexScr_Follow=1\r\n", file,
          "lone carriage returns", nullptr, nullptr},
-        {"UTF-8 with its mark", "\xEF\xBB\xBF"s + plain, file, nullptr, nullptr, nullptr},
-        {"UTF-16 big-endian", utf16(plain, true, true), file, nullptr, nullptr, nullptr},
-        {"lines ended by CR alone",
-         "[Nuvex0_01]\rNuvexScr_Text=line one^nline four\rNuvexScr_Follow=1\r", file, nullptr,
-         nullptr, nullptr},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF"s + text_only, file, nullptr, nullptr, nullptr,
+         "\xEF\xBB\xBF"s + text_only + follow},
+        {"UTF-16 big-endian", utf16(text_only, true, true), file, nullptr, nullptr, nullptr,
+         utf16(text_only + follow, true, true)},
+        {"lines ended by CR alone", "[Nuvex0_01]\rNuvexScr_Text=line one^nline four\r", file,
+         nullptr, nullptr, nullptr,
+         "[Nuvex0_01]\rNuvexScr_Text=line one^nline four\rNuvexScr_Follow=0\r"},
         {"UTF-16 without its mark", utf16(plain, false, false), file, "cannot be read", nullptr,
          "cannot be read unambiguously"},
         {"zero bytes before the header", "\0\0"s + plain, file, "cannot be read", nullptr,
@@ -504,7 +511,7 @@ TEST_F(ConfigDialogTest, DamagedAndUnusualFilesAreShownKeptOrNamed) {
         if (c.place == folder_is_a_file) {
             EXPECT_TRUE(std::filesystem::is_regular_file(home.folder()));
         } else {
-            EXPECT_EQ(home.read(settings_name), c.bytes);
+            EXPECT_EQ(home.read(settings_name), c.after.empty() ? c.bytes : c.after);
         }
         std::filesystem::permissions(home.folder(), std::filesystem::perms::owner_all);
     }

@@ -16,7 +16,6 @@
 #include "platform/portable/profile/profile.h"
 #include "platform/portable/text/codepage.h"
 #include "platform/profile_test_folder.h"
-#include "platform/shared/profile_text.h"
 #include "platform/shared/settings_profile.h"
 
 namespace {
@@ -179,68 +178,6 @@ TEST_F(SettingsFileTest, AnAnsiFileBecomesUnicodeOnlyWhenItsBytesAreText) {
     EXPECT_EQ(write({{"NuvexScr_Follow", "1"}}, ProfileForm::unicode),
               ProfileWriteStatus::cannot_convert);
     EXPECT_EQ(home.read("Nuvex0_01"), broken);
-}
-
-// Text as UTF-16 bytes in either order, with or without the byte-order mark.
-std::string utf16(const std::string& utf8, bool big_endian, bool mark = true) {
-    std::string bytes;
-    const std::u16string units = profile_text::utf16_from_utf8(utf8);
-    for (char16_t unit : (mark ? u"\xFEFF" : u"") + units) {
-        const char high = static_cast<char>(unit >> 8);
-        const char low = static_cast<char>(unit & 0xFF);
-        bytes += big_endian ? std::string{high, low} : std::string{low, high};
-    }
-    return bytes;
-}
-
-// Settings files in the forms users and other programs leave them. Those that
-// read one way only give their value and keep their form when a value is
-// added; the others are not read and never added to.
-TEST_F(SettingsFileTest, FilesInOtherFormsAreReadOrLeftAlone) {
-    using namespace std::string_literals;
-    const std::string text = "[Nuvex0_01]\r\nNuvexScr_Text=\xd0\x96^nzero\0here\r\n"s;
-    const std::string added = "NuvexScr_Follow=1\r\n";
-    const std::string bom = "\xEF\xBB\xBF";
-    struct Case {
-        const char* what;
-        std::string bytes;
-        std::string value;  // empty: the file is not read
-        std::string after;  // the file after a value is added
-    } cases[] = {
-        {"zero byte in a value", "[Nuvex0_01]\r\nNuvexScr_Text=a\0b^nc\r\n"s, "a\0b^nc"s,
-         "[Nuvex0_01]\r\nNuvexScr_Text=a\0b^nc\r\n"s + added},
-        {"lone CR in a value", "[Nuvex0_01]\r\nNuvexScr_Text=abc\rdef^n\r\n", "abc\rdef^n",
-         "[Nuvex0_01]\r\nNuvexScr_Text=abc\rdef^n\r\n" + added},
-        {"lines ended by CR alone", "[Nuvex0_01]\rNuvexScr_Text=cr^n\r", "cr^n",
-         "[Nuvex0_01]\rNuvexScr_Text=cr^n\rNuvexScr_Follow=1\r"},
-        {"UTF-8 with its mark", bom + text, "\xd0\x96^nzero\0here"s, bom + text + added},
-        {"UTF-16 with its mark", utf16(text, false), "\xd0\x96^nzero\0here"s,
-         utf16(text + added, false)},
-        {"UTF-16 big-endian with its mark", utf16(text, true), "\xd0\x96^nzero\0here"s,
-         utf16(text + added, true)},
-        {"UTF-16 without its mark", utf16(text, false, false), "", ""},
-        {"UTF-16 big-endian without its mark", utf16(text, true, false), "", ""},
-        {"zero bytes before the header", "\0\0"s + text, "", ""},
-        {"a zero byte in a name", "[Nuvex0_01]\r\nNuvex\0Scr_Text=x\r\n"s, "", ""},
-        {"UTF-8 mark on GBK bytes", bom + "[Nuvex0_01]\r\nNuvexScr_Text=\xc9\xfa\r\n", "", ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        home.write("Nuvex0_01", c.bytes);
-        const ProfileRead read = ReadProfileValue(path, "Nuvex0_01", "NuvexScr_Text");
-        const ProfileWriteStatus status = write({{"NuvexScr_Follow", "1"}});
-        if (c.value.empty()) {
-            EXPECT_FALSE(read.readable);
-            EXPECT_EQ(read.problem, ProfileWriteStatus::unknown_form);
-            EXPECT_EQ(status, ProfileWriteStatus::unknown_form);
-            EXPECT_EQ(home.read("Nuvex0_01"), c.bytes);
-        } else {
-            EXPECT_TRUE(read.readable && read.found);
-            EXPECT_EQ(read.value, c.value);
-            EXPECT_EQ(status, ProfileWriteStatus::written);
-            EXPECT_EQ(home.read("Nuvex0_01"), c.after);
-        }
-    }
 }
 
 TEST_F(SettingsFileTest, ProfileIntegersReadAsWindowsReadsThem) {
