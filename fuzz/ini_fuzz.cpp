@@ -1,10 +1,13 @@
-// The settings file reader and writer on any file content, in either form
-// (ANSI bytes, or UTF-16 with its byte-order mark): decoding and encoding give
-// the file back byte for byte, a key written reads back as written while every
-// other key keeps its value, and the written file reads as it was made.
+// The settings file reader and writer on any file content, in any form (ANSI
+// bytes; UTF-16 in either order or UTF-8, with its byte-order mark; lines
+// ended by CR alone): decoding and encoding give the file back byte for byte,
+// a key written reads back as written while every other key keeps its value,
+// the written file reads as it was made, and a file that does not read one
+// way only is never added to.
 //
 // Input: section, key and value, each ended by a zero byte, then one byte
 // choosing the code page, then the file as it stands before the write.
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +15,7 @@
 #include "fuzz_support.h"
 #include "platform/portable/text/codepage.h"
 #include "platform/shared/profile_text.h"
+#include "platform/shared/settings_profile.h"
 #include "platform/shared/utf8.h"
 
 namespace {
@@ -128,5 +132,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     profile_text::Text written = file;
     written.text = after;
     FUZZ_CHECK(profile_text::decode_file(profile_text::encode_file(written)).text == after);
+
+    // The settings file's own layer: a file that does not read one way only
+    // is neither read nor added to; any other gets the value in its own form.
+    const AnsiCodec codec{&ansi_step, &acp_to_utf8_strict};
+    const std::optional<std::string> base{std::string(content)};
+    const ProfileForm form = unicode ? ProfileForm::unicode : ProfileForm::ansi;
+    std::string saved;
+    const ProfileWriteStatus status =
+        build_profile(base, section.c_str(), {{key, value}}, form, codec, saved);
+    if (!file.understood) {
+        FUZZ_CHECK(status == ProfileWriteStatus::unknown_form);
+        FUZZ_CHECK(!read_profile_value(base, section.c_str(), key.c_str(), codec).readable);
+        return 0;
+    }
+    FUZZ_CHECK(status == ProfileWriteStatus::written);
+    FUZZ_CHECK(saved == profile_text::encode_file(written));
+    const ProfileRead back = read_profile_value(saved, section.c_str(), key.c_str(), codec);
+    FUZZ_CHECK(back.readable && back.found && back.value == value);
     return 0;
 }
