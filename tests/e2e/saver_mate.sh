@@ -28,7 +28,6 @@ done
 
 user="nuvex-mate-$$"
 user_made=0
-daemon_pid=""
 # (in /tmp: the user must reach the installed files)
 root_dir=$(mktemp -d /tmp/nuvex-mate.XXXXXX)
 chmod 755 "$root_dir"
@@ -88,13 +87,14 @@ as_user gsettings set org.mate.screensaver idle-activation-enabled false
     fail "the daemon's settings could not be set"
 
 as_user mate-screensaver --no-daemon --debug >"$work_dir/daemon.log" 2>&1 &
-daemon_pid=$!
+# (its answer kept whole: grep -q would close the pipe while it is written)
+state=""
 for _ in $(seq 1 100); do
-    as_user mate-screensaver-command --query 2>/dev/null | grep -q "is inactive" && break
+    state=$(as_user mate-screensaver-command --query 2>/dev/null || true)
+    [[ $state == *"is inactive"* ]] && break
     sleep 0.1
 done
-as_user mate-screensaver-command --query 2>/dev/null | grep -q "is inactive" ||
-    { cat "$work_dir/daemon.log" >&2; fail "the daemon did not start"; }
+[[ $state == *"is inactive"* ]] || { cat "$work_dir/daemon.log" >&2; fail "the daemon did not start"; }
 
 as_user mate-screensaver-command --activate
 nuvex_pid=""
