@@ -465,6 +465,8 @@ TEST_F(ConfigDialogTest, DamagedAndUnusualFilesAreShownKeptOrNamed) {
          "[Nuvex0_01]\rNuvexScr_Text=line one^nline four\rNuvexScr_Follow=0\r"},
         {"UTF-16 without its mark", utf16(plain, false, false), file, "cannot be read", nullptr,
          "cannot be read unambiguously"},
+        {"UTF-16 in the other byte order than its mark", "\xFF\xFE"s + utf16(plain, true, false),
+         file, "cannot be read", nullptr, "cannot be read unambiguously"},
         {"zero bytes before the header", "\0\0"s + plain, file, "cannot be read", nullptr,
          "cannot be read unambiguously"},
         {"a read-only file", plain, read_only_file, nullptr, "new", "marked read-only"},

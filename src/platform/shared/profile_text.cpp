@@ -237,6 +237,10 @@ Text decode_file(std::string_view bytes) {
         }
         result.text = utf8_from_utf16(units.data(), units.size());
         if ((bytes.size() - 2) % 2 != 0) result.odd_byte = bytes.back();
+        // Read in the other byte order than its mark says, a profile has not
+        // one line break, bracket or "=": only characters from elsewhere.
+        result.understood =
+            result.text.empty() || result.text.find_first_of("\n[=") != std::string::npos;
     } else if (starts_with("\xEF\xBB\xBF")) {
         result.form = Form::unicode;
         result.encoding = Encoding::utf8;
