@@ -20,7 +20,8 @@ endif()
 if(NUVEX_FUZZ)
     # Coverage for the fuzzer everywhere; the fuzz targets link the fuzzer itself.
     add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
-                        -fno-omit-frame-pointer)
+                        -fno-omit-frame-pointer
+                        -fsanitize-coverage-ignorelist=${PROJECT_SOURCE_DIR}/fuzz/coverage_ignore.txt)
     add_link_options(-fsanitize=address,undefined)
 endif()
 

@@ -36,7 +36,7 @@ std::string to_bytes(unsigned page, std::u16string_view wide, BOOL* usedDefault)
     return bytes;
 }
 
-bool has_lone_surrogate(std::u16string_view wide) {
+FUZZ_ORACLE bool has_lone_surrogate(std::u16string_view wide) {
     for (std::size_t i = 0; i < wide.size(); ++i) {
         const char16_t unit = wide[i];
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&

@@ -1,10 +1,13 @@
-// The settings file reader and writer on any file content, in either form
-// (ANSI bytes, or UTF-16 with its byte-order mark): decoding and encoding give
-// the file back byte for byte, a key written reads back as written while every
-// other key keeps its value, and the written file reads as it was made.
+// The settings file reader and writer on any file content, in any form (ANSI
+// bytes; UTF-16 in either order or UTF-8, with its byte-order mark; lines
+// ended by CR alone): decoding and encoding give the file back byte for byte,
+// a key written reads back as written while every other key keeps its value,
+// the written file reads as it was made, and a file that does not read one
+// way only is never added to.
 //
 // Input: section, key and value, each ended by a zero byte, then one byte
 // choosing the code page, then the file as it stands before the write.
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +15,7 @@
 #include "fuzz_support.h"
 #include "platform/portable/text/codepage.h"
 #include "platform/shared/profile_text.h"
+#include "platform/shared/settings_profile.h"
 #include "text/utf8.h"
 
 namespace {
@@ -28,7 +32,7 @@ bool is_blank(char c) {
 
 // Names match without regard to ASCII case (and multibyte characters match
 // exactly, which this looser test also lets through).
-bool same_name(std::string_view a, std::string_view b) {
+FUZZ_ORACLE bool same_name(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
@@ -49,7 +53,8 @@ bool one_line(const std::string& s) {
 // values on one line, without the blanks that reading trims, a section name
 // without the "]" that ends it, a key without "=" that does not look like a
 // section header, a value not in the quotes that reading strips.
-bool writable(const std::string& section, const std::string& key, const std::string& value) {
+FUZZ_ORACLE bool writable(const std::string& section, const std::string& key,
+                          const std::string& value) {
     const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                         value.back() == value.front();
     return !section.empty() && one_line(section) && trimmed(section) &&
@@ -59,7 +64,7 @@ bool writable(const std::string& section, const std::string& key, const std::str
 }
 
 // Text a Unicode file can hold as given: UTF-8 that converts to UTF-16 and back.
-bool unicode_text(const std::string& s) {
+FUZZ_ORACLE bool unicode_text(const std::string& s) {
     const std::u16string units = profile_text::utf16_from_utf8(s);
     return profile_text::utf8_from_utf16(units.data(), units.size()) == s;
 }
@@ -127,5 +132,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     profile_text::Text written = file;
     written.text = after;
     FUZZ_CHECK(profile_text::decode_file(profile_text::encode_file(written)).text == after);
+
+    // The settings file's own layer: a file that does not read one way only
+    // is neither read nor added to; any other gets the value in its own form.
+    const AnsiCodec codec{&ansi_step, &acp_to_utf8_strict};
+    const std::optional<std::string> base{std::string(content)};
+    const ProfileForm form = unicode ? ProfileForm::unicode : ProfileForm::ansi;
+    std::string saved;
+    const ProfileWriteStatus status =
+        build_profile(base, section.c_str(), {{key, value}}, form, codec, saved);
+    if (!file.understood) {
+        FUZZ_CHECK(status == ProfileWriteStatus::unknown_form);
+        FUZZ_CHECK(!read_profile_value(base, section.c_str(), key.c_str(), codec).readable);
+        return 0;
+    }
+    FUZZ_CHECK(status == ProfileWriteStatus::written);
+    FUZZ_CHECK(saved == profile_text::encode_file(written));
+    const ProfileRead back = read_profile_value(saved, section.c_str(), key.c_str(), codec);
+    FUZZ_CHECK(back.readable && back.found && back.value == value);
     return 0;
 }

@@ -4,8 +4,10 @@
 // settings dialog's edit box, which must give every stored byte back.
 //
 // Input: one byte choosing the code page (and, from its fourth value on, UTF-8
-// text), then the message, a search string and a replacement, separated by
-// zero bytes.
+// text), then a search string and a replacement, each ended by a zero byte,
+// then the message (which may hold zero bytes). The message is at most what
+// the dialog takes, the strings at most what the program searches for; the
+// costly checks that compare every place of the text stay within that.
 #include <string>
 #include <vector>
 
@@ -23,6 +25,12 @@
 
 namespace {
 
+// Longer than any string the program searches for or puts in its place.
+constexpr std::size_t max_needle = 16;
+// The costly checks: lines taken in turn, and repeated searches.
+constexpr std::size_t max_checked_lines = 8;
+constexpr std::size_t max_walked_text = 64;
+
 unsigned current_page = 0;
 text_encoding encoding = text_encoding::ansi;
 
@@ -37,7 +45,7 @@ void use_code_page(unsigned page) {
 // The length of the character at `at`, as the searches should step: in UTF-8
 // one sequence; in a double-byte page a lead byte with a valid trail byte
 // after it, else one byte.
-std::size_t step_at(std::string_view text, std::size_t at) {
+FUZZ_ORACLE std::size_t step_at(std::string_view text, std::size_t at) {
     if (encoding == text_encoding::utf8 || current_page == 65001) {
         return utf8_sequence_length(text.substr(at));
     }
@@ -49,7 +57,7 @@ std::size_t step_at(std::string_view text, std::size_t at) {
 }
 
 // Where characters begin.
-std::vector<bool> boundaries(std::string_view text) {
+FUZZ_ORACLE std::vector<bool> boundaries(std::string_view text) {
     std::vector<bool> starts(text.size() + 1, false);
     std::size_t at = 0;
     while (at < text.size()) {
@@ -62,27 +70,30 @@ std::vector<bool> boundaries(std::string_view text) {
 
 // Whether a match of `s` always ends where the next character of the text
 // begins: its last character could not take the text's next byte along.
-bool whole_characters(std::string_view s) {
+FUZZ_ORACLE bool whole_characters(std::string_view s) {
     if (s.empty()) return true;
     std::size_t at = 0;
     while (at + step_at(s, at) < s.size()) at += step_at(s, at);
-    const std::string last(s.substr(at));
     // The last character is whole when no byte after it could join it.
+    std::string probe(s.substr(at));
+    const std::size_t length = probe.size();
+    probe.push_back('\0');
     for (int next = 0; next < 256; ++next) {
-        const std::string probe = last + static_cast<char>(next);
-        if (step_at(probe, 0) > last.size()) return false;
+        probe.back() = static_cast<char>(next);
+        if (step_at(probe, 0) > length) return false;
     }
     return true;
 }
 
-void check_find(std::string_view text, std::string_view needle, std::size_t offset) {
+// `starts`: boundaries(text), worked out once for all the checks.
+FUZZ_ORACLE void check_find(std::string_view text, const std::vector<bool>& starts,
+                            std::string_view needle, std::size_t offset) {
     const std::size_t found = find_from(text, needle, offset, encoding);
     if (needle.empty()) {
         // Nothing to match: found where the search starts, if that is in the text.
         FUZZ_CHECK(found == (offset <= text.size() ? offset : std::string_view::npos));
         return;
     }
-    const std::vector<bool> starts = boundaries(text);
     if (found == std::string_view::npos) {
         // No match at any character start from the offset on.
         for (std::size_t at = offset; at + needle.size() <= text.size(); ++at) {
@@ -97,15 +108,30 @@ void check_find(std::string_view text, std::string_view needle, std::size_t offs
 }
 
 // replace_all agrees with replacing, one by one, what find_from finds.
-void check_replace(std::string_view text, std::string_view from, std::string_view to) {
+FUZZ_ORACLE void check_replace(std::string_view text, const std::vector<bool>& starts,
+                               std::string_view from, std::string_view to) {
     const std::string replaced = replace_all(text, from, to, encoding);
-    FUZZ_CHECK(replace_all(text, from, from, encoding) == text);
     if (from.empty()) {
         FUZZ_CHECK(replaced == text);
         return;
     }
     if (!whole_characters(from)) return;
+    // What the character boundaries say: each match at a character's start
+    // replaced, left to right.
     std::string expected;
+    for (std::size_t at = 0; at < text.size();) {
+        if (starts[at] && text.compare(at, from.size(), from) == 0) {
+            expected.append(to);
+            at += from.size();
+        } else {
+            expected.push_back(text[at++]);
+        }
+    }
+    FUZZ_CHECK(replaced == expected);
+    // And what find_from finds, one by one (each search walks the text from
+    // its start, so only on short texts).
+    if (text.size() > max_walked_text) return;
+    expected.clear();
     std::size_t at = 0;
     for (std::size_t found; (found = find_from(text, from, at, encoding)) != std::string_view::npos;
          at = found + from.size()) {
@@ -118,7 +144,7 @@ void check_replace(std::string_view text, std::string_view from, std::string_vie
 
 // The lines come out in order, each the text up to the next line break that
 // starts a character, and the first follows the last.
-void check_lines(const std::string& stored) {
+FUZZ_ORACLE void check_lines(const std::string& stored) {
     static SeaScene scene;
     set_message(scene, stored, encoding);
     if (scene.encoding != encoding) return;  // an empty message took the built-in one
@@ -134,8 +160,12 @@ void check_lines(const std::string& stored) {
     };
     std::size_t breaks = 0;
     for (char c : text) breaks += c == '\n';
+    // Each line taken searches the text from its start: all of them, and the
+    // turn back to the first, for a message of a few lines; the first few of
+    // a long one.
+    const std::size_t taking = breaks <= max_checked_lines ? breaks + 1 : max_checked_lines;
     std::size_t start = 0;
-    for (std::size_t taken = 0; taken <= breaks + 1; ++taken) {
+    for (std::size_t taken = 0; taken <= taking; ++taken) {
         advance_line(scene);
         FUZZ_CHECK(scene.emit_count == 0 && scene.lift == 0);
         std::size_t end = next_break(start);
@@ -154,22 +184,32 @@ void check_lines(const std::string& stored) {
     }
 }
 
-bool without_carriage_returns_is_empty(const std::string& stored) {
-    return stored.find_first_not_of('\r') == std::string::npos;
+// What an edit box gives back of a text: up to its first zero (where a
+// Windows edit control's text ends), with a lone "\r" as a line break (as a
+// GTK text buffer takes it).
+FUZZ_ORACLE wide_text through_edit_box(const wide_text& text) {
+    wide_text out;
+    for (std::size_t i = 0; i < text.size() && text[i] != 0; ++i) {
+        out.push_back(text[i]);
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) out.push_back('\n');
+    }
+    return out;
 }
 
 // A stored message opened in the dialog and confirmed unchanged gives every
 // stored byte back, even bytes that are no text (the dialog shows those as
-// replacement characters); only an empty message becomes the default one.
-void check_edit_round_trip(const std::string& stored) {
+// replacement characters) and zeros and lone "\r" (shown as symbols, since
+// the edit box would lose or change them); only an empty message becomes the
+// default one.
+FUZZ_ORACLE void check_edit_round_trip(const std::string& stored) {
     if (stored.find('\n') != std::string::npos) return;  // a stored value is one line
     const encoded_text before{stored, encoding};
     bool clean = false;
     const wide_text shown = edit_text_for(before, clean);
-    const EditedMessage back = stored_from_edit(shown, before);
+    FUZZ_CHECK(through_edit_box(shown) == shown);
+    const EditedMessage back = stored_from_edit(through_edit_box(shown), before);
     FUZZ_CHECK(back.untextual_line == 0);
     if (stored.empty()) return;
-    if (without_carriage_returns_is_empty(stored)) return;
     FUZZ_CHECK(back.stored.bytes == stored);
     FUZZ_CHECK(back.stored.encoding == encoding);
 }
@@ -185,18 +225,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     use_code_page(fuzzing::code_page_of(data[0]));
     encoding = data[0] % 6 >= 3 ? text_encoding::utf8 : text_encoding::ansi;
     const auto fields = fuzzing::split_fields(fuzzing::as_text(data + 1, size - 1), 2);
-    const std::string& message = fields[0];
-    const std::string& needle = fields[1];
-    const std::string& replacement = fields[2];
+    const std::string& needle = fields[0];
+    const std::string& replacement = fields[1];
+    const std::string& message = fields[2];
+    if (message.size() > std::size_t{message_text_limit} || needle.size() > max_needle ||
+        replacement.size() > max_needle) {
+        return 0;
+    }
 
     check_lines(message);
     check_edit_round_trip(message);
+    const std::vector<bool> starts = boundaries(message);
     for (std::size_t offset :
          {std::size_t{0}, std::size_t{1}, message.size() / 2, message.size()}) {
-        check_find(message, needle, offset);
+        check_find(message, starts, needle, offset);
     }
-    check_replace(message, needle, replacement);
-    check_replace(message, "^n", "\n");
-    check_replace(message, "^n", "\r\n");
+    FUZZ_CHECK(replace_all(message, needle, needle, encoding) == message);
+    check_replace(message, starts, needle, replacement);
+    check_replace(message, starts, "^n", "\r\n");  // (to "\n": in check_lines)
     return 0;
 }

@@ -28,6 +28,9 @@ packages=(
     # the screen-saver daemon the display mode is tested under, and what turns
     # the build into a Debian package for that test
     xscreensaver dpkg-dev
+    # MATE's screen saver, which finds display modes through their desktop
+    # entries, for the test of Nuvex's entry under it; and the entry's checker
+    mate-screensaver desktop-file-utils
     # cross-compilers for the Windows module, and the scripts that check it
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 python3
     # the model of the animation that the traces are compared with

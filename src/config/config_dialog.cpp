@@ -81,18 +81,22 @@ wide_text failure_reason(const ProfileWriteResult& result) {
             return resource_text(IDS_REASON_UNREADABLE);
         case ProfileWriteStatus::cannot_convert:
             return resource_text(IDS_REASON_CANNOT_CONVERT);
+        case ProfileWriteStatus::unknown_form:
+            return resource_text(IDS_REASON_UNKNOWN_FORM);
+        case ProfileWriteStatus::read_only:
+            return resource_text(IDS_REASON_READ_ONLY);
         default:
             return resource_text(IDS_REASON_OTHER, number_text(result.system_error));
     }
 }
 
 // Says why the save failed and, truly, that the file was left as it was (a
-// save replaces the file whole or not at all).
+// save replaces the file whole or not at all), or that none was made.
 void report_save_failure(HWND dialog, const ProfileWriteResult& result) {
     const wide_text crlf = widen("\r\n");
     wide_text text = resource_text(IDS_SAVE_FAILED) + crlf + crlf;
     text += failure_reason(result) + crlf;
-    text += resource_text(IDS_SAVE_KEPT) + crlf;
+    text += resource_text(result.file_existed ? IDS_SAVE_KEPT : IDS_SAVE_NOT_MADE) + crlf;
     text += resource_text(IDS_SAVE_FILE, widen(stored_settings.location.path)) + crlf + crlf;
     text += resource_text(IDS_SAVE_ADVICE);
     show_box(dialog, text, MB_OK | MB_ICONERROR);
@@ -106,13 +110,30 @@ INT_PTR open_dialog(HWND dialog) {
     // The user cannot type more than the saver takes.
     SendMessageW(edit_control, EM_LIMITTEXT, message_text_limit, 0);
     bool clean = true;
-    SetWindowTextW(edit_control, edit_text_for(stored, clean).c_str());
+    bool marked = false;
+    SetWindowTextW(edit_control, edit_text_for(stored, clean, marked).c_str());
     SendMessageW(edit_control, WM_SETFONT, reinterpret_cast<WPARAM>(edit_font().get()), 0);
     CheckDlgButton(dialog, follow_check_id, follow_value == 0 ? BST_CHECKED : BST_UNCHECKED);
+    if (!stored_settings.readable && stored_settings.problem != ProfileWriteStatus::not_a_file) {
+        // The defaults are shown: say why before the user takes them for the
+        // stored settings, and that OK will not touch the file. (A folder or
+        // a device in the file's place holds no settings to mistake; OK says
+        // what it is.)
+        const wide_text crlf = widen("\r\n");
+        ProfileWriteResult why;
+        why.status = stored_settings.problem;
+        show_box(dialog,
+                 resource_text(IDS_STORED_UNREADABLE) + crlf + crlf + failure_reason(why) + crlf +
+                     resource_text(IDS_SAVE_FILE, widen(stored_settings.location.read_path)),
+                 MB_OK | MB_ICONWARNING);
+    }
     if (!clean) {
         // Say so rather than let the replacement characters pass for the text.
         show_box(dialog, resource_text(IDS_STORED_NOT_TEXT, number_text(GetACP())),
                  MB_OK | MB_ICONINFORMATION);
+    }
+    if (marked) {
+        show_box(dialog, resource_text(IDS_STORED_CONTROLS), MB_OK | MB_ICONINFORMATION);
     }
     return 1;
 }

@@ -13,6 +13,9 @@ namespace {
 // Above this many line pairs the comparison pairs lines by position only.
 constexpr std::size_t max_compared_pairs = std::size_t{1} << 22;
 
+constexpr WCHAR zero_symbol = 0x2400;    // "␀"
+constexpr WCHAR return_symbol = 0x240D;  // "␍"
+
 wide_text without_returns(const wide_text& text) {
     wide_text out;
     out.reserve(text.size());
@@ -35,31 +38,50 @@ std::vector<wide_text> split_lines(const wide_text& text) {
 }
 
 // For each new line, the index of the old line it is the unchanged copy of, or
-// -1: a longest common subsequence of the two lists of lines.
+// -1: a longest common subsequence of the two lists of lines. The lines that
+// open and close both lists alike are paired first (some longest common
+// subsequence always pairs them), so that only the part between, where the
+// user typed, is compared pair by pair.
 std::vector<std::ptrdiff_t> match_lines(const std::vector<wide_text>& now,
                                         const std::vector<wide_text>& before) {
-    const std::size_t n = now.size();
-    const std::size_t m = before.size();
-    std::vector<std::ptrdiff_t> match(n, -1);
+    std::vector<std::ptrdiff_t> match(now.size(), -1);
+    std::size_t head = 0;
+    while (head < now.size() && head < before.size() && now[head] == before[head]) {
+        match[head] = static_cast<std::ptrdiff_t>(head);
+        ++head;
+    }
+    std::size_t tail = 0;
+    while (head + tail < now.size() && head + tail < before.size() &&
+           now[now.size() - 1 - tail] == before[before.size() - 1 - tail]) {
+        match[now.size() - 1 - tail] = static_cast<std::ptrdiff_t>(before.size() - 1 - tail);
+        ++tail;
+    }
+    const std::size_t n = now.size() - head - tail;
+    const std::size_t m = before.size() - head - tail;
+    const auto pair = [&](std::size_t i, std::size_t j) {
+        match[head + i] = static_cast<std::ptrdiff_t>(head + j);
+    };
+    const auto same = [&](std::size_t i, std::size_t j) {
+        return now[head + i] == before[head + j];
+    };
     if (n * m > max_compared_pairs) {
         for (std::size_t i = 0; i < n && i < m; ++i) {
-            if (now[i] == before[i]) match[i] = static_cast<std::ptrdiff_t>(i);
+            if (same(i, i)) pair(i, i);
         }
         return match;
     }
-    // common[i][j]: the longest common run of now[i..] and before[j..].
+    // common[i][j]: the longest common run of the middle's now[i..] and before[j..].
     std::vector<std::uint32_t> common((n + 1) * (m + 1), 0);
     const auto at = [m](std::size_t i, std::size_t j) { return i * (m + 1) + j; };
     for (std::size_t i = n; i-- > 0;) {
         for (std::size_t j = m; j-- > 0;) {
-            common[at(i, j)] = now[i] == before[j]
-                                   ? common[at(i + 1, j + 1)] + 1
-                                   : std::max(common[at(i + 1, j)], common[at(i, j + 1)]);
+            common[at(i, j)] = same(i, j) ? common[at(i + 1, j + 1)] + 1
+                                          : std::max(common[at(i + 1, j)], common[at(i, j + 1)]);
         }
     }
     for (std::size_t i = 0, j = 0; i < n && j < m;) {
-        if (now[i] == before[j]) {
-            match[i++] = static_cast<std::ptrdiff_t>(j++);
+        if (same(i, j)) {
+            pair(i++, j++);
         } else if (common[at(i + 1, j)] >= common[at(i, j + 1)]) {
             ++i;
         } else {
@@ -69,11 +91,37 @@ std::vector<std::ptrdiff_t> match_lines(const std::vector<wide_text>& now,
     return match;
 }
 
+// A stored line as the edit box shows it, with a zero or a lone "\r" shown
+// as its symbol, so that the line compares equal to itself when the user
+// leaves it as it was.
+wide_text shown_line(const std::string& line, text_encoding encoding, bool& marked) {
+    wide_text wide = to_wide(line, encoding);
+    for (WCHAR& c : wide) {
+        if (c == 0 || c == '\r') {
+            c = c == 0 ? zero_symbol : return_symbol;
+            marked = true;
+        }
+    }
+    return wide;
+}
+
 }  // namespace
 
-wide_text edit_text_for(const encoded_text& stored, bool& clean) {
+wide_text edit_text_for(const encoded_text& stored, bool& clean, bool& marked) {
     clean = stored.encoding == text_encoding::utf8 || ansi_decodes(stored.bytes);
-    return to_wide(text_for_edit(stored.bytes, stored.encoding), stored.encoding);
+    marked = false;
+    wide_text text;
+    const std::vector<std::string> lines = stored_lines(stored);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) text += {WCHAR{'\r'}, WCHAR{'\n'}};
+        text += shown_line(lines[i], stored.encoding, marked);
+    }
+    return text;
+}
+
+wide_text edit_text_for(const encoded_text& stored, bool& clean) {
+    bool marked = false;
+    return edit_text_for(stored, clean, marked);
 }
 
 EditedMessage stored_from_edit(const wide_text& edited, const encoded_text& before) {
@@ -87,8 +135,8 @@ EditedMessage stored_from_edit(const wide_text& edited, const encoded_text& befo
     const std::vector<std::string> kept = stored_lines(before);
     std::vector<wide_text> shown;
     shown.reserve(kept.size());
-    for (const std::string& line : kept)
-        shown.push_back(without_returns(to_wide(line, before.encoding)));
+    bool marked = false;
+    for (const std::string& line : kept) shown.push_back(shown_line(line, before.encoding, marked));
     const std::vector<std::ptrdiff_t> match = match_lines(now, shown);
 
     // Each line's bytes: the stored ones where unchanged, else newly encoded.

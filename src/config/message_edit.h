@@ -13,7 +13,11 @@
 
 // What the edit box shows for a stored message ("^n" become line breaks).
 // `clean` is false when some stored bytes are not text in their encoding (they
-// are shown as the replacement character).
+// are shown as the replacement character). `marked` is true when the text
+// holds characters an edit box cannot keep: a zero (which would end its text)
+// or a lone "\r" (which it would turn into a line break); they are shown as
+// the symbols "␀" and "␍", and a line left as it was keeps them.
+wide_text edit_text_for(const encoded_text& stored, bool& clean, bool& marked);
 wide_text edit_text_for(const encoded_text& stored, bool& clean);
 
 struct EditedMessage {

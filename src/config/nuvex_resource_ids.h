@@ -18,7 +18,8 @@
 // What the configuration dialog tells the user: a save that failed (the
 // headline, why, what became of the file, where it is, what to do), a message
 // too long to store, a kept line that cannot join a Unicode message, and
-// stored bytes that are no text in the system's code page.
+// stored bytes that are no text in the system's code page; a settings file
+// that cannot be read, and stored characters an edit box cannot show.
 #define IDS_SAVE_FAILED 2101
 #define IDS_REASON_NO_SPACE 2102
 #define IDS_REASON_ACCESS_DENIED 2103
@@ -32,3 +33,8 @@
 #define IDS_TEXT_TOO_LONG 2111
 #define IDS_LINE_NOT_TEXT 2112
 #define IDS_STORED_NOT_TEXT 2113
+#define IDS_REASON_UNKNOWN_FORM 2114
+#define IDS_REASON_READ_ONLY 2115
+#define IDS_SAVE_NOT_MADE 2116
+#define IDS_STORED_UNREADABLE 2117
+#define IDS_STORED_CONTROLS 2118

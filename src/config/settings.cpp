@@ -25,6 +25,7 @@ void load_settings() {
     const ProfileRead text = ReadProfileValue(from, settings_section, text_key);
     const ProfileRead follow = ReadProfileValue(from, settings_section, follow_key);
     stored.readable = text.readable && follow.readable;
+    stored.problem = text.readable ? follow.problem : text.problem;
     stored.form = text.form;
     stored.text_found = text.found;
     if (text.found) {
@@ -71,6 +72,7 @@ ProfileWriteResult save_settings(const encoded_text& stored) {
     // The file now holds what was just written.
     now.location.read_path = now.location.path;
     now.readable = true;
+    now.problem = ProfileWriteStatus::written;
     if (form == ProfileForm::unicode) now.form = ProfileForm::unicode;
     if (text_changed) {
         now.text_found = true;
@@ -86,14 +88,16 @@ ProfileWriteResult save_settings(const encoded_text& stored) {
 
 std::vector<std::string> stored_lines(const encoded_text& stored) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
+    std::string_view rest = stored.bytes;
     for (;;) {
-        const std::size_t separator = find_from(stored.bytes, "^n", start, stored.encoding);
+        // A line starts at a character, so the search can start there too
+        // rather than walk the text again from its beginning.
+        const std::size_t separator = find_from(rest, "^n", 0, stored.encoding);
         if (separator == std::string::npos) break;
-        lines.push_back(stored.bytes.substr(start, separator - start));
-        start = separator + 2;
+        lines.emplace_back(rest.substr(0, separator));
+        rest.remove_prefix(separator + 2);
     }
-    lines.push_back(stored.bytes.substr(start));
+    lines.emplace_back(rest);
     return lines;
 }
 

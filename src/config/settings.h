@@ -38,6 +38,7 @@ constexpr int message_text_limit = 4094;
 struct StoredSettings {
     SettingsLocation location;
     bool readable = true;  // false: the file exists but could not be read
+    ProfileWriteStatus problem = ProfileWriteStatus::written;  // why not, when not
     ProfileForm form = ProfileForm::ansi;
     bool text_found = false;
     encoded_text text;  // the whole stored value (the default message when absent)

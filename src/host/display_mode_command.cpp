@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "config/settings.h"
+#include "platform/shared/quoted.h"
 
 namespace {
 
@@ -127,24 +128,43 @@ std::optional<int> parse_count(std::string_view text) {
     return static_cast<int>(*value);
 }
 
-// Takes decimal digits from the front of `text`.
-std::optional<int> take_count(std::string_view& text) {
+// The geometry, or why it is none.
+struct ParsedGeometry {
+    std::optional<DisplayModeGeometry> geometry;
+    std::string problem;  // empty: not a geometry at all
+};
+
+// Takes a number of at most geometry_limit from the front of `text`; says
+// which when it is larger.
+std::optional<int> take_measure(std::string_view& text, const char* what, std::string& problem) {
     std::size_t n = 0;
     while (n < text.size() && text[n] >= '0' && text[n] <= '9') ++n;
-    const auto value = parse_count(text.substr(0, n));
+    const std::string_view digits = text.substr(0, n);
     text.remove_prefix(n);
-    return value;
+    if (digits.empty()) return std::nullopt;
+    const auto value = parse_digits(digits, 10, geometry_limit);
+    if (!value) {
+        problem = std::string("the ") + what + " " + quoted(digits, 24) +
+                  " is out of range (at most " + std::to_string(geometry_limit) + ")";
+        return std::nullopt;
+    }
+    return static_cast<int>(*value);
 }
 
-std::optional<DisplayModeGeometry> parse_geometry(std::string_view text) {
+ParsedGeometry parse_geometry(std::string_view text) {
+    ParsedGeometry out;
     DisplayModeGeometry geometry;
     if (!text.empty() && text[0] == '=') text.remove_prefix(1);
     if (!text.empty() && text[0] != '+' && text[0] != '-') {
-        const auto width = take_count(text);
-        if (!width || text.empty() || (text[0] != 'x' && text[0] != 'X')) return std::nullopt;
+        const auto width = take_measure(text, "width", out.problem);
+        if (!width || text.empty() || (text[0] != 'x' && text[0] != 'X')) return out;
         text.remove_prefix(1);
-        const auto height = take_count(text);
-        if (!height || *width == 0 || *height == 0) return std::nullopt;
+        const auto height = take_measure(text, "height", out.problem);
+        if (!height) return out;
+        if (*width == 0 || *height == 0) {
+            out.problem = "a window needs a width and a height of at least 1";
+            return out;
+        }
         geometry.has_size = true;
         geometry.width = *width;
         geometry.height = *height;
@@ -152,20 +172,20 @@ std::optional<DisplayModeGeometry> parse_geometry(std::string_view text) {
     if (!text.empty()) {
         const bool x_negative = text[0] == '-';
         text.remove_prefix(1);
-        const auto x = take_count(text);
-        if (!x || text.empty() || (text[0] != '+' && text[0] != '-')) return std::nullopt;
+        const auto x = take_measure(text, "offset", out.problem);
+        if (!x || text.empty() || (text[0] != '+' && text[0] != '-')) return out;
         const bool y_negative = text[0] == '-';
         text.remove_prefix(1);
-        const auto y = take_count(text);
-        if (!y || !text.empty()) return std::nullopt;
+        const auto y = take_measure(text, "offset", out.problem);
+        if (!y || !text.empty()) return out;
         geometry.has_position = true;
         geometry.x = *x;
         geometry.y = *y;
         geometry.x_from_right = x_negative;
         geometry.y_from_bottom = y_negative;
     }
-    if (!geometry.has_size && !geometry.has_position) return std::nullopt;
-    return geometry;
+    if (geometry.has_size || geometry.has_position) out.geometry = geometry;
+    return out;
 }
 
 // The error line, put together from its pieces.
@@ -205,9 +225,9 @@ DisplayModeCommand ParseDisplayModeCommand(const std::vector<std::string_view>& 
         const SplitOption option = split_option(arguments[i]);
         if (!option.known) {
             if (!arguments[i].empty() && arguments[i][0] == '-') {
-                return failure({"unknown option \"", arguments[i], "\"; see --help"});
+                return failure({"unknown option ", quoted(arguments[i]), "; see --help"});
             }
-            return failure({"unexpected argument \"", arguments[i], "\"; see --help"});
+            return failure({"unexpected argument ", quoted(arguments[i]), "; see --help"});
         }
         std::string_view value;
         if (option.known->takes_value) {
@@ -240,8 +260,8 @@ DisplayModeCommand ParseDisplayModeCommand(const std::vector<std::string_view>& 
             case Option::window_id:
                 window_id = ParseWindowId(value);
                 if (!window_id) {
-                    return failure({option.spelled, ": \"", value,
-                                    "\" is not a window id (hex 0x... or decimal)"});
+                    return failure({option.spelled, ": ", quoted(value),
+                                    " is not a window id (hex 0x... or decimal)"});
                 }
                 break;
             case Option::display:
@@ -249,12 +269,15 @@ DisplayModeCommand ParseDisplayModeCommand(const std::vector<std::string_view>& 
                 command.display = value;
                 break;
             case Option::geometry: {
-                const auto geometry = parse_geometry(value);
-                if (!geometry) {
-                    return failure({option.spelled, ": \"", value,
-                                    "\" is not a geometry (<width>x<height>[+<x>+<y>])"});
+                const ParsedGeometry parsed = parse_geometry(value);
+                if (!parsed.geometry && !parsed.problem.empty()) {
+                    return failure({option.spelled, " ", quoted(value), ": ", parsed.problem});
                 }
-                command.geometry = *geometry;
+                if (!parsed.geometry) {
+                    return failure({option.spelled, ": ", quoted(value),
+                                    " is not a geometry (<width>x<height>[+<x>+<y>])"});
+                }
+                command.geometry = *parsed.geometry;
                 break;
             }
             case Option::fps:
@@ -285,7 +308,7 @@ DisplayModeCommand ParseDisplayModeCommand(const std::vector<std::string_view>& 
                 break;
             case Option::delay:
                 if (!parse_count(value)) {
-                    return failure({option.spelled, ": \"", value, "\" is not a whole number"});
+                    return failure({option.spelled, ": ", quoted(value), " is not a whole number"});
                 }
                 break;
             case Option::visual:
@@ -306,7 +329,8 @@ DisplayModeCommand ParseDisplayModeCommand(const std::vector<std::string_view>& 
     } else if (!window && xscreensaverWindow && *xscreensaverWindow) {
         const auto named = ParseWindowId(xscreensaverWindow);
         if (!named) {
-            return failure({"XSCREENSAVER_WINDOW=\"", xscreensaverWindow, "\" is not a window id"});
+            return failure(
+                {"XSCREENSAVER_WINDOW=", quoted(xscreensaverWindow), " is not a window id"});
         }
         command.target = DisplayModeTarget::window_id;
         command.window_id = *named;
@@ -316,6 +340,25 @@ DisplayModeCommand ParseDisplayModeCommand(const std::vector<std::string_view>& 
         command.target = DisplayModeTarget::new_window;
     }
     return command;
+}
+
+WindowPlace PlaceOwnWindow(const DisplayModeGeometry& geometry, int screenWidth, int screenHeight) {
+    constexpr int default_width = 640;
+    constexpr int default_height = 480;
+    WindowPlace place{};
+    place.width = geometry.has_size ? geometry.width : default_width;
+    place.height = geometry.has_size ? geometry.height : default_height;
+    // In 64 bits: a screen's size comes from the system, not from us.
+    const auto along = [](bool has, int requested, bool from_far_edge, int size, int screen) {
+        const long long room = static_cast<long long>(screen) - size;
+        const long long at = !has ? room / 2 : from_far_edge ? room - requested : requested;
+        return static_cast<int>(at < -32768 ? -32768 : at > 32767 ? 32767 : at);
+    };
+    place.x =
+        along(geometry.has_position, geometry.x, geometry.x_from_right, place.width, screenWidth);
+    place.y = along(geometry.has_position, geometry.y, geometry.y_from_bottom, place.height,
+                    screenHeight);
+    return place;
 }
 
 std::vector<std::string_view> DisplayModeOptionNames() {
@@ -332,7 +375,8 @@ const char* DisplayModeUsage() {
            "  --root             draw on the root window (in XSCREENSAVER_WINDOW when set)\n"
            "  --window-id ID     draw in the X window ID, in hex (0x...) or decimal\n"
            "  --window           draw in a window of its own; Esc or closing it ends the saver\n"
-           "  --geometry WxH[+X+Y]  size and place of that window (default 640x480, centred)\n"
+           "  --geometry WxH[+X+Y]  size and place of that window (default 640x480, centred;\n"
+           "                     each number at most 16384)\n"
            "  --display D        the X display to use instead of $DISPLAY\n"
            "  --fps              show frames per second and the saver's processor load\n"
            "  --message TEXT     the message for this run; lines separated by ^n\n"

@@ -27,7 +27,11 @@ enum class DisplayModeTarget {
     window_id,   // the window `window_id` names
 };
 
-// Size and position from --geometry: [<width>x<height>][{+-}<x>{+-}<y>].
+// Size and position from --geometry: [<width>x<height>][{+-}<x>{+-}<y>],
+// each number at most geometry_limit, so that a window never has a size the
+// saver cannot draw and its place always fits the X protocol's 16 bits.
+constexpr int geometry_limit = 16384;
+
 struct DisplayModeGeometry {
     bool has_size = false;
     int width = 0;
@@ -39,6 +43,13 @@ struct DisplayModeGeometry {
     bool y_from_bottom = false;
 };
 
+// The window --geometry asks for on a screen of that size: its size (default
+// 640×480) and its place (default centred; "-x" counts from the right edge).
+struct WindowPlace {
+    int x, y, width, height;
+};
+WindowPlace PlaceOwnWindow(const DisplayModeGeometry& geometry, int screenWidth, int screenHeight);
+
 struct DisplayModeCommand {
     DisplayModeAction action = DisplayModeAction::none;
     DisplayModeTarget target = DisplayModeTarget::new_window;
@@ -48,7 +59,9 @@ struct DisplayModeCommand {
     bool show_fps = false;
     std::optional<std::string> message;  // stored form, lines joined by "^n"
     std::optional<std::int32_t> follow;  // 0: the text rides the waves
-    std::string error;                   // one line, without the program name
+    // One line, without the program name; what it echoes of the arguments is
+    // quoted (see platform/shared/quoted.h).
+    std::string error;
 };
 
 // Whether `argument`, the first one after the program name, starts a

@@ -2,20 +2,20 @@
 // the root window, or a window of our own), the overrides for this run, and
 // then the same saver run as a preview inside that window.
 #include <cstdio>
+#include <cstdlib>
 
 #include "config/run_overrides.h"
 #include "host/display_mode_command.h"
 #include "host/host_state.h"
 #include "host/saver_host.h"
 #include "platform/command_line_usage.h"
+#include "platform/shared/quoted.h"
 #include "platform/win32.h"
 
 namespace {
 
 constexpr char own_window_class[] = "NuvexWindow";
 constexpr char own_window_title[] = "Nuvex";
-constexpr int own_window_width = 640;
-constexpr int own_window_height = 480;
 constexpr WPARAM escape_key = 0x1B;
 
 HWND window_of_id(std::uint32_t id) {
@@ -32,10 +32,6 @@ LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int place(int requested, bool from_far_edge, int size, int screen) {
-    return from_far_edge ? screen - size - requested : requested;
-}
-
 HWND create_own_window(const DisplayModeGeometry& geometry) {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = OwnWindowProc;
@@ -44,19 +40,12 @@ HWND create_own_window(const DisplayModeGeometry& geometry) {
     windowClass.lpszClassName = own_window_class;
     if (!RegisterClassA(&windowClass)) return nullptr;
 
-    const int width = geometry.has_size ? geometry.width : own_window_width;
-    const int height = geometry.has_size ? geometry.height : own_window_height;
-    const int screen_width = GetSystemMetrics(SM_CXSCREEN);
-    const int screen_height = GetSystemMetrics(SM_CYSCREEN);
-    int x = (screen_width - width) / 2;
-    int y = (screen_height - height) / 2;
-    if (geometry.has_position) {
-        x = place(geometry.x, geometry.x_from_right, width, screen_width);
-        y = place(geometry.y, geometry.y_from_bottom, height, screen_height);
-    }
-    const HWND window = CreateWindowExA(
-        0, own_window_class, own_window_title, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
-        x, y, width, height, nullptr, nullptr, SaverHostState.instance, nullptr);
+    const WindowPlace place =
+        PlaceOwnWindow(geometry, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    const HWND window = CreateWindowExA(0, own_window_class, own_window_title,
+                                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
+                                        place.x, place.y, place.width, place.height, nullptr,
+                                        nullptr, SaverHostState.instance, nullptr);
     if (window) SetForegroundWindow(window);
     return window;
 }
@@ -69,7 +58,10 @@ int refuse(const char* what) {
 int RunDisplayModeGuarded(void* context) {
     const auto& command = *static_cast<const DisplayModeCommand*>(context);
     HWND parent = GetDesktopWindow();
-    if (!parent) return refuse("cannot open the X display");
+    if (!parent) {
+        const char* display = std::getenv("DISPLAY");
+        return refuse(("cannot open the X display " + quoted(display ? display : "")).c_str());
+    }
     switch (command.target) {
         case DisplayModeTarget::root:
             break;
@@ -85,7 +77,13 @@ int RunDisplayModeGuarded(void* context) {
         }
         case DisplayModeTarget::new_window:
             parent = create_own_window(command.geometry);
-            if (!parent) return refuse("cannot open a window on the X display");
+            if (!parent) {
+                const WindowPlace place = PlaceOwnWindow(command.geometry, 0, 0);
+                char line[96];
+                std::snprintf(line, sizeof line, "cannot open a %dx%d window on the X display",
+                              place.width, place.height);
+                return refuse(line);
+            }
             break;
     }
     return RunSaverWindow(parent);

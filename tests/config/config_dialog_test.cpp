@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -41,6 +42,20 @@ void replace_edit_text(HWND dialog, const std::string& utf8) {
 
 std::string box_text(const dialogs::MessageBoxCall& box) {
     return utf8_from_wide(wide_text(box.wideText.begin(), box.wideText.end()));
+}
+
+// Puts the edit box's text through what a GTK text buffer makes of it: the
+// text ends at a zero, and a lone "\r" is a line break.
+void through_gtk_text_buffer(HWND dialog) {
+    HWND edit = GetDlgItem(dialog, message_edit_id);
+    wide_text text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, 0);
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+    text = text.substr(0, text.find(WCHAR{0}));
+    for (std::size_t at = 0; (at = text.find(WCHAR{'\r'}, at)) != wide_text::npos; at += 2) {
+        if (at + 1 == text.size() || text[at + 1] != '\n') text.insert(at + 1, 1, WCHAR{'\n'});
+    }
+    SetWindowTextW(edit, text.c_str());
 }
 
 bool follow_checked(HWND dialog) {
@@ -398,6 +413,111 @@ TEST_F(ConfigDialogTest, StoredBytesThatAreNoTextAreNamedAndKept) {
               }),
               1);
     EXPECT_EQ(home.read(settings_name), before);
+}
+
+// Settings files that a careful user or another program leaves behind, opened
+// and confirmed. What can be read shows in full and, left as it was, keeps
+// every byte (what OK adds takes the file's own form); what cannot is named
+// when the dialog opens and never added to; a failed save says truly what
+// became of the file.
+TEST_F(ConfigDialogTest, DamagedAndUnusualFilesAreShownKeptOrNamed) {
+    using namespace std::string_literals;
+    LocaleScope english("en_US.UTF-8");
+    const auto utf16 = [](const std::string& utf8, bool big_endian, bool mark) {
+        wide_text units = to_wide(utf8, text_encoding::utf8);
+        if (mark) units.insert(units.begin(), WCHAR{0xFEFF});
+        std::string bytes;
+        for (WCHAR unit : units) {
+            const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+            bytes += big_endian ? std::string{high, low} : std::string{low, high};
+        }
+        return bytes;
+    };
+    const std::string zero =
+        "[Nuvex0_01]\r\nNuvexScr_Text=line one^nline\0two^nline three^nline "
+        "four\r\nNuvexScr_Follow=1\r\n"s;
+    const std::string plain =
+        "[Nuvex0_01]\r\nNuvexScr_Text=line one^nline four\r\nNuvexScr_Follow=1\r\n";
+    // Without the follow value, which OK then adds in the file's own form.
+    const std::string text_only = "[Nuvex0_01]\r\nNuvexScr_Text=line one^nline four\r\n";
+    const std::string follow = "NuvexScr_Follow=0\r\n";
+    enum Place { file, read_only_file, folder_is_a_file };
+    struct Case {
+        const char* what;
+        std::string bytes;
+        Place place;
+        const char* opening_box;  // what a box shows when the dialog opens, if one does
+        const char* typed;        // a first line typed before OK, if any
+        const char* report;       // what the report of a failed save says, if it fails
+        std::string after = {};   // the file after OK, when not as it was
+    } cases[] = {
+        {"a zero byte in the text", zero, file, "zero bytes", nullptr, nullptr},
+        {"U+0000 in a UTF-16 file", utf16(zero, false, true), file, "zero bytes", nullptr, nullptr},
+        {"a lone CR in the text",
+         "[Nuvex0_01]\r\nNuvexScr_Text=abc\rdef^nline four\r\nNuvexScr_Follow=1\r\n", file,
+         "lone carriage returns", nullptr, nullptr},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF"s + text_only, file, nullptr, nullptr, nullptr,
+         "\xEF\xBB\xBF"s + text_only + follow},
+        {"UTF-16 big-endian", utf16(text_only, true, true), file, nullptr, nullptr, nullptr,
+         utf16(text_only + follow, true, true)},
+        {"lines ended by CR alone", "[Nuvex0_01]\rNuvexScr_Text=line one^nline four\r", file,
+         nullptr, nullptr, nullptr,
+         "[Nuvex0_01]\rNuvexScr_Text=line one^nline four\rNuvexScr_Follow=0\r"},
+        {"UTF-16 without its mark", utf16(plain, false, false), file, "cannot be read", nullptr,
+         "cannot be read unambiguously"},
+        {"UTF-16 in the other byte order than its mark", "\xFF\xFE"s + utf16(plain, true, false),
+         file, "cannot be read", nullptr, "cannot be read unambiguously"},
+        {"zero bytes before the header", "\0\0"s + plain, file, "cannot be read", nullptr,
+         "cannot be read unambiguously"},
+        {"a read-only file", plain, read_only_file, nullptr, "new", "marked read-only"},
+        {"no file, and no folder for it", "", folder_is_a_file, nullptr, "new",
+         "No settings file was made."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(home.folder());
+        if (c.place == folder_is_a_file) {
+            std::ofstream(home.folder()) << "not a folder";
+        } else {
+            home.write(settings_name, c.bytes);
+        }
+        if (c.place == read_only_file) {
+            std::filesystem::permissions(home.path(settings_name),
+                                         std::filesystem::perms::owner_read);
+        }
+        dialogs::clear_message_boxes();
+        const INT_PTR result = run([&](HWND dialog) {
+            ASSERT_EQ(dialogs::message_boxes().size(), c.opening_box ? 1u : 0u);
+            if (c.opening_box) {
+                const std::string text = box_text(dialogs::message_boxes()[0]);
+                EXPECT_NE(text.find(c.opening_box), std::string::npos) << text;
+            } else if (c.place != folder_is_a_file) {
+                EXPECT_NE(edit_text(dialog).find("line four"), std::string::npos);
+            }
+            through_gtk_text_buffer(dialog);
+            if (c.typed) {
+                dialogs::set_focus(dialog, message_edit_id);
+                dialogs::type_text(dialog, message_edit_id, c.typed);
+            }
+            dialogs::click(dialog, IDOK);
+            if (!c.report) return;
+            // Refused: said so, and the dialog stays open for Cancel.
+            ASSERT_EQ(dialogs::message_boxes().size(), c.opening_box ? 2u : 1u);
+            const std::string report = box_text(dialogs::message_boxes().back());
+            EXPECT_NE(report.find(c.report), std::string::npos) << report;
+            EXPECT_EQ(report.find("still holds") == std::string::npos, c.place == folder_is_a_file)
+                << report;
+            dialogs::click(dialog, IDCANCEL);
+        });
+        EXPECT_EQ(result, c.report ? 0 : 1);
+        if (c.place == folder_is_a_file) {
+            EXPECT_TRUE(std::filesystem::is_regular_file(home.folder()));
+        } else {
+            EXPECT_EQ(home.read(settings_name), c.after.empty() ? c.bytes : c.after);
+        }
+        std::filesystem::permissions(home.folder(), std::filesystem::perms::owner_all);
+    }
+    std::filesystem::remove_all(home.folder());
 }
 
 TEST_F(ConfigDialogTest, AnEnglishInterfaceShowsEnglishDialogsAndReports) {

@@ -2,8 +2,8 @@
 # The settings file under the faults users meet, through the real dialog on
 # Xvfb with real keys: a message stored in another code page, a full disk (a
 # real tmpfs of 64 KB), a settings file that is a link into a dotfiles folder,
-# one that is a link to /dev/null, and the program killed in the middle of a
-# save. Nothing stored may be lost or misplaced, and what the dialog says must
+# one that is a link to /dev/null, the program killed in the middle of a
+# save, and zero bytes and lone CRs that the edit box cannot hold. Nothing stored may be lost or misplaced, and what the dialog says must
 # be true.
 # Usage: settings_faults.sh <build folder>
 name=settings
@@ -217,6 +217,49 @@ if [[ -f $slow_fsync ]]; then
 else
     fail "the fsync delaying aid $slow_fsync is not built"
 fi
+
+# 6. What the real GTK edit box cannot hold (a zero byte, a lone CR) is named
+# when the dialog opens, and OK without edits keeps every byte; a file that
+# cannot be read one way only is named when the dialog opens, and OK is
+# refused with a report. (Every other form: the configuration dialog's unit
+# tests.) Fields: encoding (iconv name, "-" for none, a "bom-" prefix for a
+# byte-order mark first) | notice when opening (0/1) | refused (0/1) | the
+# file's text (printf format).
+damaged=(
+    '-|1|0|[Nuvex0_01]\r\nNuvexScr_Text=line one^nline\0two^nline three^nline four\r\nNuvexScr_Follow=1\r\n'
+    'bom-UTF-16LE|1|0|[Nuvex0_01]\r\nNuvexScr_Text=one^ntw\0o\r\nNuvexScr_Follow=1\r\n'
+    '-|1|0|[Nuvex0_01]\r\nNuvexScr_Text=abc\rdef^nsecond\r\nNuvexScr_Follow=1\r\n'
+    'UTF-16LE|1|1|[Nuvex0_01]\r\nNuvexScr_Text=a^nb\r\nNuvexScr_Follow=1\r\n'
+)
+home=$work/damaged
+mkdir -p "$home/nuvex"
+for row in "${damaged[@]}"; do
+    IFS='|' read -r encoding notice refused format <<<"$row"
+    file=$home/nuvex/Nuvex0_01
+    case $encoding in
+    -) printf "$format" >"$file" ;;
+    bom-*) { printf '\xef\xbb\xbf'; printf "$format"; } | iconv -f UTF-8 -t "${encoding#bom-}" >"$file" ;;
+    *) printf "$format" | iconv -f UTF-8 -t "$encoding" >"$file" ;;
+    esac
+    cp "$file" "$work/damaged-before"
+    start "$home"
+    if ((notice)); then
+        await_windows 2 && keys Return || fail "no notice on opening: $format ($encoding)"
+    fi
+    if await_windows 1; then
+        keys Return
+        if ((refused)); then
+            await_windows 2 && keys Return || fail "OK was not refused: $format ($encoding)"
+            await_windows 1 && keys Escape
+        fi
+        code=$(finish)
+        [[ $code == $((1 - refused)) ]] || fail "the dialog ended with '$code': $format ($encoding)"
+        cmp -s "$work/damaged-before" "$file" || fail "OK changed $format ($encoding): $(hex "$file")"
+    else
+        fail "the dialog did not open: $format ($encoding)"
+        finish >/dev/null
+    fi
+done
 
 if ((failures > 0)); then
     echo "$failures check(s) failed" >&2

@@ -158,11 +158,93 @@ TEST(DisplayModeCommand, GeometryOfTheWindowOfItsOwn) {
     const DisplayModeGeometry moved = parse({"--window", "--geometry", "=+5-6"}).geometry;
     EXPECT_FALSE(moved.has_size);
     EXPECT_TRUE(moved.y_from_bottom);
-    for (const char* bad : {"", "x", "0x10", "10x", "10x0", "10x10+5", "10x10+5+", "+5",
-                            "10x10+5+6junk", "99999999999x10"}) {
+    for (const char* bad : {"", "x", "10x", "10x10+5", "10x10+5+", "+5", "10x10+5+6junk"}) {
         EXPECT_NE(error_of({"--window", "--geometry", bad}).find("not a geometry"),
                   std::string::npos)
             << bad;
+    }
+}
+
+TEST(DisplayModeCommand, TheWindowIsPlacedWithinWhatXCanHold) {
+    struct Case {
+        const char* geometry;
+        int screen_width, screen_height;
+        WindowPlace expected;
+    } cases[] = {
+        {"", 1024, 768, {192, 144, 640, 480}},  // no --geometry: 640x480, centred
+        {"320x200", 1024, 768, {352, 284, 320, 200}},
+        {"320x200-10+20", 1024, 768, {694, 20, 320, 200}},
+        {"-0-0", 1024, 768, {384, 288, 640, 480}},
+        {"16384x16384-16384-16384", 1024, 768, {-31744, -32000, 16384, 16384}},
+        {"+16384+16384", 2147483647, 2147483647, {16384, 16384, 640, 480}},
+        {"-16384-0", 2147483647, -2147483647 - 1, {32767, -32768, 640, 480}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.geometry);
+        std::vector<std::string> arguments = {"--window"};
+        if (*c.geometry) arguments.insert(arguments.end(), {"--geometry", c.geometry});
+        const DisplayModeCommand command = parse(arguments);
+        ASSERT_EQ(command.action, DisplayModeAction::run);
+        const WindowPlace place = PlaceOwnWindow(command.geometry, c.screen_width, c.screen_height);
+        EXPECT_EQ(place.x, c.expected.x);
+        EXPECT_EQ(place.y, c.expected.y);
+        EXPECT_EQ(place.width, c.expected.width);
+        EXPECT_EQ(place.height, c.expected.height);
+    }
+}
+
+// Arguments a user or a daemon may hand in by mistake or on purpose. Each is
+// refused in one line that names what is wrong and echoes the argument
+// quoted: nothing that a terminal acts on, no line break, nothing long.
+TEST(DisplayModeCommand, BadArgumentsAreRefusedInOneQuotedLine) {
+    const std::string huge(131000, '9');
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* environment;
+        std::string error;  // the whole line, or its start when it ends in "..."
+    } cases[] = {
+        {{"--window", "--geometry", "3000x100-2147483647+0"},
+         nullptr,
+         "--geometry \"3000x100-2147483647+0\": the offset \"2147483647\" is out of range (at "
+         "most 16384)"},
+        {{"--window", "--geometry", "999999x999999"},
+         nullptr,
+         "--geometry \"999999x999999\": the width \"999999\" is out of range (at most 16384)"},
+        {{"--window", "--geometry=10x16385"},
+         nullptr,
+         "--geometry \"10x16385\": the height \"16385\" is out of range (at most 16384)"},
+        {{"--window", "--geometry", "0x10"},
+         nullptr,
+         "--geometry \"0x10\": a window needs a width and a height of at least 1"},
+        {{"--window-id=\x1b[2J\x1b]0;T\a"},
+         nullptr,
+         "--window-id: \"\\x1b[2J\\x1b]0;T\\x07\" is not a window id (hex 0x... or decimal)"},
+        {{"--root"}, "\x1b[2J", "XSCREENSAVER_WINDOW=\"\\x1b[2J\" is not a window id"},
+        {{"--root", "--bogus\nrm -rf"}, nullptr, "unknown option \"--bogus\\nrm -rf\"; see --help"},
+        {{"--root",
+          "\xe2\x80\xae"
+          "txt.exe"},
+         nullptr,
+         "unexpected argument \"\\u202etxt.exe\"; see --help"},
+        {{"--root",
+          "caf\xc3\xa9\xff\x9b"
+          "2J"},
+         nullptr,
+         "unexpected argument \"caf\xc3\xa9\\xff\\x9b"
+         "2J\"; see --help"},
+        {{"--root", "--window-id", "say \"hi\"\\"},
+         nullptr,
+         "--window-id: \"say \\\"hi\\\"\\\\\" is not a window id (hex 0x... or decimal)"},
+        {{"--root", "--delay", huge},
+         nullptr,
+         "--delay: \"" + huge.substr(0, 64) + "\"... (131000 bytes) is not a whole number"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        const std::string error = error_of(c.arguments, c.environment);
+        EXPECT_EQ(error, c.error);
+        for (unsigned char byte : error) EXPECT_TRUE(byte >= 0x20 && byte != 0x7f) << int(byte);
+        EXPECT_LE(error.size(), 200u);
     }
 }
 

@@ -438,7 +438,7 @@ TEST(EmbeddedResources, NamesAreEqualAndEveryReportIsInBothLanguages) {
         ASSERT_EQ(zh.has_value(), en.has_value()) << id;
         present += zh.has_value();
     }
-    EXPECT_EQ(present, 3 + 13);
+    EXPECT_EQ(present, 3 + 18);
     const auto count = [](const std::u16string& text, std::u16string_view mark) {
         int n = 0;
         for (std::size_t at = text.find(mark); at != std::u16string::npos;
@@ -446,7 +446,7 @@ TEST(EmbeddedResources, NamesAreEqualAndEveryReportIsInBothLanguages) {
             ++n;
         return n;
     };
-    for (UINT id = IDS_SAVE_FAILED; id <= IDS_STORED_NOT_TEXT; ++id) {
+    for (UINT id = IDS_SAVE_FAILED; id <= IDS_STORED_CONTROLS; ++id) {
         SCOPED_TRACE(id);
         const auto zh = find_string(entries, id, 0x0804);
         const auto en = find_string(entries, id, english);

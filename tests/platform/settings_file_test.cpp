@@ -16,6 +16,7 @@
 #include "platform/portable/profile/profile.h"
 #include "platform/portable/text/codepage.h"
 #include "platform/profile_test_folder.h"
+#include "platform/shared/settings_profile.h"
 
 namespace {
 
@@ -78,18 +79,46 @@ TEST_F(SettingsFileTest, BothValuesLandInOneReplacementOrNeither) {
     EXPECT_EQ(entries_in_folder(), 1u);
 }
 
-TEST_F(SettingsFileTest, ATemporaryFileInUseByAnotherSaveIsLeftAlone) {
-    home.write(".Nuvex0_01.abcdef", "being written");
-    const int held = open(home.path(".Nuvex0_01.abcdef").c_str(), O_RDONLY);
-    ASSERT_GE(held, 0);
-    ASSERT_EQ(flock(held, LOCK_EX), 0);
-    home.write(".Nuvex0_01.ghijkl", "left by a crash");
-    home.write(".Nuvex0_01.notes", "not ours: the name has another shape");
+TEST_F(SettingsFileTest, OnlyTemporaryFilesOfInterruptedSavesAreRemoved) {
+    const std::string left = temporary_file_name("Nuvex0_01", 0x0123456789abcdefu);
+    const std::string held = temporary_file_name("Nuvex0_01", 42);
+    std::string forged = temporary_file_name("Nuvex0_01", 7);
+    forged.back() = forged.back() == '0' ? '1' : '0';  // the check does not fit
+    home.write(left, "left by a crash");
+    home.write(held, "being written");
+    const int fd = open(home.path(held).c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    // The user's own files, however much they look like leftovers.
+    const std::vector<std::string> users = {".Nuvex0_01.backup", ".Nuvex0_01.abcdef",
+                                            ".Nuvex0_01.orig01", forged,
+                                            temporary_file_name("nuvex.ini", 1)};
+    for (const std::string& name : users) home.write(name, "mine");
+    const std::string linked = temporary_file_name("Nuvex0_01", 99);
+    home.write(linked, "a second name for a file of the user's");
+    fs::create_hard_link(home.path(linked), home.path("hard-link"));
+
     ASSERT_EQ(write(both), ProfileWriteStatus::written);
-    EXPECT_TRUE(home.exists(".Nuvex0_01.abcdef"));
-    EXPECT_FALSE(home.exists(".Nuvex0_01.ghijkl"));
-    EXPECT_TRUE(home.exists(".Nuvex0_01.notes"));
-    close(held);
+    EXPECT_FALSE(home.exists(left));
+    EXPECT_TRUE(home.exists(held));
+    EXPECT_TRUE(home.exists(linked));
+    for (const std::string& name : users) EXPECT_EQ(home.read(name), "mine") << name;
+    EXPECT_TRUE(is_temporary_file_name(left, "Nuvex0_01"));
+    EXPECT_FALSE(is_temporary_file_name(left, "Nuvex0_02"));
+    close(fd);
+}
+
+TEST_F(SettingsFileTest, AReadOnlyFileIsReportedAndLeftAsItIs) {
+    const std::string before = "[Nuvex0_01]\r\nNuvexScr_Text=old^n\r\n";
+    home.write("Nuvex0_01", before);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const ProfileWriteResult result = WriteProfileValues(path, path, "Nuvex0_01", both, {});
+    EXPECT_EQ(result.status, ProfileWriteStatus::read_only);
+    EXPECT_TRUE(result.file_existed);
+    EXPECT_EQ(home.read("Nuvex0_01"), before);
+    EXPECT_EQ(fs::status(path).permissions(),
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(entries_in_folder(), 1u);
 }
 
 TEST_F(SettingsFileTest, ALinkedFileIsReplacedWhereItLivesAndTheLinkStays) {

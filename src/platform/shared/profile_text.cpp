@@ -148,6 +148,26 @@ std::string closing_break(const std::string& text, std::size_t end, const std::s
     return end > 0 && text[end - 1] == '\r' ? "\r\n" : eol;
 }
 
+// Whether every zero byte of the text lies in the value of a "key=value"
+// line. Anywhere else (in a name, a section header, a line of its own) it
+// means the file is not what it seems: text in UTF-16 without its byte-order
+// mark, or a header that a zero byte hides, would be read as no section and
+// then get a second one.
+bool zeros_only_in_values(std::string_view text) {
+    std::size_t zero = text.find('\0');
+    while (zero != std::string_view::npos) {
+        const std::size_t newline = text.rfind('\n', zero);
+        const std::size_t begin = newline == std::string_view::npos ? 0 : newline + 1;
+        const std::string_view before = text.substr(begin, zero - begin);
+        if (before.find('=') == std::string_view::npos) return false;
+        // The rest of this line is value: on to the next line's first zero.
+        const std::size_t end = text.find('\n', zero);
+        if (end == std::string_view::npos) break;
+        zero = text.find('\0', end);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string utf8_from_utf16(const char16_t* units, std::size_t count) {
@@ -200,31 +220,66 @@ std::u16string utf16_from_utf8(std::string_view utf8) {
 
 Text decode_file(std::string_view bytes) {
     Text result;
-    if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
-        static_cast<unsigned char>(bytes[1]) != 0xFE) {
+    const auto starts_with = [&](std::string_view mark) {
+        return bytes.substr(0, mark.size()) == mark;
+    };
+    if (starts_with("\xFF\xFE") || starts_with("\xFE\xFF")) {
+        result.form = Form::unicode;
+        result.encoding = bytes[0] == '\xFF' ? Encoding::utf16le : Encoding::utf16be;
+        const int low = result.encoding == Encoding::utf16le ? 0 : 1;
+        const std::size_t count = (bytes.size() - 2) / 2;
+        std::u16string units(count, u'\0');
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto byte = [&](int k) {
+                return static_cast<unsigned char>(bytes[2 + 2 * i + static_cast<std::size_t>(k)]);
+            };
+            units[i] = static_cast<char16_t>(byte(low) | byte(1 - low) << 8);
+        }
+        result.text = utf8_from_utf16(units.data(), units.size());
+        if ((bytes.size() - 2) % 2 != 0) result.odd_byte = bytes.back();
+        // Read in the other byte order than its mark says, a profile has not
+        // one line break, bracket or "=": only characters from elsewhere.
+        result.understood =
+            result.text.empty() || result.text.find_first_of("\n[=") != std::string::npos;
+    } else if (starts_with("\xEF\xBB\xBF")) {
+        result.form = Form::unicode;
+        result.encoding = Encoding::utf8;
+        result.text.assign(bytes.substr(3));
+        // Bytes that are not UTF-8 would come back as other bytes.
+        const std::u16string units = utf16_from_utf8(result.text);
+        result.understood = utf8_from_utf16(units.data(), units.size()) == result.text;
+    } else {
         result.text.assign(bytes);
-        return result;
     }
-    result.form = Form::unicode;
-    const std::size_t count = (bytes.size() - 2) / 2;
-    std::u16string units(count, u'\0');
-    for (std::size_t i = 0; i < count; ++i) {
-        units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
-                                         static_cast<unsigned char>(bytes[3 + 2 * i]) << 8);
+    if (result.text.find('\r') != std::string::npos &&
+        result.text.find('\n') == std::string::npos) {
+        result.cr_line_ends = true;
+        for (char& c : result.text) {
+            if (c == '\r') c = '\n';
+        }
     }
-    result.text = utf8_from_utf16(units.data(), units.size());
-    if ((bytes.size() - 2) % 2 != 0) result.odd_byte = bytes.back();
+    result.understood = result.understood && zeros_only_in_values(result.text);
     return result;
 }
 
 std::string encode_file(const Text& text) {
-    if (text.form == Form::ansi) return text.text;
-    const std::u16string units = utf16_from_utf8(text.text);
-    std::string bytes("\xFF\xFE", 2);
+    std::string lines = text.text;
+    if (text.cr_line_ends) {
+        for (char& c : lines) {
+            if (c == '\n') c = '\r';
+        }
+    }
+    if (text.form == Form::ansi) return lines;
+    if (text.encoding == Encoding::utf8) return "\xEF\xBB\xBF" + lines;
+    const std::u16string units = utf16_from_utf8(lines);
+    const bool little = text.encoding == Encoding::utf16le;
+    std::string bytes(little ? "\xFF\xFE" : "\xFE\xFF", 2);
     bytes.reserve(2 + units.size() * 2 + 1);
     for (char16_t unit : units) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
+        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>(unit >> 8);
+        bytes.push_back(little ? low : high);
+        bytes.push_back(little ? high : low);
     }
     if (text.odd_byte) bytes.push_back(*text.odd_byte);
     return bytes;

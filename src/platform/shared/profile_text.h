@@ -4,9 +4,11 @@
 // unquoted, and edits that change one line and keep every other byte.
 //
 // A file comes in one of two forms. An ANSI file is bytes in the system's
-// code page and is worked on as it is. A file that starts with the UTF-16
-// byte-order mark is Unicode; it is worked on as UTF-8 and written back as
-// UTF-16, so that text any code page lacks survives.
+// code page and is worked on as it is. A file that starts with a byte-order
+// mark (UTF-16 little- or big-endian, or UTF-8) is Unicode; it is worked on as
+// UTF-8 and written back in its own encoding, so that text any code page
+// lacks survives. Lines end in "\r\n" or "\n"; a file without any "\n" whose
+// lines end in a lone "\r" is read and written back that way.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +20,8 @@
 namespace profile_text {
 
 enum class Form { ansi, unicode };
+// How a Unicode file holds its text: the byte-order mark it starts with.
+enum class Encoding { utf16le, utf16be, utf8 };
 
 // The length in bytes of the character that starts `bytes` (1 or more, never
 // past its end): how names are stepped through in the file's text.
@@ -25,13 +29,23 @@ using CharLength = std::size_t (*)(std::string_view bytes);
 
 struct Text {
     Form form = Form::ansi;
+    Encoding encoding = Encoding::utf16le;  // of a Unicode file
+    // The file's lines end in a lone "\r"; `text` holds them as "\n".
+    bool cr_line_ends = false;
+    // False when the bytes do not read one way only: a zero byte outside a
+    // value (UTF-16 without its byte-order mark, say, or zeros before the
+    // first section), or a UTF-8 file that is not UTF-8. Such a file is
+    // decoded as well as it goes, so that it can be given back, but what it
+    // holds is not to be trusted or added to.
+    bool understood = true;
     std::string text;  // the bytes of an ANSI file; UTF-8 for a Unicode file
-    // A Unicode file of odd length keeps its last byte here, to be written back.
+    // A UTF-16 file of odd length keeps its last byte here, to be written back.
     std::optional<char> odd_byte;
 };
 
 // A file's bytes as text. A lone surrogate of a Unicode file is kept as its
-// own three-byte sequence, so that decoding and encoding give the file back.
+// own three-byte sequence, so that decoding and encoding give the file back;
+// so do the line ends of a file whose lines end in "\r".
 Text decode_file(std::string_view bytes);
 std::string encode_file(const Text& text);
 

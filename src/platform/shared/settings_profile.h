@@ -3,6 +3,7 @@
 // a save. Reading the file and replacing it are each platform's own.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,10 +27,19 @@ ProfileRead read_profile_value(const std::optional<std::string>& bytes, const ch
 
 // The bytes of the file after a save: `base` (none: no file yet) with every
 // entry set. Fails with cannot_convert when the file must become Unicode and
-// holds bytes that are not text, or when ANSI entries for a Unicode file are not.
+// holds bytes that are not text, or when ANSI entries for a Unicode file are
+// not; with unknown_form when `base` does not read one way only.
 ProfileWriteStatus build_profile(const std::optional<std::string>& base, const char* section,
                                  const std::vector<ProfileEntry>& entries, ProfileForm form,
                                  const AnsiCodec& codec, std::string& out);
+
+// The name of a save's temporary file beside the file `base`:
+// ".<base>.nuvex-save-<16 hex digits>-<8 hex digits>", the first number
+// `unique`, the second a check of both. A user's own file (a backup, a copy
+// with a suffix) never has that shape by chance, so a save that removes what
+// an interrupted one left behind removes only names this function made.
+std::string temporary_file_name(std::string_view base, std::uint64_t unique);
+bool is_temporary_file_name(std::string_view name, std::string_view base);
 
 // The platform's side: reading a file whole (`not_regular` for a folder or a
 // device, which are not read) and replacing one whole.

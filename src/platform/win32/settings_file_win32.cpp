@@ -6,6 +6,7 @@
 // made of it for a 32-bit program).
 #include <shlobj.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -162,6 +163,35 @@ bool make_folders(const std::wstring& folder) {
     return true;
 }
 
+// A number for a temporary file's name that no other save is likely to pick.
+std::uint64_t unique_number() {
+    static std::uint64_t counter = 0;
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    std::uint64_t value = static_cast<std::uint64_t>(now.QuadPart) ^
+                          static_cast<std::uint64_t>(GetCurrentProcessId()) << 40 ^ ++counter;
+    // A 64-bit mix (splitmix64), so that close counts give unlike names.
+    value = (value ^ (value >> 30)) * 0xBF58476D1CE4E5B9u;
+    value = (value ^ (value >> 27)) * 0x94D049BB133111EBu;
+    return value ^ (value >> 31);
+}
+
+// Temporary files of saves that were interrupted (killed, or the machine
+// stopped): only names a save makes. A save in progress holds its file open
+// without sharing, so deleting that one fails and it is left alone.
+void remove_stale_temp_files(const std::wstring& prefix, const std::wstring& base) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((prefix + L"." + base + L".nuvex-save-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+            is_temporary_file_name(narrow(found.cFileName), narrow(base))) {
+            DeleteFileW((prefix + found.cFileName).c_str());
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 ProfileWriteResult replace_whole_file(const std::string& path, const std::string& bytes) {
     const std::wstring target = follow_link(widen(path));
     const DWORD attributes = GetFileAttributesW(target.c_str());
@@ -176,11 +206,25 @@ ProfileWriteResult replace_whole_file(const std::string& path, const std::string
         slash == std::wstring::npos ? std::wstring() : target.substr(0, slash);
     if (!present && !folder.empty() && !make_folders(folder)) return failure(GetLastError());
 
-    // One name for the file being written, so that a save cut short by a crash
-    // leaves at most one such file, which the next save writes over.
-    const std::wstring temp = target + L".saving";
-    const HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (present && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        ProfileWriteResult refused = failure(ERROR_ACCESS_DENIED);
+        refused.status = ProfileWriteStatus::read_only;
+        return refused;
+    }
+    const std::wstring base = target.substr(slash == std::wstring::npos ? 0 : slash + 1);
+    const std::wstring prefix = folder.empty() ? std::wstring() : folder + L"\\";
+    remove_stale_temp_files(prefix, base);
+
+    // A name of its own for the file being written, which only a save makes,
+    // so that no file of the user's is ever taken for it.
+    std::wstring temp;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+        temp = prefix + widen(temporary_file_name(narrow(base), unique_number()));
+        file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+    }
     if (file == INVALID_HANDLE_VALUE) return failure(GetLastError());
     DWORD error = ERROR_SUCCESS;
     std::size_t done = 0;

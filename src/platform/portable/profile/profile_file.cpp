@@ -3,10 +3,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,8 +16,7 @@ void (*portable_profile_before_rename)() = nullptr;
 
 namespace {
 
-constexpr int max_link_depth = 40;             // as the kernel allows when it follows links
-constexpr std::size_t temp_suffix_length = 7;  // ".XXXXXX"
+constexpr int max_link_depth = 40;  // as the kernel allows when it follows links
 
 std::string folder_of(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -93,31 +94,42 @@ bool write_all(int fd, const std::string& bytes) {
     return true;
 }
 
-bool is_temp_name_of(const char* entry, const std::string& base) {
-    const std::string prefix = "." + base + ".";
-    return std::strncmp(entry, prefix.c_str(), prefix.size()) == 0 &&
-           std::strlen(entry) == prefix.size() + temp_suffix_length - 1;
-}
-
 // Temporary files of saves that were interrupted (killed, or the machine
-// stopped). A save in progress holds a lock on its file, so only files that
-// nobody holds are removed.
+// stopped): only names a save makes, in files of this user with no other
+// link to them. A save in progress holds a lock on its file, so only files
+// that nobody holds are removed.
 void remove_stale_temp_files(const std::string& folder, const std::string& base) {
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return;
     while (const dirent* entry = ::readdir(dir)) {
-        if (!is_temp_name_of(entry->d_name, base)) continue;
+        if (!is_temporary_file_name(entry->d_name, base)) continue;
         const std::string path = folder + "/" + entry->d_name;
         const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) continue;
         struct stat info {};
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+            info.st_nlink == 1 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             ::unlink(path.c_str());
         }
         ::close(fd);
     }
     ::closedir(dir);
+}
+
+// A new temporary file for `base` in `folder`, mode 0600; its path in `temp`.
+int make_temp_file(const std::string& folder, const std::string& base, std::string& temp) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::uint64_t unique = 0;
+        if (::getrandom(&unique, sizeof unique, 0) != static_cast<ssize_t>(sizeof unique)) {
+            unique = static_cast<std::uint64_t>(::getpid()) << 32 ^
+                     static_cast<std::uint64_t>(attempt) ^ reinterpret_cast<std::uintptr_t>(&temp);
+        }
+        temp = folder + "/" + temporary_file_name(base, unique);
+        const int fd =
+            ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -160,13 +172,22 @@ ProfileWriteResult replace_whole_file(const std::string& path, const std::string
         refused.status = ProfileWriteStatus::not_a_file;
         return refused;
     }
+    // A file the user marked read-only (no write permission for anyone), or
+    // one this user may not write, is refused, as Windows refuses to write
+    // such a file, rather than replaced through its folder.
+    if (exists && (old.st_mode & 0222) == 0) {
+        ProfileWriteResult refused = failure(EACCES);
+        refused.status = ProfileWriteStatus::read_only;
+        return refused;
+    }
+    if (exists && ::access(target.c_str(), W_OK) != 0) return failure(errno);
     const std::string folder = folder_of(target);
     const std::string base = name_of(target);
     if (!exists && !make_folders(folder)) return failure(errno);
     remove_stale_temp_files(folder, base);
 
-    std::string temp = folder + "/." + base + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());  // mode 0600
+    std::string temp;
+    const int fd = make_temp_file(folder, base, temp);
     if (fd < 0) return failure(errno);
     ::flock(fd, LOCK_EX);  // tells a later save that this file is in use
     bool ok = write_all(fd, bytes);

@@ -15,11 +15,13 @@ FileRead read_whole_file(const std::string& path, std::string& bytes);
 
 // Replaces the file at `path` with `bytes`. A symbolic link is followed to the
 // file it names, which is replaced while the link stays; a target that exists
-// but is not a regular file is refused. The new contents go to a temporary
-// file beside the target, locked while it is written, synced, and renamed over
-// the target; temporary files that an interrupted save left behind are removed
-// first. A new file gets mode 0600; an existing one keeps its mode and owner.
-// Missing folders are made (mode 0700).
+// but is not a regular file is refused, and so is one marked read-only or
+// that this user may not write. The new contents go to a temporary file
+// beside the target (named by temporary_file_name), locked while it is
+// written, synced, and renamed over the target; such files that an
+// interrupted save left behind are removed first. A new file gets mode 0600;
+// an existing one keeps its mode and owner. Missing folders are made (mode
+// 0700).
 ProfileWriteResult replace_whole_file(const std::string& path, const std::string& bytes);
 
 // Called after the new contents are complete and synced in the temporary

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/portable/windows.h"
+#include "platform/shared/quoted.h"
 
 namespace portable::x11 {
 namespace {
@@ -19,7 +20,8 @@ namespace {
 // what the X server held for it went with the server.
 int on_lost_connection(Display* display) {
     const char* name = display ? DisplayString(display) : nullptr;
-    std::fprintf(stderr, "nuvex: lost the connection to display \"%s\"\n", name ? name : "");
+    std::fprintf(stderr, "nuvex: lost the connection to display %s\n",
+                 quoted(name ? name : "").c_str());
     ExitProcess(static_cast<UINT>(-1));
 }
 
@@ -27,10 +29,7 @@ int on_lost_connection(Display* display) {
 
 std::string quoted_display_name() {
     const char* name = std::getenv("DISPLAY");
-    std::string quoted = "\"";
-    quoted += name ? name : "";
-    quoted += '"';
-    return quoted;
+    return quoted(name ? name : "");
 }
 
 std::string display_unreachable_reason() {
