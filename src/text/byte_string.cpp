@@ -17,12 +17,36 @@ bool is_lead_byte(unsigned char byte) {
 }
 
 std::size_t char_length(std::string_view text, std::size_t at, text_encoding encoding) {
-    if (encoding == text_encoding::utf8 || ansi.utf8) return utf8_sequence_length(text.substr(at));
     const auto lead = static_cast<unsigned char>(text[at]);
+    if (encoding == text_encoding::utf8 || ansi.utf8) {
+        // Most text is ASCII: a byte below 0x80 is a character of its own.
+        return lead < 0x80 ? 1 : utf8_sequence_length(text.substr(at));
+    }
     const bool pair = ansi.lead[lead] && at + 1 < text.size() &&
                       ansi.trail[static_cast<unsigned char>(text[at + 1])];
     return pair ? 2 : 1;
 }
+
+namespace {
+
+// The first match of `needle` (not empty) that starts at a character
+// boundary at or after `at`, which is one. Candidates are found by plain
+// search; the walk from boundary to boundary moves only forward, so the whole
+// text is walked at most once.
+std::size_t next_match(std::string_view text, std::string_view needle, std::size_t at,
+                       text_encoding encoding) {
+    std::size_t candidate = text.find(needle, at);
+    while (candidate != std::string_view::npos) {
+        while (at < candidate) at += char_length(text, at, encoding);
+        if (at == candidate) return candidate;
+        // The candidate lies inside a character: the next match can start no
+        // earlier than the boundary after it.
+        candidate = text.find(needle, at);
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
 
 std::size_t find_from(std::string_view text, std::string_view needle, std::size_t offset,
                       text_encoding encoding) {
@@ -31,28 +55,24 @@ std::size_t find_from(std::string_view text, std::string_view needle, std::size_
     // cannot make a trail byte look like a boundary.
     std::size_t at = 0;
     while (at < offset && at < text.size()) at += char_length(text, at, encoding);
-    for (; at + needle.size() <= text.size(); at += char_length(text, at, encoding)) {
-        if (text.compare(at, needle.size(), needle) == 0) return at;
-    }
-    return std::string_view::npos;
+    if (at >= text.size()) return std::string_view::npos;
+    return next_match(text, needle, at, encoding);
 }
 
 std::string replace_all(std::string_view text, std::string_view from, std::string_view to,
                         text_encoding encoding) {
+    if (from.empty()) return std::string(text);
     std::string result;
     result.reserve(text.size());
-    if (from.empty()) return std::string(text);
+    // Each search starts where the text after the last replacement begins,
+    // which counts as a character boundary.
     std::size_t at = 0;
-    while (at < text.size()) {
-        if (text.compare(at, from.size(), from) == 0) {
-            result.append(to);
-            at += from.size();
-        } else {
-            const std::size_t n = char_length(text, at, encoding);
-            result.append(text.substr(at, n));
-            at += n;
-        }
+    for (std::size_t match; (match = next_match(text, from, at, encoding)) != std::string_view::npos;
+         at = match + from.size()) {
+        result.append(text.substr(at, match - at));
+        result.append(to);
     }
+    result.append(text.substr(at));
     return result;
 }
 
