@@ -14,35 +14,51 @@ colour_ref to_colour(std::uint32_t pixel) {
     return ((pixel & 0xFFu) << 16) | (pixel & 0xFF00u) | ((pixel >> 16) & 0xFFu);
 }
 
-// Blackens every recorded area: thousands of squares a few pixels wide, so
-// plain stores in one loop rather than a call per square (nor a library call
-// per row, which the compiler would otherwise make of these stores).
+// Fills a rectangle inside the surface's memory. Most are the frame's points,
+// a few pixels wide: a library call per row (which the compiler would
+// otherwise make of the black case) costs more than the stores.
 #if defined(__GNUC__) && !defined(__clang__)
 __attribute__((optimize("no-tree-loop-distribute-patterns")))
 #endif
+void fill_rows(std::uint32_t* bits, std::int64_t stride, std::int64_t left, std::int64_t top,
+               std::int64_t right, std::int64_t bottom, std::uint32_t pixel) {
+    const std::int64_t width = right - left;
+    const std::int64_t height = bottom - top;
+    std::uint32_t* line = bits + top * stride + left;
+    if (width <= 8 && height <= 8) {
+        fill_small_block(line, stride, static_cast<int>(width), static_cast<int>(height), pixel);
+        return;
+    }
+    for (std::int64_t row = top; row < bottom; ++row, line += stride) {
+        std::fill(line, line + width, pixel);
+    }
+}
+
+// Blackens every recorded area: thousands of squares a few pixels wide, each
+// written the way it was drawn.
 void clear_lit_areas(DrawingSurface& surface) {
     std::uint32_t* const bits = surface.bits;
     const std::int64_t stride = surface.stride;
     const surface_rect* const areas = surface.lit_areas.data();
     const std::size_t count = surface.lit_areas.size();
     // The areas lie all over a frame of megabytes, last touched a frame ago:
-    // their rows are asked for a few areas ahead of the stores.
+    // their first and last rows are asked for a few areas ahead of the stores.
     constexpr std::size_t ahead = 16;
     for (std::size_t a = 0; a < count; ++a) {
 #if defined(__GNUC__)
         if (a + ahead < count) {
             const surface_rect& next = areas[a + ahead];
-            const std::uint32_t* line = bits + next.top * stride + next.left;
-            for (std::int32_t row = next.top; row < next.bottom; ++row, line += stride) {
-                __builtin_prefetch(line, 1, 3);
-            }
+            __builtin_prefetch(bits + next.top * stride + next.left, 1, 3);
+            __builtin_prefetch(bits + (next.bottom - 1) * stride + next.left, 1, 3);
         }
 #endif
         const surface_rect& r = areas[a];
         const std::int32_t width = r.right - r.left;
-        std::uint32_t* line = bits + r.top * stride + r.left;
-        for (std::int32_t row = r.top; row < r.bottom; ++row, line += stride) {
-            for (std::int32_t k = 0; k < width; ++k) line[k] = 0;
+        const std::int32_t height = r.bottom - r.top;
+        if (width <= 8 && height <= 8) {
+            fill_small_block(bits + r.top * stride + r.left, stride, width, height, 0);
+        } else {
+            fill_rows(bits, stride, r.left, r.top, r.right, r.bottom, 0);
         }
     }
 }
@@ -65,26 +81,6 @@ inline void mark_tiles(DrawingSurface& surface, std::int32_t left, std::int32_t 
             surface.changed_tiles[row + tx] = 1;
             if (lit) surface.lit_tiles[row + tx] = 1;
         }
-    }
-}
-
-// The rows of a point are a few pixels wide; a library call per row (which the
-// compiler would otherwise make of the black case) costs more than the stores.
-#if defined(__GNUC__) && !defined(__clang__)
-__attribute__((optimize("no-tree-loop-distribute-patterns")))
-#endif
-void fill_rows(DrawingSurface& surface, std::int64_t left, std::int64_t top, std::int64_t right,
-               std::int64_t bottom, std::uint32_t pixel) {
-    const std::int64_t width = right - left;
-    std::uint32_t* line = surface.bits + top * surface.stride + left;
-    if (width <= 8) {
-        for (std::int64_t row = top; row < bottom; ++row, line += surface.stride) {
-            for (std::int64_t k = 0; k < width; ++k) line[k] = pixel;
-        }
-        return;
-    }
-    for (std::int64_t row = top; row < bottom; ++row, line += surface.stride) {
-        std::fill(line, line + width, pixel);
     }
 }
 
@@ -196,7 +192,7 @@ void fill_solid(DrawingSurface& surface, int x, int y, int w, int h, colour_ref 
         }
         return;
     }
-    fill_rows(surface, left, top, right, bottom, pixel);
+    fill_rows(surface.bits, surface.stride, left, top, right, bottom, pixel);
     if (whole) {
         surface.all_changed = true;
         std::fill(surface.lit_tiles.begin(), surface.lit_tiles.end(), pixel != 0);

@@ -49,6 +49,29 @@ TEST(DrawingSurface, ClearingWhatWasDrawnLeavesTheSurfaceAllBlack) {
     EXPECT_EQ(memory.back(), 0x123456u);
 }
 
+// Points and small blocks are written with overlapping stores chosen by their
+// size: every width and height up to past the largest point must fill its
+// rectangle exactly, and clearing what was drawn must blacken all of it.
+TEST(DrawingSurface, EverySmallBlockFillsExactlyItsRectangle) {
+    for (int w = 1; w <= 10; ++w) {
+        for (int h = 1; h <= 10; ++h) {
+            MemorySurface m(16, 16);
+            fill_solid(m.surface, 3, 4, w, h, 0x102030);
+            if (w == h) fill_square(m.surface, 4, 5, w, 0x405060);
+            for (int y = 0; y < 16; ++y) {
+                for (int x = 0; x < 16; ++x) {
+                    const bool in = x >= 3 && x < 3 + w && y >= 4 && y < 4 + h;
+                    const bool in_square = w == h && x >= 4 && x < 4 + w && y >= 5 && y < 5 + w;
+                    const colour_ref want = in_square ? 0x405060u : in ? 0x102030u : 0u;
+                    ASSERT_EQ(m.at(x, y), want) << w << "x" << h << " at " << x << "," << y;
+                }
+            }
+            fill_solid(m.surface, surface_rect{0, 0, 16, 16}, 0);
+            ASSERT_EQ(m.lit(), 0) << w << "x" << h;
+        }
+    }
+}
+
 TEST(DrawingSurface, RefusesMemoryItCannotAddress) {
     std::uint32_t pixel = 0;
     DrawingSurface surface;
