@@ -69,7 +69,9 @@ compare_run custom --message-hex "$custom_hex" --follow 1
 echo "== sine and cosine: the core's, and the C libraries'"
 flags=(-std=c++20 -O2 -ffp-contract=off -I"$root/src")
 probe_sources=("$here/programs/libm_probe.cpp" "$root/src/scene/particle.cpp"
-               "$root/src/scene/trig.cpp" "$root/src/scene/trig_exact.cpp")
+               "$root/src/scene/trig.cpp" "$root/src/scene/trig_exact.cpp"
+               "$root/src/scene/lane_kernels.cpp" "$root/src/scene/lane_kernels_avx2.cpp"
+               "$root/src/scene/vector_lanes.cpp")
 g++ "${flags[@]}" "${probe_sources[@]}" -o "$work/probe"
 x86_64-w64-mingw32-g++ "${flags[@]}" -static "${probe_sources[@]}" -o "$work/probe.exe"
 probe_ticks=$((ticks + 10))

@@ -48,7 +48,7 @@ fi
 set_display_dpi 192
 screen=$(xdpyinfo -display "$DISPLAY" | awk '$1 == "dimensions:" { print $2 }')
 relay=$(mktemp)
-"$WINE" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d 'gdi32.BitBlt' /f >/dev/null 2>&1
+"$WINE" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d 'gdi32.BitBlt;gdi32.CreateCompatibleDC;user32.EndPaint' /f >/dev/null 2>&1
 xdotool mousemove 700 500
 WINEDEBUG=+relay "$WINE" "$module64" /s >/dev/null 2>"$relay" &
 saver=$!
@@ -61,15 +61,8 @@ window_size=$([[ -n $window ]] && xwininfo -id "$window" | awk '$1 == "Width:" {
 xdotool key space
 wait_end "$saver" 5000 || kill "$saver" 2>/dev/null
 "$WINE" reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >/dev/null 2>&1
-# The sizes of the block transfers to the window (SRCCOPY from 0, 0): one per frame.
-frames=$(grep -o 'Call gdi32.BitBlt([^)]*)' "$relay" | python3 -c '
-import collections, sys
-sizes = collections.Counter()
-for line in sys.stdin:
-    args = [int(a, 16) & 0xFFFFFFFF for a in line[line.index("(") + 1:-2].split(",")]
-    if args[8] == 0xCC0020:
-        sizes[f"{args[3]}x{args[4]}"] += 1
-print(" ".join(f"{n}:{size}" for size, n in sizes.most_common()))')
+# The frames painted, by the size of the frame they were copied from.
+frames=$(python3 "$here/relay_frames.py" <"$relay")
 rm -f "$relay"
 frames_at_screen=$(tr ' ' '\n' <<<"$frames" | awk -F: -v s="$screen" '$2 == s { print $1 }')
 if [[ -n $screen && $window_size == "$screen" && ${frames_at_screen:-0} -ge 20 &&
