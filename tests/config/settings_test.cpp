@@ -199,6 +199,45 @@ TEST(SettingsBeyondTheCodePage, AreStoredInUnicodeWithoutLoss) {
     use_code_page("65001");
 }
 
+// Text the code page holds is stored in it only where the message it replaces
+// was: a message in Unicode (a UTF-16 file, or the built-in greeting on a
+// Western system) keeps the file UTF-16, as the README says.
+TEST(SettingsWithinTheCodePage, KeepTheFormOfTheMessageTheyReplace) {
+    struct Case {
+        const char* name;
+        std::string file;  // empty: no settings file yet
+        bool unicode_after;
+    };
+    const std::string utf16_abc = std::string("\xFF\xFE", 2) +
+                                  [] {
+                                      std::string wide;
+                                      for (char c : section_header + "NuvexScr_Text=abc\r\n") {
+                                          wide += c;
+                                          wide += '\0';
+                                      }
+                                      return wide;
+                                  }();
+    const Case cases[] = {
+        {"the built-in greeting, which 1252 lacks", "", true},
+        {"a UTF-16 file", utf16_abc, true},
+        {"an ANSI file", section_header + "NuvexScr_Text=abc\r\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TemporaryConfigHome home;
+        use_code_page("1252");
+        if (!c.file.empty()) home.write(settings_file_name, c.file);
+        load_settings();
+        const encoded_text hello = stored_from_edit(edit("hello"), stored_settings.text).stored;
+        EXPECT_EQ(hello.encoding, c.unicode_after ? utf8 : ansi);
+        ASSERT_EQ(save_settings(hello).status, ProfileWriteStatus::written);
+        EXPECT_EQ(home.read(settings_file_name).substr(0, 2) == "\xFF\xFE", c.unicode_after);
+        load_settings();
+        EXPECT_EQ(stored_settings.text.bytes, "hello");
+    }
+    use_code_page("65001");
+}
+
 // A GBK file opened on a UTF-8 system: the dialog can show its bytes only as
 // replacement characters, says so, and an OK keeps every line the user did
 // not change, byte for byte.
