@@ -88,8 +88,8 @@ TEST_P(SettingsTest, BothKeysAreWrittenTogetherAndReadBack) {
 }
 
 TEST_P(SettingsTest, OnlyWhatChangedIsWrittenAndAnUntouchedFollowKeepsItsText) {
-    const std::string before =
-        "; mine\r\n" + section_header + "NuvexScr_Text=\r\nNuvexScr_Follow=99999999999\r\nextra=1\r\n";
+    const std::string before = "; mine\r\n" + section_header +
+                               "NuvexScr_Text=\r\nNuvexScr_Follow=99999999999\r\nextra=1\r\n";
     home.write(settings_file_name, before);
     load_settings();
     EXPECT_STREQ(message_buffer, "");
@@ -99,9 +99,9 @@ TEST_P(SettingsTest, OnlyWhatChangedIsWrittenAndAnUntouchedFollowKeepsItsText) {
     EXPECT_EQ(home.read(settings_file_name), before);
     // A new text changes that line only; the follow text stays as it was.
     ASSERT_EQ(save_settings({"new", ansi}).status, ProfileWriteStatus::written);
-    EXPECT_EQ(
-        home.read(settings_file_name),
-        "; mine\r\n" + section_header + "NuvexScr_Text=new\r\nNuvexScr_Follow=99999999999\r\nextra=1\r\n");
+    EXPECT_EQ(home.read(settings_file_name),
+              "; mine\r\n" + section_header +
+                  "NuvexScr_Text=new\r\nNuvexScr_Follow=99999999999\r\nextra=1\r\n");
     // Clicking the box twice is no change either; once is.
     home.write(settings_file_name, section_header + "NuvexScr_Follow=abc\r\n");
     load_settings();
@@ -140,7 +140,8 @@ TEST_P(GbkSettingsTest, ATrailByteOfCaretBeforeNIsNoSeparator) {
 TEST_P(GbkSettingsTest, TodaysGbkFileReadsAndSavesAsTodaysBytes) {
     // "随波逐流^n你好世界" in GBK, as Chinese systems have always written it.
     const std::string gbk = "\xcb\xe6\xb2\xa8\xd6\xf0\xc1\xf7^n\xc4\xe3\xba\xc3\xca\xc0\xbd\xe7";
-    home.write(settings_file_name, section_header + "NuvexScr_Text=" + gbk + "\r\nNuvexScr_Follow=0\r\n");
+    home.write(settings_file_name,
+               section_header + "NuvexScr_Text=" + gbk + "\r\nNuvexScr_Follow=0\r\n");
     load_settings();
     EXPECT_EQ(std::string(message_buffer), gbk);
     EXPECT_EQ(message_encoding, ansi);
@@ -208,15 +209,14 @@ TEST(SettingsWithinTheCodePage, KeepTheFormOfTheMessageTheyReplace) {
         std::string file;  // empty: no settings file yet
         bool unicode_after;
     };
-    const std::string utf16_abc = std::string("\xFF\xFE", 2) +
-                                  [] {
-                                      std::string wide;
-                                      for (char c : section_header + "NuvexScr_Text=abc\r\n") {
-                                          wide += c;
-                                          wide += '\0';
-                                      }
-                                      return wide;
-                                  }();
+    const std::string utf16_abc = std::string("\xFF\xFE", 2) + [] {
+        std::string wide;
+        for (char c : section_header + "NuvexScr_Text=abc\r\n") {
+            wide += c;
+            wide += '\0';
+        }
+        return wide;
+    }();
     const Case cases[] = {
         {"the built-in greeting, which 1252 lacks", "", true},
         {"a UTF-16 file", utf16_abc, true},

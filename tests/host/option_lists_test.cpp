@@ -163,8 +163,8 @@ TEST(OptionLists, TheManualPageReadsWithoutComplaint) {
     // groff with every warning on, as man would run it; where it is missing
     // the page is only read as text above.
     if (std::system("command -v groff >/dev/null 2>&1") != 0) GTEST_SKIP() << "no groff";
-    const std::string command = std::string("groff -man -Tutf8 -ww -z ") + NUVEX_BUILT_MANUAL +
-                                " 2>&1";
+    const std::string command =
+        std::string("groff -man -Tutf8 -ww -z ") + NUVEX_BUILT_MANUAL + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string complaints;

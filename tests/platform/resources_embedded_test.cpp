@@ -61,7 +61,9 @@ std::u16string with_version(std::u16string text) {
     for (const char* c = NUVEX_VERSION_SHORT; *c; ++c) text.push_back(static_cast<char16_t>(*c));
     return text;
 }
-std::string with_version(std::string text) { return text + NUVEX_VERSION_SHORT; }
+std::string with_version(std::string text) {
+    return text + NUVEX_VERSION_SHORT;
+}
 
 TEST(EmbeddedResources, DialogsAndStringsInEveryLanguageTheRestInChineseOnly) {
     const auto& entries = portable_resources();
@@ -88,8 +90,8 @@ TEST(EmbeddedResources, DialogsAndStringsInEveryLanguageTheRestInChineseOnly) {
             const ResourceEntry* mine = find_resource(entries, e.type.ordinal, e.name, language.id);
             ASSERT_NE(mine, nullptr) << std::hex << language.id;
             EXPECT_EQ(mine->language, language.id);
-            const ResourceEntry* first = find_resource(entries, e.type.ordinal, e.name,
-                                                       first_with_texts_of(language).id);
+            const ResourceEntry* first =
+                find_resource(entries, e.type.ordinal, e.name, first_with_texts_of(language).id);
             EXPECT_EQ(mine->data, first->data) << std::hex << language.id;
             if (e.type.ordinal != resource_type_dialog) continue;
             for (const InterfaceLanguage& other : interface_languages) {
@@ -413,7 +415,8 @@ TEST(EmbeddedResources, EnglishTemplatesAreTheChineseOnesWithEnglishTexts) {
     struct Expected {
         int id;
         const char* caption;
-        std::vector<std::optional<std::string>> texts;  // none: an ordinal (the icon) or free wording
+        std::vector<std::optional<std::string>>
+            texts;  // none: an ordinal (the icon) or free wording
     };
     const Expected templates[] = {
         {IDD_CONFIG,
@@ -468,7 +471,9 @@ TEST(EmbeddedResources, EnglishTemplatesAreTheChineseOnesWithEnglishTexts) {
 TEST(EmbeddedResources, NamesAreEqualAndEveryReportIsInBothLanguages) {
     const auto& entries = portable_resources();
     // The settings file and section are names: the same in every language.
-    const auto wide = [](std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); };
+    const auto wide = [](std::string_view ascii) {
+        return std::u16string(ascii.begin(), ascii.end());
+    };
     const std::pair<UINT, std::u16string> names[] = {{IDS_FILE_NAME, wide(settings_file_name)},
                                                      {IDS_SECTION, wide(settings_section_name)}};
     for (const auto& [id, name] : names) {
@@ -476,7 +481,8 @@ TEST(EmbeddedResources, NamesAreEqualAndEveryReportIsInBothLanguages) {
             EXPECT_EQ(find_string(entries, id, language.id), name) << id << " " << language.id;
         }
     }
-    EXPECT_EQ(find_string(entries, IDS_DESCRIPTION, chinese_prc), with_version(u"Lumora\u7a0b\u5e8f"));
+    EXPECT_EQ(find_string(entries, IDS_DESCRIPTION, chinese_prc),
+              with_version(u"Lumora\u7a0b\u5e8f"));
     EXPECT_EQ(find_string(entries, IDS_DESCRIPTION, english), with_version(u"Lumora Program "));
     // The same strings exist in every language, and nothing else.
     int present = 0;
@@ -527,9 +533,12 @@ TEST(EmbeddedResources, TheLoadersFollowTheInterfaceLanguage) {
     };
     // Both orders in one process: what was loaded first must not stick.
     const Case cases[] = {
-        {nullptr, nullptr, "en_US.UTF-8", false}, {nullptr, nullptr, "zh_CN.UTF-8", true},
-        {nullptr, "zh_TW.UTF-8", "C", true},      {"C.UTF-8", "zh_CN.UTF-8", nullptr, false},
-        {nullptr, nullptr, nullptr, false},       {"zh_SG.UTF-8", nullptr, nullptr, true},
+        {nullptr, nullptr, "en_US.UTF-8", false},
+        {nullptr, nullptr, "zh_CN.UTF-8", true},
+        {nullptr, "zh_TW.UTF-8", "C", true},
+        {"C.UTF-8", "zh_CN.UTF-8", nullptr, false},
+        {nullptr, nullptr, nullptr, false},
+        {"zh_SG.UTF-8", nullptr, nullptr, true},
         // Languages the module has no texts in are shown English.
         {nullptr, nullptr, untranslated_language().locale, false},
         {nullptr, nullptr, "zh_XX.UTF-8", true},
@@ -547,8 +556,8 @@ TEST(EmbeddedResources, TheLoadersFollowTheInterfaceLanguage) {
         EXPECT_EQ(pointer_text(IDS_DESCRIPTION), expected);
         char narrow[40];
         EXPECT_GT(LoadStringA(nullptr, IDS_DESCRIPTION, narrow, sizeof narrow), 0);
-        EXPECT_EQ(std::string(narrow), with_version(c.chinese ? "Lumora\xe7\xa8\x8b\xe5\xba\x8f"
-                                                              : "Lumora Program "));
+        EXPECT_EQ(std::string(narrow),
+                  with_version(c.chinese ? "Lumora\xe7\xa8\x8b\xe5\xba\x8f" : "Lumora Program "));
         const std::string_view file(settings_file_name);
         EXPECT_EQ(pointer_text(IDS_FILE_NAME), std::u16string(file.begin(), file.end()));
         const auto config = load_dialog_template(MAKEINTRESOURCEA(IDD_CONFIG));

@@ -32,10 +32,18 @@ TEST(UiLanguage, EachTableLanguageIsChosenByItsLocaleAndTheRestShowEnglish) {
         WORD expected;
     };
     const Case cases[] = {
-        {"zh", chinese_prc},          {"zh_CN.GBK", chinese_prc},  {"zh_XX.UTF-8", chinese_prc},
-        {"zh_TW.UTF-8", 0x0404},      {"zh_HK.Big5-HKSCS", 0x0C04}, {"en_GB.UTF-8", english_us},
-        {"C.UTF-8", english_us},      {"C", english_us},           {"POSIX", english_us},
-        {"", english_us},             {"_", english_us},           {"z", english_us},
+        {"zh", chinese_prc},
+        {"zh_CN.GBK", chinese_prc},
+        {"zh_XX.UTF-8", chinese_prc},
+        {"zh_TW.UTF-8", 0x0404},
+        {"zh_HK.Big5-HKSCS", 0x0C04},
+        {"en_GB.UTF-8", english_us},
+        {"C.UTF-8", english_us},
+        {"C", english_us},
+        {"POSIX", english_us},
+        {"", english_us},
+        {"_", english_us},
+        {"z", english_us},
         {untranslated_language().locale, english_us},
     };
     for (const Case& c : cases) {

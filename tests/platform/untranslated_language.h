@@ -13,9 +13,11 @@ struct UntranslatedLanguage {
 };
 
 inline UntranslatedLanguage untranslated_language() {
-    constexpr UntranslatedLanguage candidates[] = {
-        {"ja_JP.UTF-8", 0x0411}, {"ru_RU.UTF-8", 0x0419}, {"ko_KR.UTF-8", 0x0412},
-        {"de_DE.UTF-8", 0x0407}, {"fr_FR.UTF-8", 0x040C}};
+    constexpr UntranslatedLanguage candidates[] = {{"ja_JP.UTF-8", 0x0411},
+                                                   {"ru_RU.UTF-8", 0x0419},
+                                                   {"ko_KR.UTF-8", 0x0412},
+                                                   {"de_DE.UTF-8", 0x0407},
+                                                   {"fr_FR.UTF-8", 0x040C}};
     for (const UntranslatedLanguage& candidate : candidates) {
         const std::string_view language = std::string_view(candidate.locale).substr(0, 2);
         bool present = false;
