@@ -263,10 +263,7 @@ DisplayModeCommand ParseDisplayModeCommand(const std::vector<std::string_view>& 
             case DisplayModeOption::visual:
                 if (value.empty()) return failure({option.spelled, " needs a value"});
                 break;
-            case DisplayModeOption::install:
-            case DisplayModeOption::no_install:
-            case DisplayModeOption::mono:
-            case DisplayModeOption::no_mono:
+            case DisplayModeOption::ignored:
                 break;
         }
     }

@@ -20,11 +20,8 @@ enum class DisplayModeOption {
     fps,
     no_fps,
     delay,
-    install,
-    no_install,
-    mono,
-    no_mono,
     visual,
+    ignored,  // taken, with its value if it has one, and nothing done
     help,
     version,
 };
@@ -151,10 +148,10 @@ inline constexpr DisplayModeOptionRow display_mode_options[] = {
      "Options that XScreenSaver may pass to any display mode. They are accepted, with their "
      "values, and have no effect: the animation keeps its own pace and draws in true colour.",
      {}},
-    {"install", DisplayModeOption::install, "", "", "", {}},
-    {"no-install", DisplayModeOption::no_install, "", "", "", {}},
-    {"mono", DisplayModeOption::mono, "", "", "", {}},
-    {"no-mono", DisplayModeOption::no_mono, "", "", "", {}},
+    {"install", DisplayModeOption::ignored, "", "", "", {}},
+    {"no-install", DisplayModeOption::ignored, "", "", "", {}},
+    {"mono", DisplayModeOption::ignored, "", "", "", {}},
+    {"no-mono", DisplayModeOption::ignored, "", "", "", {}},
     {"visual", DisplayModeOption::visual, "V", "", "", {}},
     {"help",
      DisplayModeOption::help,
