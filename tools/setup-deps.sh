@@ -35,6 +35,8 @@ packages=(
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64 python3
     # the model of the animation that the traces are compared with
     python3-numpy
+    # the manual page read as man reads it, with every warning on
+    groff-base
     # the source layout the test command checks
     clang-format
 )

@@ -10,12 +10,25 @@ file(MAKE_DIRECTORY ${NUVEX_RESOURCE_DIR})
 set(NUVEX_ICON_FILE ${NUVEX_RESOURCE_DIR}/nuvex.ico)
 set(nuvex_iconart_source ${PROJECT_SOURCE_DIR}/tools/iconart/iconart.cpp)
 set(nuvex_rc_source ${CMAKE_CURRENT_LIST_DIR}/nuvex.rc)
+# The two manifests differ only in the processor architecture they name.
+foreach(arch IN ITEMS x86 x64)
+    set(NUVEX_MANIFEST_ARCH ${arch})
+    if(arch STREQUAL "x64")
+        set(NUVEX_MANIFEST_ARCH amd64)
+    endif()
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/nuvex.manifest.in
+                   ${NUVEX_RESOURCE_DIR}/nuvex-${arch}.manifest @ONLY)
+endforeach()
 set(nuvex_rc_depends
     ${nuvex_rc_source}
-    ${CMAKE_CURRENT_LIST_DIR}/nuvex_chinese.rc
+    ${CMAKE_CURRENT_LIST_DIR}/nuvex_layout.rc
+    ${NUVEX_LANGUAGE_SCRIPTS}
     ${CMAKE_CURRENT_LIST_DIR}/nuvex_resource_ids.h
-    ${CMAKE_CURRENT_LIST_DIR}/nuvex-x86.manifest
-    ${CMAKE_CURRENT_LIST_DIR}/nuvex-x64.manifest
+    ${CMAKE_CURRENT_LIST_DIR}/settings_names.h
+    ${NUVEX_GENERATED_DIR}/nuvex_version.h
+    ${NUVEX_GENERATED_DIR}/interface_languages.rc
+    ${NUVEX_RESOURCE_DIR}/nuvex-x86.manifest
+    ${NUVEX_RESOURCE_DIR}/nuvex-x64.manifest
     ${NUVEX_ICON_FILE})
 
 if(CMAKE_CROSSCOMPILING)
@@ -39,7 +52,8 @@ add_custom_command(OUTPUT ${NUVEX_ICON_FILE}
     COMMENT "Drawing the icon")
 
 # windres reads the UTF-8 script (#pragma code_page(65001)) and finds the
-# manifest next to it and the icon in the build folder.
+# language files next to it, the icon and the manifests in the build folder,
+# and the version and the languages' part among the generated headers.
 # A Windows build uses its toolchain's compiler, so the object file is made
 # for the module's machine type.
 if(CMAKE_RC_COMPILER)
@@ -48,7 +62,8 @@ else()
     find_program(NUVEX_WINDRES
         NAMES x86_64-w64-mingw32-windres i686-w64-mingw32-windres windres REQUIRED)
 endif()
-set(nuvex_windres_flags -c 65001 -I ${CMAKE_CURRENT_LIST_DIR} -I ${NUVEX_RESOURCE_DIR})
+set(nuvex_windres_flags -c 65001 -I ${CMAKE_CURRENT_LIST_DIR} -I ${NUVEX_RESOURCE_DIR}
+    -I ${NUVEX_GENERATED_DIR})
 
 if(WIN32)
     # nuvex_add_resources(<target>): links the resources into a Windows module.

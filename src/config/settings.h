@@ -3,10 +3,12 @@
 // form (lines joined by "^n") and the edit form (lines joined by "\r\n").
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "config/settings_names.h"
 #include "platform/settings_file.h"
 #include "platform/win32.h"
 #include "text/byte_string.h"
@@ -15,6 +17,28 @@ constexpr int section_name_size = 80;
 constexpr int file_name_size = 13;
 constexpr int message_buffer_size = 4096;
 constexpr int number_buffer_size = 20;
+
+// The names the resources give the settings file and its section
+// (settings_names.h), loaded into the buffers above.
+inline constexpr char settings_file_name[] = NUVEX_SETTINGS_FILE_NAME;
+inline constexpr char settings_section_name[] = NUVEX_SETTINGS_SECTION;
+
+// A name that did not fit its buffer would be cut when loaded, and the saver
+// would read and write a file no other version knows; ASCII, so that it takes
+// one byte a character in every code page.
+constexpr bool fits_as_ascii(std::string_view name, int buffer_size) {
+    if (name.size() + 1 > static_cast<std::size_t>(buffer_size)) return false;
+    for (char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(fits_as_ascii(settings_file_name, file_name_size),
+              "the settings file name must be ASCII and fit its buffer with its zero");
+static_assert(fits_as_ascii(settings_section_name, section_name_size),
+              "the settings section name must be ASCII and fit its buffer with its zero");
 
 // The INI keys of the two settings.
 inline constexpr char text_key[] = "NuvexScr_Text";

@@ -1,79 +1,33 @@
 #include "host/display_mode_command.h"
 
-#include <array>
 #include <initializer_list>
 #include <limits>
 
 #include "config/settings.h"
+#include "host/display_mode_options.h"
 #include "platform/shared/quoted.h"
 
 namespace {
 
-enum class Option {
-    root,
-    window,
-    window_id,
-    display,
-    geometry,
-    fps,
-    no_fps,
-    message,
-    follow,
-    no_follow,
-    delay,
-    install,
-    no_install,
-    mono,
-    no_mono,
-    visual,
-    help,
-    version,
-};
-
-struct OptionName {
-    std::string_view name;
-    Option option;
-    bool takes_value;
-};
-
-// None of these may start with s, p, l, c or a: those letters are the Windows
-// grammar's modes.
-constexpr std::array<OptionName, 20> option_names{{
-    {"root", Option::root, false},
-    {"window", Option::window, false},
-    {"window-id", Option::window_id, true},
-    {"display", Option::display, true},
-    {"geometry", Option::geometry, true},
-    {"fps", Option::fps, false},
-    {"no-fps", Option::no_fps, false},
-    {"message", Option::message, true},
-    {"follow", Option::follow, false},
-    {"no-follow", Option::no_follow, false},
-    {"delay", Option::delay, true},
-    {"install", Option::install, false},
-    {"no-install", Option::no_install, false},
-    {"mono", Option::mono, false},
-    {"no-mono", Option::no_mono, false},
-    {"visual", Option::visual, true},
-    {"help", Option::help, false},
-    {"h", Option::help, false},
-    {"version", Option::version, false},
-    {"V", Option::version, false},
-}};
-
 struct SplitOption {
-    const OptionName* known = nullptr;
+    const DisplayModeOptionRow* known = nullptr;
     std::string_view spelled;                  // as typed, up to an '='
     std::optional<std::string_view> attached;  // after '=' in "--name=value"
 };
 
-// "-name", "--name", "-name=value", "--name=value"; `known` stays null for
-// anything else.
+const DisplayModeOptionRow* row_named(std::string_view name) {
+    for (const DisplayModeOptionRow& row : display_mode_options) {
+        if (row.name == name) return &row;
+    }
+    return nullptr;
+}
+
+// "-name", "--name", "-name=value", "--name=value", and "/?" or "-?";
+// `known` stays null for anything else.
 SplitOption split_option(std::string_view argument) {
     SplitOption out;
     if (argument == "/?" || argument == "-?") {
-        static constexpr OptionName question{"?", Option::help, false};
-        out.known = &question;
+        out.known = row_named("?");
         out.spelled = argument;
         return out;
     }
@@ -92,12 +46,7 @@ SplitOption split_option(std::string_view argument) {
         out.attached = name.substr(equals + 1);
         name = name.substr(0, equals);
     }
-    for (const OptionName& candidate : option_names) {
-        if (candidate.name == name) {
-            out.known = &candidate;
-            break;
-        }
-    }
+    if (name != "?") out.known = row_named(name);
     return out;
 }
 
@@ -230,7 +179,7 @@ DisplayModeCommand ParseDisplayModeCommand(const std::vector<std::string_view>& 
             return failure({"unexpected argument ", quoted(arguments[i]), "; see --help"});
         }
         std::string_view value;
-        if (option.known->takes_value) {
+        if (!option.known->value.empty()) {
             if (option.attached) {
                 value = *option.attached;
             } else if (i + 1 < arguments.size()) {
@@ -243,32 +192,32 @@ DisplayModeCommand ParseDisplayModeCommand(const std::vector<std::string_view>& 
         }
 
         switch (option.known->option) {
-            case Option::help:
+            case DisplayModeOption::help:
                 command.action = DisplayModeAction::help;
                 return command;
-            case Option::version:
+            case DisplayModeOption::version:
                 command.action = DisplayModeAction::version;
                 return command;
-            case Option::root:
+            case DisplayModeOption::root:
                 root = true;
                 window = false;
                 break;
-            case Option::window:
+            case DisplayModeOption::window:
                 window = true;
                 root = false;
                 break;
-            case Option::window_id:
+            case DisplayModeOption::window_id:
                 window_id = ParseWindowId(value);
                 if (!window_id) {
                     return failure({option.spelled, ": ", quoted(value),
                                     " is not a window id (hex 0x... or decimal)"});
                 }
                 break;
-            case Option::display:
+            case DisplayModeOption::display:
                 if (value.empty()) return failure({option.spelled, " needs a value"});
                 command.display = value;
                 break;
-            case Option::geometry: {
+            case DisplayModeOption::geometry: {
                 const ParsedGeometry parsed = parse_geometry(value);
                 if (!parsed.geometry && !parsed.problem.empty()) {
                     return failure({option.spelled, " ", quoted(value), ": ", parsed.problem});
@@ -280,13 +229,13 @@ DisplayModeCommand ParseDisplayModeCommand(const std::vector<std::string_view>& 
                 command.geometry = *parsed.geometry;
                 break;
             }
-            case Option::fps:
+            case DisplayModeOption::fps:
                 command.show_fps = true;
                 break;
-            case Option::no_fps:
+            case DisplayModeOption::no_fps:
                 command.show_fps = false;
                 break;
-            case Option::message:
+            case DisplayModeOption::message:
                 if (value.size() > static_cast<std::size_t>(message_text_limit)) {
                     return failure({option.spelled, " is ", std::to_string(value.size()),
                                     " bytes long; at most ", std::to_string(message_text_limit),
@@ -300,24 +249,21 @@ DisplayModeCommand ParseDisplayModeCommand(const std::vector<std::string_view>& 
                     command.message = std::string(value);
                 }
                 break;
-            case Option::follow:
+            case DisplayModeOption::follow:
                 command.follow = 0;
                 break;
-            case Option::no_follow:
+            case DisplayModeOption::no_follow:
                 command.follow = 1;
                 break;
-            case Option::delay:
+            case DisplayModeOption::delay:
                 if (!parse_count(value)) {
                     return failure({option.spelled, ": ", quoted(value), " is not a whole number"});
                 }
                 break;
-            case Option::visual:
+            case DisplayModeOption::visual:
                 if (value.empty()) return failure({option.spelled, " needs a value"});
                 break;
-            case Option::install:
-            case Option::no_install:
-            case Option::mono:
-            case Option::no_mono:
+            case DisplayModeOption::ignored:
                 break;
         }
     }
@@ -361,38 +307,35 @@ WindowPlace PlaceOwnWindow(const DisplayModeGeometry& geometry, int screenWidth,
     return place;
 }
 
-std::vector<std::string_view> DisplayModeOptionNames() {
-    std::vector<std::string_view> names;
-    for (const OptionName& option : option_names) names.push_back(option.name);
-    return names;
+std::vector<std::string> DisplayModeSpellings() {
+    std::vector<std::string> spellings;
+    for (const DisplayModeOptionRow& row : display_mode_options) {
+        if (row.name == "?") {
+            spellings.insert(spellings.end(), {"-?", "/?"});
+        } else {
+            for (std::string spelling : {std::string("-"), std::string("--")}) {
+                spelling += row.name;
+                spellings.push_back(spelling);
+            }
+        }
+    }
+    return spellings;
 }
 
 const char* DisplayModeUsage() {
-    return "Usage: nuvex [option ...]         as a display mode of an X screen-saver daemon\n"
-           "       nuvex [/s | /p <id> | /l <id> | /c[:<id>]]   as a Windows screen saver\n"
-           "\n"
-           "Display-mode options, with one dash or two:\n"
-           "  --root             draw on the root window (in XSCREENSAVER_WINDOW when set)\n"
-           "  --window-id ID     draw in the X window ID, in hex (0x...) or decimal\n"
-           "  --window           draw in a window of its own; Esc or closing it ends the saver\n"
-           "  --geometry WxH[+X+Y]  size and place of that window (default 640x480, centred;\n"
-           "                     each number at most 16384)\n"
-           "  --display D        the X display to use instead of $DISPLAY\n"
-           "  --fps              show frames per second and the saver's processor load\n"
-           "  --message TEXT     the message for this run; lines separated by ^n\n"
-           "                     (empty: the stored message)\n"
-           "  --follow           for this run, the text rides the waves\n"
-           "  --no-follow        for this run, the text does not ride the waves\n"
-           "  --delay N, --install, --mono, --visual V\n"
-           "                     accepted for the daemon's sake, and ignored\n"
-           "  --help, -h, /?     this text\n"
-           "  --version          the version\n"
-           "--message, --follow and --no-follow override the settings file for one run and\n"
-           "never change it. Without --window-id or --window, XSCREENSAVER_WINDOW names the\n"
-           "window to draw in.\n"
-           "\n"
-           "Windows command line:\n"
-           "  /s                 full screen; input ends it\n"
-           "  /p ID, /l ID       inside the X window ID, in decimal\n"
-           "  /c[:ID], nothing   the settings dialog\n";
+    static const std::string usage =
+        "Usage: nuvex [option ...]         as a display mode of an X screen-saver daemon\n"
+        "       nuvex [/s | /p <id> | /l <id> | /c[:<id>]]   as a Windows screen saver\n"
+        "\n"
+        "Display-mode options, with one dash or two:\n" +
+        DisplayModeOptionList() +
+        "--message, --follow and --no-follow override the settings file for one run and\n"
+        "never change it. Without --window-id or --window, XSCREENSAVER_WINDOW names the\n"
+        "window to draw in.\n"
+        "\n"
+        "Windows command line:\n"
+        "  /s                 full screen; input ends it\n"
+        "  /p ID, /l ID       inside the X window ID, in decimal\n"
+        "  /c[:ID], nothing   the settings dialog\n";
+    return usage.c_str();
 }

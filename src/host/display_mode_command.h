@@ -76,9 +76,10 @@ DisplayModeCommand ParseDisplayModeCommand(const std::vector<std::string_view>& 
 // A window id in hex ("0x1a00007") or decimal, 1 to 2^32 - 1; nothing else.
 std::optional<std::uint32_t> ParseWindowId(std::string_view text);
 
-// The option names, without dashes, for checks that they stay apart from the
-// Windows grammar.
-std::vector<std::string_view> DisplayModeOptionNames();
+// Every spelling of every option ("-root", "--root", ..., "-?", "/?"), for
+// checks that they stay apart from the Windows grammar.
+std::vector<std::string> DisplayModeSpellings();
 
-// What --help prints.
+// What --help prints: the options' list made from their table
+// (display_mode_options.h), and the Windows command line.
 const char* DisplayModeUsage();

@@ -18,6 +18,9 @@ namespace {
 constexpr text_encoding ansi = text_encoding::ansi;
 constexpr text_encoding utf8 = text_encoding::utf8;
 
+// The line that opens the saver's section in its settings file.
+const std::string section_header = std::string("[") + settings_section_name + "]\r\n";
+
 void use_code_page(const char* page) {
     setenv("NUVEX_CODEPAGE", page, 1);
     portable_reset_code_page();
@@ -62,21 +65,21 @@ TEST_P(SettingsTest, TheEditFormFollowsTheStoredForm) {
 TEST_P(SettingsTest, WithoutAFileTheDefaultsAreLoaded) {
     follow_value = 77;
     load_settings();
-    EXPECT_STREQ(settings_section, "Nuvex0_01");
-    EXPECT_STREQ(settings_file, "Nuvex0_01");
+    EXPECT_STREQ(settings_section, settings_section_name);
+    EXPECT_STREQ(settings_file, settings_file_name);
     EXPECT_EQ(std::string(message_buffer), default_message().bytes);
     EXPECT_EQ(message_encoding, default_message().encoding);
     EXPECT_EQ(follow_value, 0);
     EXPECT_FALSE(stored_settings.text_found);
-    EXPECT_FALSE(home.exists("Nuvex0_01"));
+    EXPECT_FALSE(home.exists(settings_file_name));
 }
 
 TEST_P(SettingsTest, BothKeysAreWrittenTogetherAndReadBack) {
     load_settings();
     follow_value = -5;
     ASSERT_EQ(save_settings({"Hi^nthere^n", ansi}).status, ProfileWriteStatus::written);
-    EXPECT_EQ(home.read("Nuvex0_01"),
-              "[Nuvex0_01]\r\nNuvexScr_Text=Hi^nthere^n\r\nNuvexScr_Follow=-5\r\n");
+    EXPECT_EQ(home.read(settings_file_name),
+              section_header + "NuvexScr_Text=Hi^nthere^n\r\nNuvexScr_Follow=-5\r\n");
     follow_value = 0;
     message_buffer[0] = '\0';
     load_settings();
@@ -85,36 +88,36 @@ TEST_P(SettingsTest, BothKeysAreWrittenTogetherAndReadBack) {
 }
 
 TEST_P(SettingsTest, OnlyWhatChangedIsWrittenAndAnUntouchedFollowKeepsItsText) {
-    const std::string before =
-        "; mine\r\n[Nuvex0_01]\r\nNuvexScr_Text=\r\nNuvexScr_Follow=99999999999\r\nextra=1\r\n";
-    home.write("Nuvex0_01", before);
+    const std::string before = "; mine\r\n" + section_header +
+                               "NuvexScr_Text=\r\nNuvexScr_Follow=99999999999\r\nextra=1\r\n";
+    home.write(settings_file_name, before);
     load_settings();
     EXPECT_STREQ(message_buffer, "");
     EXPECT_NE(follow_value, 0);  // as the saver reads it: nonzero
     // Nothing changed: nothing is written.
     ASSERT_EQ(save_settings(stored_settings.text).status, ProfileWriteStatus::written);
-    EXPECT_EQ(home.read("Nuvex0_01"), before);
+    EXPECT_EQ(home.read(settings_file_name), before);
     // A new text changes that line only; the follow text stays as it was.
     ASSERT_EQ(save_settings({"new", ansi}).status, ProfileWriteStatus::written);
-    EXPECT_EQ(
-        home.read("Nuvex0_01"),
-        "; mine\r\n[Nuvex0_01]\r\nNuvexScr_Text=new\r\nNuvexScr_Follow=99999999999\r\nextra=1\r\n");
+    EXPECT_EQ(home.read(settings_file_name),
+              "; mine\r\n" + section_header +
+                  "NuvexScr_Text=new\r\nNuvexScr_Follow=99999999999\r\nextra=1\r\n");
     // Clicking the box twice is no change either; once is.
-    home.write("Nuvex0_01", "[Nuvex0_01]\r\nNuvexScr_Follow=abc\r\n");
+    home.write(settings_file_name, section_header + "NuvexScr_Follow=abc\r\n");
     load_settings();
     EXPECT_EQ(follow_value, 0);
     follow_value = 1;
     follow_value = 0;
     ASSERT_EQ(save_settings(stored_settings.text).status, ProfileWriteStatus::written);
     const std::string path = stored_settings.location.path;
-    EXPECT_EQ(ReadProfileValue(path, "Nuvex0_01", "NuvexScr_Follow").value, "abc");
+    EXPECT_EQ(ReadProfileValue(path, settings_section_name, "NuvexScr_Follow").value, "abc");
     load_settings();
     EXPECT_EQ(stored_settings.text.bytes, default_message().bytes);
 }
 
 TEST_P(SettingsTest, ALongStoredTextIsCutForTheSaverButKeptWholeForTheDialog) {
     const std::string value = std::string(5000, 'a');
-    home.write("Nuvex0_01", "[Nuvex0_01]\r\nNuvexScr_Text=" + value + "\r\n");
+    home.write(settings_file_name, section_header + "NuvexScr_Text=" + value + "\r\n");
     load_settings();
     EXPECT_EQ(std::string(message_buffer), std::string(message_text_limit, 'a'));
     EXPECT_EQ(stored_settings.text.bytes, value);
@@ -137,7 +140,8 @@ TEST_P(GbkSettingsTest, ATrailByteOfCaretBeforeNIsNoSeparator) {
 TEST_P(GbkSettingsTest, TodaysGbkFileReadsAndSavesAsTodaysBytes) {
     // "随波逐流^n你好世界" in GBK, as Chinese systems have always written it.
     const std::string gbk = "\xcb\xe6\xb2\xa8\xd6\xf0\xc1\xf7^n\xc4\xe3\xba\xc3\xca\xc0\xbd\xe7";
-    home.write("Nuvex0_01", "[Nuvex0_01]\r\nNuvexScr_Text=" + gbk + "\r\nNuvexScr_Follow=0\r\n");
+    home.write(settings_file_name,
+               section_header + "NuvexScr_Text=" + gbk + "\r\nNuvexScr_Follow=0\r\n");
     load_settings();
     EXPECT_EQ(std::string(message_buffer), gbk);
     EXPECT_EQ(message_encoding, ansi);
@@ -149,18 +153,18 @@ TEST_P(GbkSettingsTest, TodaysGbkFileReadsAndSavesAsTodaysBytes) {
     const encoded_text stored = stored_from_edit(shown, stored_settings.text).stored;
     EXPECT_EQ(stored.bytes, gbk + "^n\xc9\xfa");
     ASSERT_EQ(save_settings(stored).status, ProfileWriteStatus::written);
-    EXPECT_EQ(home.read("Nuvex0_01"),
-              "[Nuvex0_01]\r\nNuvexScr_Text=" + gbk + "^n\xc9\xfa\r\nNuvexScr_Follow=0\r\n");
+    EXPECT_EQ(home.read(settings_file_name),
+              section_header + "NuvexScr_Text=" + gbk + "^n\xc9\xfa\r\nNuvexScr_Follow=0\r\n");
 }
 
 TEST_P(GbkSettingsTest, ALongStoredTextIsNeverCutInsideACharacter) {
     // 4093 single bytes, then a double-byte character that straddles the limit.
     const std::string value = std::string(4093, 'a') + "\xc9\xfa" + "tail";
-    home.write("Nuvex0_01", "[Nuvex0_01]\r\nNuvexScr_Text=" + value + "\r\n");
+    home.write(settings_file_name, section_header + "NuvexScr_Text=" + value + "\r\n");
     load_settings();
     EXPECT_EQ(std::string(message_buffer), std::string(4093, 'a'));
     const std::string fits = std::string(4092, 'a') + "\xc9\xfa" + "tail";
-    home.write("Nuvex0_01", "[Nuvex0_01]\r\nNuvexScr_Text=" + fits + "\r\n");
+    home.write(settings_file_name, section_header + "NuvexScr_Text=" + fits + "\r\n");
     load_settings();
     EXPECT_EQ(std::string(message_buffer), std::string(4092, 'a') + "\xc9\xfa");
 }
@@ -175,7 +179,7 @@ TEST(SettingsBeyondTheCodePage, AreStoredInUnicodeWithoutLoss) {
     EXPECT_EQ(default_message().encoding, utf8);  // not "????"
     load_settings();
     ASSERT_EQ(save_settings(stored_settings.text).status, ProfileWriteStatus::written);
-    EXPECT_EQ(home.read("Nuvex0_01").substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(home.read(settings_file_name).substr(0, 2), "\xFF\xFE");
     load_settings();
     EXPECT_EQ(stored_settings.text.bytes, default_message().bytes);
     EXPECT_EQ(message_encoding, utf8);
@@ -196,6 +200,44 @@ TEST(SettingsBeyondTheCodePage, AreStoredInUnicodeWithoutLoss) {
     use_code_page("65001");
 }
 
+// Text the code page holds is stored in it only where the message it replaces
+// was: a message in Unicode (a UTF-16 file, or the built-in greeting on a
+// Western system) keeps the file UTF-16, as the README says.
+TEST(SettingsWithinTheCodePage, KeepTheFormOfTheMessageTheyReplace) {
+    struct Case {
+        const char* name;
+        std::string file;  // empty: no settings file yet
+        bool unicode_after;
+    };
+    const std::string utf16_abc = std::string("\xFF\xFE", 2) + [] {
+        std::string wide;
+        for (char c : section_header + "NuvexScr_Text=abc\r\n") {
+            wide += c;
+            wide += '\0';
+        }
+        return wide;
+    }();
+    const Case cases[] = {
+        {"the built-in greeting, which 1252 lacks", "", true},
+        {"a UTF-16 file", utf16_abc, true},
+        {"an ANSI file", section_header + "NuvexScr_Text=abc\r\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TemporaryConfigHome home;
+        use_code_page("1252");
+        if (!c.file.empty()) home.write(settings_file_name, c.file);
+        load_settings();
+        const encoded_text hello = stored_from_edit(edit("hello"), stored_settings.text).stored;
+        EXPECT_EQ(hello.encoding, c.unicode_after ? utf8 : ansi);
+        ASSERT_EQ(save_settings(hello).status, ProfileWriteStatus::written);
+        EXPECT_EQ(home.read(settings_file_name).substr(0, 2) == "\xFF\xFE", c.unicode_after);
+        load_settings();
+        EXPECT_EQ(stored_settings.text.bytes, "hello");
+    }
+    use_code_page("65001");
+}
+
 // A GBK file opened on a UTF-8 system: the dialog can show its bytes only as
 // replacement characters, says so, and an OK keeps every line the user did
 // not change, byte for byte.
@@ -203,7 +245,7 @@ TEST(SettingsFromAnotherCodePage, UnchangedLinesKeepTheirBytes) {
     TemporaryConfigHome home;
     use_code_page("65001");
     const std::string gbk = "\xcb\xe6\xb2\xa8\xd6\xf0\xc1\xf7^n\xc4\xe3\xba\xc3\xca\xc0\xbd\xe7";
-    home.write("Nuvex0_01", "[Nuvex0_01]\r\nNuvexScr_Text=" + gbk + "\r\n");
+    home.write(settings_file_name, section_header + "NuvexScr_Text=" + gbk + "\r\n");
     load_settings();
     bool clean = true;
     const wide_text shown = edit_text_for(stored_settings.text, clean);

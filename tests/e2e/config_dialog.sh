@@ -150,16 +150,6 @@ else
     finish >/dev/null
 fi
 
-# 6. The GTK dialog tests of the unit test program need a display: this one.
-tests=$build/tests/nuvex_tests_platform
-if [[ -x $tests ]]; then
-    NUVEX_GTK_TESTS=1 "$tests" --gtest_filter='DialogGtkTest.*' >"$work/gtk-tests.log" 2>&1 || {
-        cat "$work/gtk-tests.log" >&2
-        fail "the GTK dialog tests failed"
-    }
-    grep -q "SKIPPED" "$work/gtk-tests.log" && fail "the GTK dialog tests were skipped under Xvfb"
-fi
-
 if ((failures > 0)); then
     echo "$failures check(s) failed; screenshots in $artifacts" >&2
     exit 1

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # The settings dialog in the user's language, through the real program under
-# Xvfb: `LANG=en_US.UTF-8 nuvex /c` shows the English dialog and About box,
-# `LANG=zh_CN.UTF-8 nuvex /c` the Chinese ones, and OK writes the same bytes
-# under either. The locales need not be installed: the language is read from
-# the variables, and the title from _NET_WM_NAME, which GTK sets in any locale.
-# Screenshots of both dialogs land in <build>/e2e-artifacts/dialog_languages.
+# Xvfb: for each texts of the interface languages (src/config/languages.txt),
+# `LANG=<its first locale> nuvex /c` shows the dialog and About box with that
+# script's titles (`LANG=en_US.UTF-8` the English ones, `LANG=zh_CN.UTF-8` the
+# Chinese), a language without texts the English ones, and OK writes the same
+# bytes under every one. The locales need not be installed: the language is
+# read from the variables, and the title from _NET_WM_NAME, which GTK sets in
+# any locale. Screenshots of the dialogs land in
+# <build>/e2e-artifacts/dialog_languages.
 # Usage: dialog_languages.sh <build folder>
 name=languages
 tools=(xprop import iconv)
 source "$(dirname "$0")/dialog_common.bash"
+source "$(dirname "$0")/../support/languages.bash"
 artifacts=$build/e2e-artifacts/dialog_languages
 mkdir -p "$artifacts"
 
@@ -86,15 +90,31 @@ run_language() {
     done
 }
 
-run_language english en_US.UTF-8 "Lumora Settings" "About Lumora"
-run_language chinese zh_CN.UTF-8 "Lumora设置" "关于 Lumora"
+# Each texts once, under the first locale that shows them; then a language the
+# module has no texts in, which shows the English ones.
+tags=()
+while read -r locale script; do
+    tag=${script%.rc}
+    tag=${tag#nuvex_}
+    [[ " ${tags[*]} " == *" $tag "* ]] && continue
+    tags+=("$tag")
+    run_language "$tag" "$locale.UTF-8" "$(language_text "$script" NUVEX_TEXT_CONFIG_CAPTION)" \
+        "$(language_text "$script" NUVEX_TEXT_ABOUT_CAPTION)"
+done < <(language_rows)
+((${#tags[@]} >= 2)) || fail "languages.txt lists fewer than two texts: ${tags[*]}"
+tags+=(untranslated)
+run_language untranslated "$(untranslated_locale)" \
+    "$(language_text nuvex_english.rc NUVEX_TEXT_CONFIG_CAPTION)" \
+    "$(language_text nuvex_english.rc NUVEX_TEXT_ABOUT_CAPTION)"
 
 # The language is the interface's alone: the same use stores the same bytes.
 for page in locale 936; do
-    if [[ -f $work/english.$page && -f $work/chinese.$page ]]; then
-        cmp -s "$work/english.$page" "$work/chinese.$page" ||
-            fail "OK ($page) stored different bytes under English and Chinese: $(od -c "$work/english.$page" | head -n 4) / $(od -c "$work/chinese.$page" | head -n 4)"
-    fi
+    for tag in "${tags[@]}"; do
+        if [[ -f $work/english.$page && -f $work/$tag.$page ]]; then
+            cmp -s "$work/english.$page" "$work/$tag.$page" ||
+                fail "OK ($page) stored different bytes under English and $tag: $(od -c "$work/english.$page" | head -n 4) / $(od -c "$work/$tag.$page" | head -n 4)"
+        fi
+    done
 done
 # And the stored text is the built-in greeting, the same in every language.
 if [[ -f $work/english.936 ]]; then

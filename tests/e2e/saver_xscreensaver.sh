@@ -66,7 +66,9 @@ for question in --help -h /? --version; do
     [[ $status -eq 0 ]] || fail "$question ended with status $status"
     [[ -s "$work_dir/out" && ! -s "$work_dir/err" ]] || fail "$question: nothing on the standard output"
 done
-grep -qx "nuvex 0.0.0.1" "$work_dir/out" || fail "--version printed $(cat "$work_dir/out")"
+version=$(sed -n 's/^#define NUVEX_VERSION "\(.*\)"$/\1/p' "$build_dir/generated/nuvex_version.h")
+[[ -n $version ]] && grep -qx "nuvex $version" "$work_dir/out" ||
+    fail "--version printed $(cat "$work_dir/out"), not the build's version '$version'"
 for mistake in "--window-id|nonsense" "--window-id|0x7fffffe" "--fps|--bogus" "--root|--delay" \
     "--display|:4711|--root"; do
     IFS='|' read -r -a arguments <<<"$mistake"

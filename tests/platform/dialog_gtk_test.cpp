@@ -1,6 +1,7 @@
 // The GTK face of the portable dialogs, with real widgets. Runs only when
-// NUVEX_GTK_TESTS=1 and a display is there: the end-to-end script runs it
-// under its own Xvfb, so that unit runs never open windows on a desktop.
+// NUVEX_GTK_TESTS=1 and a display is there: tests/e2e/dialog_gtk.sh runs it
+// under its own Xvfb, and the unit run leaves it out, so that unit runs never
+// open windows on a desktop.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 

@@ -2,15 +2,20 @@
 // portable loaders read them as Windows would.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 #include "config/nuvex_resource_ids.h"
+#include "config/settings.h"
+#include "interface_languages.h"
+#include "nuvex_version.h"
 #include "platform/locale_scope.h"
 #include "platform/portable/resources/resources.h"
 #include "platform/portable/text/codepage.h"
+#include "platform/untranslated_language.h"
 #include "platform/win32.h"
 
 extern const unsigned char portable_resource_data[];
@@ -39,8 +44,26 @@ public:
     }
 };
 
-constexpr WORD chinese_languages[] = {0x0804, 0x0404, 0x0C04, 0x1404, 0x1004};
+constexpr WORD chinese_prc = 0x0804;
 constexpr WORD english = 0x0409;
+
+// The first interface language whose texts are those of `language`: the one
+// whose resources every language of that script must repeat byte for byte.
+const InterfaceLanguage& first_with_texts_of(const InterfaceLanguage& language) {
+    for (const InterfaceLanguage& l : interface_languages) {
+        if (l.resources == language.resources) return l;
+    }
+    return language;
+}
+
+// Texts the resources show with the version after them.
+std::u16string with_version(std::u16string text) {
+    for (const char* c = NUVEX_VERSION_SHORT; *c; ++c) text.push_back(static_cast<char16_t>(*c));
+    return text;
+}
+std::string with_version(std::string text) {
+    return text + NUVEX_VERSION_SHORT;
+}
 
 TEST(EmbeddedResources, DialogsAndStringsInEveryLanguageTheRestInChineseOnly) {
     const auto& entries = portable_resources();
@@ -53,33 +76,33 @@ TEST(EmbeddedResources, DialogsAndStringsInEveryLanguageTheRestInChineseOnly) {
         const bool texts =
             e.type.ordinal == resource_type_dialog || e.type.ordinal == resource_type_string;
         if (!texts) {
-            EXPECT_EQ(e.language, 0x0804);
+            EXPECT_EQ(e.language, chinese_prc);
         }
         icons += e.type.ordinal == resource_type_icon;
         dialogs += e.type.ordinal == resource_type_dialog;
         versions += e.type.ordinal == 16;
         manifests += e.type.ordinal == 24;
         if (!texts) continue;
-        // Every text resource exists in English and in each Chinese language,
-        // and every Chinese one is the PRC's, byte for byte.
-        const ResourceEntry* prc = find_resource(entries, e.type.ordinal, e.name, 0x0804);
-        ASSERT_NE(prc, nullptr);
-        EXPECT_EQ(prc->language, 0x0804);
-        const ResourceEntry* us = find_resource(entries, e.type.ordinal, e.name, english);
-        ASSERT_NE(us, nullptr);
-        EXPECT_EQ(us->language, english);
-        if (e.type.ordinal == resource_type_dialog) {
-            EXPECT_NE(us->data, prc->data);
-        }
-        for (WORD language : chinese_languages) {
-            const ResourceEntry* copy = find_resource(entries, e.type.ordinal, e.name, language);
-            ASSERT_NE(copy, nullptr);
-            EXPECT_EQ(copy->language, language);
-            EXPECT_EQ(copy->data, prc->data);
+        // Every text resource exists in each interface language; languages
+        // of the same texts hold the same bytes, languages of other texts
+        // other dialogs.
+        for (const InterfaceLanguage& language : interface_languages) {
+            const ResourceEntry* mine = find_resource(entries, e.type.ordinal, e.name, language.id);
+            ASSERT_NE(mine, nullptr) << std::hex << language.id;
+            EXPECT_EQ(mine->language, language.id);
+            const ResourceEntry* first =
+                find_resource(entries, e.type.ordinal, e.name, first_with_texts_of(language).id);
+            EXPECT_EQ(mine->data, first->data) << std::hex << language.id;
+            if (e.type.ordinal != resource_type_dialog) continue;
+            for (const InterfaceLanguage& other : interface_languages) {
+                if (other.resources == language.resources) continue;
+                EXPECT_NE(find_resource(entries, e.type.ordinal, e.name, other.id)->data,
+                          mine->data);
+            }
         }
     }
     EXPECT_EQ(icons, 18);
-    EXPECT_EQ(dialogs, 2 * 6);
+    EXPECT_EQ(dialogs, 2 * static_cast<int>(std::size(interface_languages)));
     EXPECT_EQ(versions, 1);
     EXPECT_EQ(manifests, 1);
     const ResourceEntry* manifest = find_resource(entries, 24, ordinal(1));
@@ -89,6 +112,14 @@ TEST(EmbeddedResources, DialogsAndStringsInEveryLanguageTheRestInChineseOnly) {
     // A resource in one language only is found whatever language is asked for.
     EXPECT_EQ(find_resource(entries, 24, ordinal(1), english), manifest);
     EXPECT_EQ(find_resource(entries, resource_type_dialog, ordinal(104), english), nullptr);
+    // A language without texts is shown English (United States), as on
+    // Windows, never the first language of the module.
+    for (WORD without_texts : {untranslated_language().id, WORD{0x0809}, WORD{0x0000}}) {
+        const ResourceEntry* shown =
+            find_resource(entries, resource_type_dialog, ordinal(IDD_CONFIG), without_texts);
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(shown->language, fallback_language) << std::hex << without_texts;
+    }
 }
 
 std::string utf16(std::u16string_view text) {
@@ -107,10 +138,14 @@ TEST(EmbeddedResources, VersionRecordCarriesEveryField) {
             v = v << 8 | static_cast<unsigned char>(data[fixed + index * 4 + b]);
         return v;
     };
-    EXPECT_EQ(dword(2), 0u);  // file version 0.0.0.1: high word 0.0, low word 0.1
-    EXPECT_EQ(dword(3), 1u);
-    EXPECT_EQ(dword(4), 0u);  // product version
-    EXPECT_EQ(dword(5), 1u);
+    // File and product version: the high word of each half first.
+    const std::uint32_t numbers[] = {NUVEX_VERSION_NUMBERS};
+    const std::uint32_t high = numbers[0] << 16 | numbers[1];
+    const std::uint32_t low = numbers[2] << 16 | numbers[3];
+    EXPECT_EQ(dword(2), high);
+    EXPECT_EQ(dword(3), low);
+    EXPECT_EQ(dword(4), high);
+    EXPECT_EQ(dword(5), low);
     EXPECT_EQ(dword(6), 0x17u);
     EXPECT_EQ(dword(7), 0u);
     EXPECT_EQ(dword(8), 4u);
@@ -138,12 +173,18 @@ TEST(EmbeddedResources, VersionRecordCarriesEveryField) {
             EXPECT_LT(at, end) << std::string(key.begin(), key.end());
         }
     }
+    std::u16string version_text;
+    for (const char* c = NUVEX_VERSION_TEXT; *c; ++c) version_text.push_back(*c);
     for (const std::u16string_view text :
-         {u"NuvexScr \u5c4f\u4fdd\u7a0b\u5e8f", u"0, 0, 0, 1", u"NuvexScr", u"Nuvex.scr"}) {
+         {std::u16string_view(u"NuvexScr \u5c4f\u4fdd\u7a0b\u5e8f"),
+          std::u16string_view(version_text), std::u16string_view(u"NuvexScr"),
+          std::u16string_view(u"Nuvex.scr")}) {
         const std::size_t found = data.find(utf16(text), chinese_block);
         EXPECT_LT(found, english_block);
     }
-    for (const std::u16string_view text : {u"NuvexScr Screen Saver", u"0, 0, 0, 1", u"Nuvex.scr"}) {
+    for (const std::u16string_view text :
+         {std::u16string_view(u"NuvexScr Screen Saver"), std::u16string_view(version_text),
+          std::u16string_view(u"Nuvex.scr")}) {
         const std::size_t found = data.find(utf16(text), english_block);
         EXPECT_LT(found, variables);
     }
@@ -158,26 +199,30 @@ TEST(EmbeddedResources, StringsLoadInTheAnsiCodePage) {
     char buffer[80];
     {
         CodePageScope page("936");
-        EXPECT_EQ(LoadStringA(nullptr, IDS_DESCRIPTION, buffer, sizeof buffer), 14);
-        EXPECT_STREQ(buffer,
-                     "Lumora\xb3\xcc\xd0\xf2"
-                     "0.01");  // "Lumora程序0.01" in GBK
+        const std::string gbk = with_version("Lumora\xb3\xcc\xd0\xf2");  // "Lumora程序" in GBK
+        EXPECT_EQ(LoadStringA(nullptr, IDS_DESCRIPTION, buffer, sizeof buffer),
+                  static_cast<int>(gbk.size()));
+        EXPECT_EQ(buffer, gbk);
         // A buffer too small for the last character keeps none of its bytes.
         EXPECT_EQ(LoadStringA(nullptr, IDS_DESCRIPTION, buffer, 8), 6);
         EXPECT_STREQ(buffer, "Lumora");
     }
     {
         CodePageScope page("65001");
-        EXPECT_EQ(LoadStringA(nullptr, IDS_DESCRIPTION, buffer, sizeof buffer), 16);
-        EXPECT_STREQ(buffer,
-                     "Lumora\xe7\xa8\x8b\xe5\xba\x8f"
-                     "0.01");
-        EXPECT_EQ(LoadStringA(nullptr, IDS_FILE_NAME, buffer, 13), 9);
-        EXPECT_STREQ(buffer, "Nuvex0_01");
-        EXPECT_EQ(LoadStringA(nullptr, IDS_SECTION, buffer, 80), 9);
-        EXPECT_STREQ(buffer, "Nuvex0_01");
+        const std::string utf8 = with_version("Lumora\xe7\xa8\x8b\xe5\xba\x8f");
+        EXPECT_EQ(LoadStringA(nullptr, IDS_DESCRIPTION, buffer, sizeof buffer),
+                  static_cast<int>(utf8.size()));
+        EXPECT_EQ(buffer, utf8);
+        // The names fill their buffers' sizes without being cut.
+        const std::string_view file(settings_file_name), section(settings_section_name);
+        EXPECT_EQ(LoadStringA(nullptr, IDS_FILE_NAME, buffer, file_name_size),
+                  static_cast<int>(file.size()));
+        EXPECT_EQ(buffer, file);
+        EXPECT_EQ(LoadStringA(nullptr, IDS_SECTION, buffer, section_name_size),
+                  static_cast<int>(section.size()));
+        EXPECT_EQ(buffer, section);
         EXPECT_EQ(LoadStringA(nullptr, IDS_FILE_NAME, buffer, 5), 4);
-        EXPECT_STREQ(buffer, "Nuve");
+        EXPECT_EQ(buffer, file.substr(0, 4));
         EXPECT_EQ(LoadStringA(nullptr, no_such_string, buffer, sizeof buffer), 0);
         EXPECT_STREQ(buffer, "");
     }
@@ -189,8 +234,10 @@ TEST(EmbeddedResources, WideStringsAreTheResourcesUtf16Exactly) {
     for (const char* page : {"1252", "936"}) {
         CodePageScope scope(page);
         WCHAR buffer[40];
-        EXPECT_EQ(LoadStringW(nullptr, IDS_DESCRIPTION, buffer, 40), 12);
-        EXPECT_EQ(std::u16string(buffer), u"Lumora\u7a0b\u5e8f0.01");
+        const std::u16string description = with_version(u"Lumora\u7a0b\u5e8f");
+        EXPECT_EQ(LoadStringW(nullptr, IDS_DESCRIPTION, buffer, 40),
+                  static_cast<int>(description.size()));
+        EXPECT_EQ(std::u16string(buffer), description);
         // At most size - 1 units and a zero.
         EXPECT_EQ(LoadStringW(nullptr, IDS_DESCRIPTION, buffer, 8), 7);
         EXPECT_EQ(std::u16string(buffer), u"Lumora\u7a0b");
@@ -201,9 +248,12 @@ TEST(EmbeddedResources, WideStringsAreTheResourcesUtf16Exactly) {
         EXPECT_EQ(buffer[0], 0);
         // Size 0: a read-only pointer to the text itself, not terminated.
         const WCHAR* text = nullptr;
-        EXPECT_EQ(LoadStringW(nullptr, IDS_SECTION, reinterpret_cast<LPWSTR>(&text), 0), 9);
+        const std::string_view section(settings_section_name);
+        EXPECT_EQ(LoadStringW(nullptr, IDS_SECTION, reinterpret_cast<LPWSTR>(&text), 0),
+                  static_cast<int>(section.size()));
         ASSERT_NE(text, nullptr);
-        EXPECT_EQ(std::u16string(text, 9), u"Nuvex0_01");
+        EXPECT_EQ(std::u16string(text, section.size()),
+                  std::u16string(section.begin(), section.end()));
         EXPECT_EQ(LoadStringW(nullptr, no_such_string, reinterpret_cast<LPWSTR>(&text), 0), 0);
     }
 }
@@ -339,9 +389,7 @@ TEST(EmbeddedResources, AboutTemplateMatchesTheScript) {
     EXPECT_EQ(version.id, IDC_STATIC);
     EXPECT_EQ(version.windowClass.ordinal, 0x82);
     EXPECT_EQ(version.style, 0x50020000u);
-    EXPECT_EQ(version.text.name,
-              "Lumora \xe7\x89\x88\xe6\x9c\xac"
-              "0.01");
+    EXPECT_EQ(version.text.name, with_version("Lumora \xe7\x89\x88\xe6\x9c\xac"));
     EXPECT_EQ(version.x, 99);
     EXPECT_EQ(version.cx, 116);
     const auto& icon = t->controls[2];
@@ -367,17 +415,18 @@ TEST(EmbeddedResources, EnglishTemplatesAreTheChineseOnesWithEnglishTexts) {
     struct Expected {
         int id;
         const char* caption;
-        std::vector<const char*> texts;  // null: an ordinal (the icon) or free wording
+        std::vector<std::optional<std::string>>
+            texts;  // none: an ordinal (the icon) or free wording
     };
     const Expected templates[] = {
         {IDD_CONFIG,
          "Lumora Settings",
          {"OK", "Cancel", "", "Text to show", "Drift with the waves", "About..."}},
-        {IDD_ABOUT, "About Lumora", {"OK", "Lumora version 0.01", nullptr, nullptr}},
+        {IDD_ABOUT, "About Lumora", {"OK", with_version("Lumora version "), {}, {}}},
     };
     for (const Expected& expected : templates) {
         SCOPED_TRACE(expected.id);
-        const auto zh = load_dialog_template(MAKEINTRESOURCEA(expected.id), 0x0804);
+        const auto zh = load_dialog_template(MAKEINTRESOURCEA(expected.id), chinese_prc);
         const auto en = load_dialog_template(MAKEINTRESOURCEA(expected.id), english);
         ASSERT_TRUE(zh.has_value());
         ASSERT_TRUE(en.has_value());
@@ -402,7 +451,7 @@ TEST(EmbeddedResources, EnglishTemplatesAreTheChineseOnesWithEnglishTexts) {
             if (e.text.is_ordinal) {
                 EXPECT_EQ(e.text.ordinal, z.text.ordinal);
             } else if (expected.texts[i]) {
-                EXPECT_EQ(e.text.name, expected.texts[i]);
+                EXPECT_EQ(e.text.name, *expected.texts[i]);
             } else {
                 EXPECT_FALSE(e.text.name.empty());
                 EXPECT_NE(e.text.name, z.text.name);
@@ -422,20 +471,27 @@ TEST(EmbeddedResources, EnglishTemplatesAreTheChineseOnesWithEnglishTexts) {
 TEST(EmbeddedResources, NamesAreEqualAndEveryReportIsInBothLanguages) {
     const auto& entries = portable_resources();
     // The settings file and section are names: the same in every language.
-    for (UINT id : {UINT{IDS_FILE_NAME}, UINT{IDS_SECTION}}) {
-        for (WORD language : chinese_languages) {
-            EXPECT_EQ(find_string(entries, id, language), u"Nuvex0_01") << id << " " << language;
+    const auto wide = [](std::string_view ascii) {
+        return std::u16string(ascii.begin(), ascii.end());
+    };
+    const std::pair<UINT, std::u16string> names[] = {{IDS_FILE_NAME, wide(settings_file_name)},
+                                                     {IDS_SECTION, wide(settings_section_name)}};
+    for (const auto& [id, name] : names) {
+        for (const InterfaceLanguage& language : interface_languages) {
+            EXPECT_EQ(find_string(entries, id, language.id), name) << id << " " << language.id;
         }
-        EXPECT_EQ(find_string(entries, id, english), u"Nuvex0_01") << id;
     }
-    EXPECT_EQ(find_string(entries, IDS_DESCRIPTION, 0x0804), u"Lumora\u7a0b\u5e8f0.01");
-    EXPECT_EQ(find_string(entries, IDS_DESCRIPTION, english), u"Lumora Program 0.01");
-    // The same strings exist in both languages, and nothing else.
+    EXPECT_EQ(find_string(entries, IDS_DESCRIPTION, chinese_prc),
+              with_version(u"Lumora\u7a0b\u5e8f"));
+    EXPECT_EQ(find_string(entries, IDS_DESCRIPTION, english), with_version(u"Lumora Program "));
+    // The same strings exist in every language, and nothing else.
     int present = 0;
     for (UINT id = 0; id < 4096; ++id) {
-        const auto zh = find_string(entries, id, 0x0804);
-        const auto en = find_string(entries, id, english);
-        ASSERT_EQ(zh.has_value(), en.has_value()) << id;
+        const auto zh = find_string(entries, id, chinese_prc);
+        for (const InterfaceLanguage& language : interface_languages) {
+            ASSERT_EQ(find_string(entries, id, language.id).has_value(), zh.has_value())
+                << id << " " << language.id;
+        }
         present += zh.has_value();
     }
     EXPECT_EQ(present, 3 + 18);
@@ -448,7 +504,7 @@ TEST(EmbeddedResources, NamesAreEqualAndEveryReportIsInBothLanguages) {
     };
     for (UINT id = IDS_SAVE_FAILED; id <= IDS_STORED_CONTROLS; ++id) {
         SCOPED_TRACE(id);
-        const auto zh = find_string(entries, id, 0x0804);
+        const auto zh = find_string(entries, id, chinese_prc);
         const auto en = find_string(entries, id, english);
         ASSERT_TRUE(zh && en);
         // What the code puts in has its place in both.
@@ -469,17 +525,23 @@ TEST(EmbeddedResources, TheLoadersFollowTheInterfaceLanguage) {
         const int n = LoadStringW(nullptr, id, reinterpret_cast<LPWSTR>(&text), 0);
         return n > 0 ? std::u16string(text, static_cast<std::size_t>(n)) : std::u16string();
     };
-    const std::u16string chinese = u"Lumora\u7a0b\u5e8f0.01";
-    const std::u16string english_text = u"Lumora Program 0.01";
+    const std::u16string chinese = with_version(u"Lumora\u7a0b\u5e8f");
+    const std::u16string english_text = with_version(u"Lumora Program ");
     struct Case {
         const char *all, *messages, *lang;
         bool chinese;
     };
     // Both orders in one process: what was loaded first must not stick.
     const Case cases[] = {
-        {nullptr, nullptr, "en_US.UTF-8", false}, {nullptr, nullptr, "zh_CN.UTF-8", true},
-        {nullptr, "zh_TW.UTF-8", "C", true},      {"C.UTF-8", "zh_CN.UTF-8", nullptr, false},
-        {nullptr, nullptr, nullptr, false},       {"zh_SG.UTF-8", nullptr, nullptr, true},
+        {nullptr, nullptr, "en_US.UTF-8", false},
+        {nullptr, nullptr, "zh_CN.UTF-8", true},
+        {nullptr, "zh_TW.UTF-8", "C", true},
+        {"C.UTF-8", "zh_CN.UTF-8", nullptr, false},
+        {nullptr, nullptr, nullptr, false},
+        {"zh_SG.UTF-8", nullptr, nullptr, true},
+        // Languages the module has no texts in are shown English.
+        {nullptr, nullptr, untranslated_language().locale, false},
+        {nullptr, nullptr, "zh_XX.UTF-8", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message()
@@ -494,10 +556,10 @@ TEST(EmbeddedResources, TheLoadersFollowTheInterfaceLanguage) {
         EXPECT_EQ(pointer_text(IDS_DESCRIPTION), expected);
         char narrow[40];
         EXPECT_GT(LoadStringA(nullptr, IDS_DESCRIPTION, narrow, sizeof narrow), 0);
-        EXPECT_EQ(std::string(narrow), c.chinese ? "Lumora\xe7\xa8\x8b\xe5\xba\x8f"
-                                                   "0.01"
-                                                 : "Lumora Program 0.01");
-        EXPECT_EQ(pointer_text(IDS_FILE_NAME), u"Nuvex0_01");
+        EXPECT_EQ(std::string(narrow),
+                  with_version(c.chinese ? "Lumora\xe7\xa8\x8b\xe5\xba\x8f" : "Lumora Program "));
+        const std::string_view file(settings_file_name);
+        EXPECT_EQ(pointer_text(IDS_FILE_NAME), std::u16string(file.begin(), file.end()));
         const auto config = load_dialog_template(MAKEINTRESOURCEA(IDD_CONFIG));
         ASSERT_TRUE(config.has_value());
         EXPECT_EQ(config->caption,

@@ -1,16 +1,21 @@
 #!/usr/bin/env python3
 """Reads a built Nuvex.scr back and checks what the system and the code rely on.
 
-  check_module.py --arch x64|x86 Nuvex.scr
+  check_module.py --arch x64|x86 [--generated DIR] Nuvex.scr
+
+The interface languages come from src/config/languages.txt, the settings
+names from src/config/settings_names.h, the version from the build's
+generated/nuvex_version.h (by default the one of the build the module lies
+in: <build>/src/Nuvex.scr).
 
 Checks, reading the PE file directly (no Windows needed):
   image    the machine (x86-64 or 32-bit x86), a GUI program;
   imports  only system DLLs, none of the compiler's runtime DLLs;
   resources
     exactly the expected types and ids; the dialogs and string tables in
-      English (US) and in the Chinese languages (PRC, Taiwan, Hong Kong, Macao,
-      Singapore), each Chinese copy the PRC's byte for byte, everything else in
-      Chinese (PRC) only; prints the languages found; the version record's
+      every interface language, the languages of the same texts byte for byte
+      alike, everything else in Chinese (PRC) only; prints the languages
+      found; the version record's
       Chinese and English blocks and both Translation pairs; the dialogs
       (below) in both languages;
     the string table (the description, the settings file and section names,
@@ -33,23 +38,39 @@ import re
 import struct
 import sys
 
+SOURCE = pathlib.Path(__file__).resolve().parents[2]
 CHINESE_PRC = 0x0804
 ENGLISH_US = 0x0409
-# The Chinese languages that get the PRC's texts: Taiwan, Hong Kong, Macao, Singapore.
-CHINESE_COPIES = [0x0404, 0x0C04, 0x1404, 0x1004]
-TEXT_LANGUAGES = sorted([CHINESE_PRC, ENGLISH_US] + CHINESE_COPIES)
 IDOK, IDCANCEL = 1, 2  # the system's own button ids
 RT_ICON, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 5, 6, 14, 16, 24
 
 
-def resource_ids():
-    """{name: number} of the header that defines the resource and control ids."""
-    header = pathlib.Path(__file__).resolve().parents[2] / "src/config/nuvex_resource_ids.h"
-    return {m[1]: int(m[2]) for m in
-            re.finditer(r"^#define\s+(\w+)\s+(-?\d+)", header.read_text(), re.MULTILINE)}
+def defines(path, value):
+    """{name: value} of a header's #define lines whose value matches `value`."""
+    text = path.read_text(encoding="utf-8")
+    return {m[1]: m[2] for m in re.finditer(rf"^#define\s+(\w+)\s+({value})\s*$", text, re.MULTILINE)}
 
 
-ID = resource_ids()
+def interface_languages():
+    """[(language id, texts script)] of languages.txt, in its order."""
+    rows = []
+    for line in (SOURCE / "src/config/languages.txt").read_text(encoding="utf-8").splitlines():
+        if line.strip() and not line.lstrip().startswith("#"):
+            _, language, texts = line.split()
+            rows.append((int(language, 16), texts))
+    return rows
+
+
+ID = {name: int(value) for name, value in
+      defines(SOURCE / "src/config/nuvex_resource_ids.h", r"-?\d+").items()}
+NAMES_OF_SETTINGS = {name: value.strip('"') for name, value in
+                     defines(SOURCE / "src/config/settings_names.h", r'"[^"]*"').items()}
+LANGUAGES = interface_languages()
+TEXT_LANGUAGES = sorted(language for language, _ in LANGUAGES)
+# Each language to the first language of the same texts, whose bytes it repeats.
+FIRST_OF_TEXTS = {language: next(first for first, t in LANGUAGES if t == texts)
+                  for language, texts in LANGUAGES}
+VERSION = {}  # nuvex_version.h's macros, read in main()
 
 failures = []
 
@@ -252,7 +273,8 @@ def check_imports(image):
     return names
 
 
-NAMES = {ID["IDS_FILE_NAME"]: "Nuvex0_01", ID["IDS_SECTION"]: "Nuvex0_01"}
+NAMES = {ID["IDS_FILE_NAME"]: NAMES_OF_SETTINGS["NUVEX_SETTINGS_FILE_NAME"],
+         ID["IDS_SECTION"]: NAMES_OF_SETTINGS["NUVEX_SETTINGS_SECTION"]}
 REPORTS = range(ID["IDS_SAVE_FAILED"], ID["IDS_STORED_CONTROLS"] + 1)
 DESCRIPTION = ID["IDS_DESCRIPTION"]
 STRING_IDS = sorted([DESCRIPTION] + list(NAMES) + list(REPORTS))
@@ -281,11 +303,13 @@ def check_strings(resources):
     english = string_table(resources, ENGLISH_US)
     expect(sorted(chinese), STRING_IDS, "Chinese string ids")
     expect(sorted(english), STRING_IDS, "English string ids")
-    expect(chinese.get(DESCRIPTION), "Lumora程序0.01", "Chinese description")
-    expect(english.get(DESCRIPTION), "Lumora Program 0.01", "English description")
-    for ident, name in NAMES.items():
-        expect(chinese.get(ident), name, f"Chinese string {ident}")
-        expect(english.get(ident), name, f"English string {ident}")
+    short = VERSION["NUVEX_VERSION_SHORT"]
+    expect(chinese.get(DESCRIPTION), "Lumora程序" + short, "Chinese description")
+    expect(english.get(DESCRIPTION), "Lumora Program " + short, "English description")
+    for language in TEXT_LANGUAGES:
+        strings = string_table(resources, language)
+        for ident, name in NAMES.items():
+            expect(strings.get(ident), name, f"string {ident} in language {language:04x}")
     for ident in REPORTS:
         zh, en = chinese.get(ident, ""), english.get(ident, "")
         check(zh and en and zh != en, f"report {ident} is not in both languages: {zh!r} / {en!r}")
@@ -351,8 +375,10 @@ def check_version(resources):
     if not check(fixed is not None, "version record has no fixed file information"):
         return
     expect(fixed[0], 0xFEEF04BD, "fixed file information signature")
-    expect(fixed[2:4], (0, 1), "file version 0.0.0.1")
-    expect(fixed[4:6], (0, 1), "product version 0.0.0.1")
+    major, minor, patch, tweak = (int(n) for n in VERSION["NUVEX_VERSION_NUMBERS"].split(","))
+    numbers = (major << 16 | minor, patch << 16 | tweak)
+    expect(fixed[2:4], numbers, "file version " + VERSION["NUVEX_VERSION"])
+    expect(fixed[4:6], numbers, "product version " + VERSION["NUVEX_VERSION"])
     expect(fixed[6:8], (0x17, 0), "flags mask, flags")
     expect(fixed[8], 0x4, "operating system")
     expect(fixed[9:11], (0x1, 0), "file type, subtype")
@@ -376,13 +402,14 @@ def check_version(resources):
                f"version strings of {block}")
         for key, value in wanted.get(block, {}).items():
             expect(values.get(key), value, f"{key} of {block}")
-        expect(values.get("FileVersion"), "0, 0, 0, 1", f"FileVersion of {block}")
+        expect(values.get("FileVersion"), VERSION["NUVEX_VERSION_TEXT"], f"FileVersion of {block}")
         expect(values.get("InternalName"), "NuvexScr", f"InternalName of {block}")
         notice = values.get("LegalCopyright", "")
         check(notice.strip() and "\n" not in notice,
               f"legal notice of {block} is not one line: {notice!r}")
         expect(values.get("OriginalFilename"), "Nuvex.scr", f"OriginalFilename of {block}")
-        expect(values.get("ProductVersion"), "0, 0, 0, 1", f"ProductVersion of {block}")
+        expect(values.get("ProductVersion"), VERSION["NUVEX_VERSION_TEXT"],
+               f"ProductVersion of {block}")
     variables = children.get("VarFileInfo", {}).get("children", [])
     expect([v["key"] for v in variables], ["Translation"], "VarFileInfo entries")
     if variables:
@@ -484,8 +511,8 @@ def check_dialogs(resources):
             d = check_dialog(dialogs[about], f"{about}/{language:04x}", (0, 0, 222, 89),
                              "关于 Lumora" if zh else "About Lumora", [
                 (IDOK, BUTTON, "确定" if zh else "OK", 0x50010001, (127, 39, 50, 14)),
-                (static, STATIC, "Lumora 版本0.01" if zh else "Lumora version 0.01", 0x50020000,
-                 (99, 15, 116, 8)),
+                (static, STATIC, ("Lumora 版本" if zh else "Lumora version ")
+                 + VERSION["NUVEX_VERSION_SHORT"], 0x50020000, (99, 15, 116, 8)),
                 (static, STATIC, ("ordinal", ID["IDI_NUVEX"]), 0x50000803, (7, 7, 21, 20)),
                 (static, STATIC, d_any, 0x50020000, (29, 74, 186, 8)),
             ])
@@ -519,10 +546,15 @@ def check_languages(resources):
         languages.sort()
         if kind in (RT_DIALOG, RT_STRING):
             expect(languages, TEXT_LANGUAGES, f"languages of resource type {kind} id {ident}")
-            for copy in CHINESE_COPIES:
-                original = resources.get((kind, ident, CHINESE_PRC))
-                check(resources.get((kind, ident, copy)) == original,
-                      f"type {kind} id {ident}: language {copy:04x} differs from {CHINESE_PRC:04x}")
+            for language, first in FIRST_OF_TEXTS.items():
+                original = resources.get((kind, ident, first))
+                check(resources.get((kind, ident, language)) == original,
+                      f"type {kind} id {ident}: language {language:04x} differs from {first:04x}")
+                if kind == RT_DIALOG:
+                    for other, other_first in FIRST_OF_TEXTS.items():
+                        check(other_first == first or resources.get((kind, ident, other)) != original,
+                              f"dialog {ident}: languages {language:04x} and {other:04x} of "
+                              "different texts are the same")
             name = {RT_DIALOG: "dialog", RT_STRING: "string block"}[kind]
             print(f"  {name} {ident}: languages {' '.join(f'{l:04x}' for l in languages)}")
         else:
@@ -532,8 +564,13 @@ def check_languages(resources):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--arch", choices=("x64", "x86"), required=True)
+    parser.add_argument("--generated", type=pathlib.Path,
+                        help="the build's generated/ folder (default: beside the module's src/)")
     parser.add_argument("module")
     args = parser.parse_args()
+    generated = args.generated or pathlib.Path(args.module).resolve().parents[1] / "generated"
+    VERSION.update({name: value.strip('"') for name, value in
+                    defines(generated / "nuvex_version.h", r'"[^"]*"|[\d,]+').items()})
     with open(args.module, "rb") as f:
         image = Image(f.read())
 

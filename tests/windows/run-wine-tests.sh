@@ -21,9 +21,9 @@
 #     gives the dialog that owner, the About box returns to the dialog with
 #     its edits, and an unwritable settings file is reported in a message box
 #     while the dialog stays open;
-#   - the dialogs in the interface language (wine-languages.sh): English and
-#     Chinese locales show the English and Chinese dialogs, and OK stores the
-#     same bytes under either;
+#   - the dialogs in the interface language (wine-languages.sh): every locale
+#     of the module's languages shows its dialogs, another language English,
+#     and OK stores the same bytes under the English and the Chinese one;
 #   - the fault guard, the drawing surface against GDI, the edges of INI text
 #     read by Windows' own profile functions (the portable ones' table), the
 #     frame benchmark,

@@ -1,15 +1,21 @@
 # The dialogs of the 64-bit module in the user's interface language under
-# Wine, whose interface language follows the locale of the Wine process: an
-# English locale shows the English configuration dialog and About box, a
-# Chinese one the Chinese, a Taiwanese one the same Chinese, a Japanese one
-# English (the system's fallback); and OK under the English interface stores
-# the same bytes as under the Chinese one.
+# Wine, whose interface language follows the locale of the Wine process: every
+# locale of the module's table (src/config/languages.txt) shows its script's
+# configuration dialog, the first locale of each script its About box too
+# (English for en_US, Chinese for zh_CN, the same Chinese for zh_TW and the
+# other Chinese locales), a language without texts English (the system's
+# fallback); and OK under the English interface stores the same bytes as under
+# the Chinese one.
 #
 # Sourced by run-wine-tests.sh after wine-config-dialog.sh, whose probing
 # helpers it uses (probe_windows, await_windows, block_with, control_text,
 # click_control, one_dialog, windows_are, expect_exit, $settings_path,
-# $default_edit_text), with run-wine-tests.sh's pass, fail, wait_end, $WINE
-# and $module64. NUVEX_WINE_SHOTS=<folder> keeps screenshots of the dialogs.
+# $default_edit_text), with run-wine-tests.sh's pass, fail, wait_end, $WINE,
+# $module64 and $win64 (the build folder, for the version it made). The texts
+# expected are the ones each language's script defines
+# (tests/support/languages.bash). NUVEX_WINE_SHOTS=<folder> keeps screenshots
+# of the dialogs.
+source "$(dirname "${BASH_SOURCE[0]}")/../support/languages.bash"
 
 # Makes sure the locales the runs below name exist for the Wine processes:
 # the system's when it has them all, otherwise all of them (with the prefix's
@@ -88,50 +94,59 @@ expect_about_box() {
 }
 
 echo "== dialogs in the interface language"
-if wine_languages_locales zh_CN.UTF-8 en_US.UTF-8 zh_TW.UTF-8 ja_JP.UTF-8; then
+# <script> prints what the configuration dialog's controls of that script read
+# (OK|Cancel|group box|check box|About).
+dialog_texts() {
+    local name texts=()
+    for name in OK CANCEL GROUP FOLLOW ABOUT_BUTTON; do
+        texts+=("$(language_text "$1" "NUVEX_TEXT_$name")")
+    done
+    (IFS='|'; echo "${texts[*]}")
+}
+untranslated=$(untranslated_locale)
+mapfile -t language_locales < <(language_rows | awk '{ print $1 ".UTF-8" }')
+if wine_languages_locales "${language_locales[@]}" "$untranslated"; then
     rm -rf "$settings_path"
-    english_texts='OK|Cancel|Text to show|Drift with the waves|About...'
-    chinese_texts='确定|取消|显示的文字|随波逐流|关于...'
-
-    what='LANG=en_US.UTF-8' tag=english
-    start_in_locale LANG=en_US.UTF-8
-    if expect_config_dialog 'Lumora Settings' "$english_texts"; then
-        if [[ -n ${NUVEX_WINE_SHOTS:-} ]]; then
-            mkdir -p "$NUVEX_WINE_SHOTS"
-            import -display "$DISPLAY" -window root "$NUVEX_WINE_SHOTS/wine-config-$tag.png" 2>/dev/null
-        fi
-        expect_about_box 'About Lumora' OK 'Lumora version 0.01'
-        click_control "$dialog" 2
-        expect_exit "$what: Cancel" 0
-    else
-        kill "$saver" 2>/dev/null
-    fi
-
-    what='LANG=zh_CN.UTF-8' tag=chinese
-    start_in_locale LANG=zh_CN.UTF-8
-    if expect_config_dialog 'Lumora设置' "$chinese_texts"; then
-        expect_about_box '关于 Lumora' '确定' 'Lumora 版本0.01'
-        click_control "$dialog" 2
-        expect_exit "$what: Cancel" 0
-    else
-        kill "$saver" 2>/dev/null
-    fi
-
-    # The other Chinese interfaces keep the Chinese texts; any other language
-    # falls back to English.
-    for run in 'zh_TW.UTF-8|Lumora设置|chinese' 'ja_JP.UTF-8|Lumora Settings|english'; do
-        IFS='|' read -r locale_name caption kind <<<"$run"
-        what="LANG=$locale_name"
-        start_in_locale LANG="$locale_name"
-        texts=$english_texts
-        [[ $kind == chinese ]] && texts=$chinese_texts
-        if expect_config_dialog "$caption" "$texts"; then
-            xdotool key Escape
-            expect_exit "$what: Esc" 0
+    short=$(version_short "$win64")
+    seen=" "
+    mapfile -t rows < <(language_rows)
+    for row in "${rows[@]}"; do
+        read -r locale_name script <<<"$row"
+        what="LANG=$locale_name.UTF-8" tag=${script%.rc}
+        start_in_locale LANG="$locale_name.UTF-8"
+        if expect_config_dialog "$(language_text "$script" NUVEX_TEXT_CONFIG_CAPTION)" \
+            "$(dialog_texts "$script")"; then
+            if [[ $seen != *" $script "* ]]; then
+                # The first locale of a script: its About box too.
+                seen+="$script "
+                if [[ -n ${NUVEX_WINE_SHOTS:-} ]]; then
+                    mkdir -p "$NUVEX_WINE_SHOTS"
+                    import -display "$DISPLAY" -window root "$NUVEX_WINE_SHOTS/wine-config-$tag.png" 2>/dev/null
+                fi
+                expect_about_box "$(language_text "$script" NUVEX_TEXT_ABOUT_CAPTION)" \
+                    "$(language_text "$script" NUVEX_TEXT_OK)" \
+                    "$(language_text "$script" NUVEX_TEXT_ABOUT_VERSION)$short"
+                click_control "$dialog" 2
+                expect_exit "$what: Cancel" 0
+            else
+                xdotool key Escape
+                expect_exit "$what: Esc" 0
+            fi
         else
             kill "$saver" 2>/dev/null
         fi
     done
+
+    # Any other language falls back to English.
+    what="LANG=$untranslated"
+    start_in_locale LANG="$untranslated"
+    if expect_config_dialog "$(language_text nuvex_english.rc NUVEX_TEXT_CONFIG_CAPTION)" \
+        "$(dialog_texts nuvex_english.rc)"; then
+        xdotool key Escape
+        expect_exit "$what: Esc" 0
+    else
+        kill "$saver" 2>/dev/null
+    fi
 
     # The same OK under the English and the Chinese interface, both with the
     # Chinese code page 936: the same bytes.
@@ -140,8 +155,8 @@ if wine_languages_locales zh_CN.UTF-8 en_US.UTF-8 zh_TW.UTF-8 ja_JP.UTF-8; then
         what="LANG=zh_CN.UTF-8 LC_MESSAGES=$messages"
         rm -rf "$settings_path"
         start_in_locale LANG=zh_CN.UTF-8 LC_MESSAGES="$messages"
-        caption='Lumora设置'
-        [[ $messages == en_US.UTF-8 ]] && caption='Lumora Settings'
+        caption=$(language_text nuvex_chinese.rc NUVEX_TEXT_CONFIG_CAPTION)
+        [[ $messages == en_US.UTF-8 ]] && caption=$(language_text nuvex_english.rc NUVEX_TEXT_CONFIG_CAPTION)
         if await_windows "$caption" 10000 one_dialog; then
             dialog=$(block_with "$edit_id")
             click_control "$dialog" 1

@@ -1,9 +1,10 @@
 // What the portable platform asks of the system apart from windows: the
 // clock, the version, the power supply, loadable modules, the registry, the
-// desktop window, display memory and modal dialogs. The window system's
-// Backend (user/user_internal.h) has a sibling here, chosen at the same place:
-// the test mode's stand-ins when it is on, else the real system. Choosing it
-// never starts a display, so asking the clock stays cheap.
+// desktop window, display memory and modal dialogs. It is the sibling of the
+// window system's Backend (user/user_internal.h), and both are chosen in one
+// place, user/display_choice.cpp: here the test mode's stand-ins when it is
+// on, else the real system. Choosing it never starts a display, so asking the
+// clock stays cheap.
 #pragma once
 
 #include <cstddef>

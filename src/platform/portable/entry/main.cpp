@@ -9,12 +9,9 @@
 
 #include "host/display_mode_command.h"
 #include "host/saver_host.h"
+#include "nuvex_version.h"
 #include "platform/portable/bridge.h"
 #include "platform/portable/user/display_choice.h"
-
-#ifndef NUVEX_VERSION
-#error "NUVEX_VERSION is set by the build"
-#endif
 
 int main(int argc, char** argv) {
     std::vector<std::string_view> arguments;

@@ -3,15 +3,17 @@
 // and its tests includes this.
 #pragma once
 
-#include "platform/portable/windows.h"
+#include <string_view>
 
-// The languages the resources are written in.
-constexpr WORD language_chinese_prc = 0x0804;
-constexpr WORD language_english_us = 0x0409;
+#include "platform/portable/windows.h"
 
 // The language of the locale's messages, found as POSIX finds that locale:
 // LC_ALL, else LC_MESSAGES, else LANG, an empty variable counting as unset.
-// A Chinese locale ("zh", "zh_CN.UTF-8", "zh_TW", ...) gives Chinese (PRC);
-// any other, or none, gives English (US). Only the name is read: the locale
-// need not be installed.
+// Only the name is read: the locale need not be installed.
 WORD portable_ui_language();
+
+// The resources' language for a locale name ("zh_TW.UTF-8"): the interface
+// language (interface_languages.h) of the same language and territory, else
+// the first of the same language ("zh", "zh_XX"), else the fallback, English
+// (United States), as for "ja_JP", "C" or "POSIX".
+WORD ui_language_of_locale(std::string_view name);

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <utility>
 
+#include "interface_languages.h"
 #include "platform/portable/kernel/ui_language.h"
 #include "platform/portable/text/codepage.h"
 
@@ -165,12 +166,14 @@ const std::vector<ResourceEntry>& portable_resources() {
 const ResourceEntry* find_resource(const std::vector<ResourceEntry>& entries, WORD type,
                                    const ResourceId& name, WORD language) {
     const ResourceEntry* first = nullptr;
+    const ResourceEntry* fallback = nullptr;
     for (const ResourceEntry& e : entries) {
         if (!e.type.is_ordinal || e.type.ordinal != type || !(e.name == name)) continue;
         if (e.language == language) return &e;
+        if (!fallback && e.language == fallback_language) fallback = &e;
         if (!first) first = &e;
     }
-    return first;
+    return fallback ? fallback : first;
 }
 
 const ResourceEntry* find_resource(const std::vector<ResourceEntry>& entries, WORD type,

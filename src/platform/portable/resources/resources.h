@@ -35,8 +35,10 @@ std::vector<ResourceEntry> parse_resource_file(std::string_view image);
 // The embedded resources of the program.
 const std::vector<ResourceEntry>& portable_resources();
 // The resource of this type and name in `language`; when there is none in that
-// language, the first of this type and name (the icon, the version record and
-// the manifest exist in one language only). Null when there is none at all.
+// language, the one in the fallback language, English (United States), as
+// Windows does; else the first of this type and name (the icon, the version
+// record and the manifest exist in one language only). Null when there is
+// none at all.
 const ResourceEntry* find_resource(const std::vector<ResourceEntry>& entries, WORD type,
                                    const ResourceId& name, WORD language);
 // The same in the user's interface language (ui_language.h), as the Win32

@@ -1,7 +1,8 @@
 // Internal state of the portable window system: the window table, the message
 // queue with its timers, and the backend that connects them to a display (a
-// Wayland compositor, or the X server through SDL2 and Xlib) or to nothing at
-// all (the test mode).
+// Wayland compositor, or the X server through SDL2 and Xlib), to none (the
+// headless backend, when no display can be opened), or to the test mode's
+// stand-ins; which one is chosen in display_choice.cpp alone.
 #pragma once
 
 #include <cstdint>
