@@ -113,8 +113,9 @@ TEST(EmbeddedResources, DialogsAndStringsInEveryLanguageTheRestInChineseOnly) {
     EXPECT_EQ(find_resource(entries, 24, ordinal(1), english), manifest);
     EXPECT_EQ(find_resource(entries, resource_type_dialog, ordinal(104), english), nullptr);
     // A language without texts is shown English (United States), as on
-    // Windows, never the first language of the module.
-    for (WORD without_texts : {untranslated_language().id, WORD{0x0809}, WORD{0x0000}}) {
+    // Windows, never the first language of the module: another language, English of
+    // a territory no table will have (sublanguage 0x1F), and the neutral language.
+    for (WORD without_texts : {untranslated_language().id, WORD{0x7C09}, WORD{0x0000}}) {
         const ResourceEntry* shown =
             find_resource(entries, resource_type_dialog, ordinal(IDD_CONFIG), without_texts);
         ASSERT_NE(shown, nullptr);

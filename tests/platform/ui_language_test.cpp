@@ -37,7 +37,7 @@ TEST(UiLanguage, EachTableLanguageIsChosenByItsLocaleAndTheRestShowEnglish) {
         {"zh_XX.UTF-8", chinese_prc},
         {"zh_TW.UTF-8", 0x0404},
         {"zh_HK.Big5-HKSCS", 0x0C04},
-        {"en_GB.UTF-8", english_us},
+        {"en_ZZ.UTF-8", english_us},  // a territory no table will have
         {"C.UTF-8", english_us},
         {"C", english_us},
         {"POSIX", english_us},
