@@ -168,8 +168,8 @@ private:
         explicit store(std::size_t n) : keys(2 * n), values(3 * n) {}
         polar_parts parts(std::size_t k) {
             const std::size_t n = keys.size() / 2;
-            return {keys.data() + k, keys.data() + n + k, values.data() + k,
-                    values.data() + n + k, values.data() + 2 * n + k};
+            return {keys.data() + k, keys.data() + n + k, values.data() + k, values.data() + n + k,
+                    values.data() + 2 * n + k};
         }
     };
     store grid_;
@@ -245,7 +245,10 @@ BENCHMARK(BM_StepAndRenderFrame)->Unit(benchmark::kMillisecond)->Iterations(clou
 BENCHMARK(BM_StepAndTransforms)->Unit(benchmark::kMillisecond)->Iterations(cloud_ticks);
 BENCHMARK(BM_ClearAndCopyReference)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PacedTick)->Unit(benchmark::kMillisecond)->Iterations(300);
-BENCHMARK(BM_TickAtSize)->Unit(benchmark::kMillisecond)->Iterations(cloud_ticks)->Apply(screen_size_arguments);
+BENCHMARK(BM_TickAtSize)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(cloud_ticks)
+    ->Apply(screen_size_arguments);
 BENCHMARK(BM_ClearAndCopyAtSize)->Unit(benchmark::kMillisecond)->Apply(screen_size_arguments);
 
 // Keeps each benchmark's CPU time per iteration, the median over repeated

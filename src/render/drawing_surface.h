@@ -83,8 +83,8 @@ void fill_square_the_general_way(DrawingSurface& surface, int x, int y, int s, s
     }
 }
 
-[[gnu::always_inline]] inline void fill_small_block(std::uint32_t* line, std::int64_t stride, int width, int height,
-                             std::uint32_t pixel) {
+[[gnu::always_inline]] inline void fill_small_block(std::uint32_t* line, std::int64_t stride,
+                                                    int width, int height, std::uint32_t pixel) {
     std::uint32_t* const last = line + (height - 1) * stride;
     fill_span(line, width, pixel);
     fill_span(last, width, pixel);

@@ -67,7 +67,8 @@ std::string replace_all(std::string_view text, std::string_view from, std::strin
     // Each search starts where the text after the last replacement begins,
     // which counts as a character boundary.
     std::size_t at = 0;
-    for (std::size_t match; (match = next_match(text, from, at, encoding)) != std::string_view::npos;
+    for (std::size_t match;
+         (match = next_match(text, from, at, encoding)) != std::string_view::npos;
          at = match + from.size()) {
         result.append(text.substr(at, match - at));
         result.append(to);
