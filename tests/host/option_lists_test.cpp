@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -61,6 +60,24 @@ Listed help_list() {
     return listed;
 }
 
+// A line of the manual page as man shows it: font changes (\fB, \fI, \fR)
+// dropped and escaped hyphens (\-) made plain.
+std::string without_escapes(const std::string& line) {
+    std::string shown;
+    for (std::size_t at = 0; at < line.size(); ++at) {
+        if (line.compare(at, 2, "\\f") == 0 && at + 2 < line.size() &&
+            std::string_view("BIR").find(line[at + 2]) != std::string_view::npos) {
+            at += 2;
+        } else if (line.compare(at, 2, "\\-") == 0) {
+            shown.push_back('-');
+            ++at;
+        } else {
+            shown.push_back(line[at]);
+        }
+    }
+    return shown;
+}
+
 // The tags of the tagged paragraphs of the manual page's option section, as
 // man shows them (bold, italics and escaped hyphens undone).
 Listed manual_list() {
@@ -74,9 +91,7 @@ Listed manual_list() {
         if (line != ".TP") continue;
         std::string tag;
         std::getline(lines, tag);
-        tag = std::regex_replace(tag, std::regex(R"(\\f[BIR])"), "");
-        tag = std::regex_replace(tag, std::regex(R"(\\-)"), "-");
-        add_names(tag, listed);
+        add_names(without_escapes(tag), listed);
     }
     return listed;
 }
@@ -85,13 +100,20 @@ Listed manual_list() {
 Listed settings_list() {
     const std::string description = read_file(NUVEX_BUILT_SETTINGS);
     Listed listed;
-    const std::regex argument(R"#(\b(arg|arg-set)="([^" ]+)( %)?")#");
-    for (auto it = std::sregex_iterator(description.begin(), description.end(), argument);
-         it != std::sregex_iterator(); ++it) {
-        const std::string spelling = (*it)[2];
-        const bool value = (*it)[3].matched;
-        EXPECT_EQ((*it)[1] == "arg", value || spelling == "--root") << spelling;
-        listed[spelling] = value;
+    // Every arg="..." and arg-set="..." attribute: an option, with " %" after
+    // it when the setting's value follows.
+    for (const std::string attribute : {" arg=\"", " arg-set=\""}) {
+        for (std::size_t at = description.find(attribute); at != std::string::npos;
+             at = description.find(attribute, at + 1)) {
+            const std::size_t start = at + attribute.size();
+            const std::string text =
+                description.substr(start, description.find('"', start) - start);
+            const std::string spelling = text.substr(0, text.find(' '));
+            const bool value = text.size() > spelling.size();
+            EXPECT_TRUE(!value || text == spelling + " %") << text;
+            EXPECT_EQ(attribute == " arg=\"", value || spelling == "--root") << spelling;
+            listed[spelling] = value;
+        }
     }
     return listed;
 }
