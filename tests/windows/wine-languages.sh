@@ -17,25 +17,31 @@
 # of the dialogs.
 source "$(dirname "${BASH_SOURCE[0]}")/../support/languages.bash"
 
+# Whether the C library can run in the locale $1 (looked for in $2, a private
+# folder, when given): Wine takes the interface language from it, so one the
+# C library lacks shows the system's fallback whatever the module holds.
+locale_usable() {
+    [[ $(env ${2:+LOCPATH="$2"} LC_ALL="$1" locale charmap 2>/dev/null) == UTF-8 ]]
+}
+
 # Makes sure the locales the runs below name exist for the Wine processes:
-# the system's when it has them all, otherwise all of them (with the prefix's
-# own) compiled into the private folder that LOCPATH names.
+# the system's when it has them all, otherwise all it can make (with the
+# prefix's own) compiled into the private folder that LOCPATH names. One the
+# C library has no definition of (zh_MO, say) is left out; the runs skip it.
 wine_languages_locales() {
     local name missing=0 dir
     for name in "$@"; do
-        if [[ -n ${LOCPATH:-} ]]; then
-            [[ -d $LOCPATH/$name ]] || missing=1
-        else
-            locale -a 2>/dev/null | grep -qx -e "$name" -e "${name/UTF-8/utf8}" || missing=1
-        fi
+        locale_usable "$name" "${LOCPATH:-}" || missing=1
     done
     ((missing)) || return 0
     dir=${LOCPATH:-${NUVEX_WINE_LOCALE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/nuvex/locale}}
     mkdir -p "$dir"
     for name in "$@"; do
-        [[ -d $dir/$name ]] && continue
+        locale_usable "$name" "$dir" && continue
+        [[ -f /usr/share/i18n/locales/${name%%.*} ]] || continue
         # localedef warns about the locales' own definitions; they are harmless.
-        localedef -i "${name%%.*}" -f UTF-8 "$dir/$name" >/dev/null 2>&1 || [[ -d $dir/$name ]] || {
+        localedef -i "${name%%.*}" -f UTF-8 "$dir/$name" >/dev/null 2>&1
+        locale_usable "$name" "$dir" || {
             echo "wine-languages: cannot make the locale $name" >&2
             return 1
         }
@@ -113,6 +119,10 @@ if wine_languages_locales "${language_locales[@]}" "$untranslated"; then
     for row in "${rows[@]}"; do
         read -r locale_name script <<<"$row"
         what="LANG=$locale_name.UTF-8" tag=${script%.rc}
+        if ! locale_usable "$locale_name.UTF-8" "${LOCPATH:-}"; then
+            echo "  skipped: $what: the C library has no such locale for Wine to run in"
+            continue
+        fi
         start_in_locale LANG="$locale_name.UTF-8"
         if expect_config_dialog "$(language_text "$script" NUVEX_TEXT_CONFIG_CAPTION)" \
             "$(dialog_texts "$script")"; then
