@@ -29,5 +29,32 @@ cmp "$work/a.ppm" "$work/b.ppm"
 diff -r "$work/r1" "$work/r2"
 [[ -f "$work/r1/c9fac8d5bfecc0d6.pbm" ]]  # the first line of the default message
 
+# Failures are reported, never taken for success: a dump or a frame that
+# cannot be written ends with status 1 (and a device named as the frame's
+# file is left as it is); a tick count beyond the tool's range is refused.
+expect_status() {
+    local want=$1
+    shift
+    local status=0
+    "$@" >/dev/null 2>"$work/err" || status=$?
+    if ((status != want)); then
+        echo "expected status $want, got $status: $*" >&2
+        cat "$work/err" >&2
+        exit 1
+    fi
+}
+if [[ -c /dev/full ]]; then
+    expect_status 1 sh -c '"$1" --ticks 5 >/dev/full' sh "$trace"
+    expect_status 1 "$trace" --ticks 2 --ppm /dev/full
+    [[ -c /dev/full ]]
+fi
+expect_status 2 "$trace" --ticks 99999999999999999999
+grep -q -- '--ticks' "$work/err"
+mkdir "$work/no-write"
+chmod 0500 "$work/no-write"
+if [[ ! -w "$work/no-write" ]]; then  # (root may write anywhere)
+    expect_status 1 "$trace" --ticks 2 --ppm "$work/no-write/frame.ppm"
+fi
+
 # Generous bound: the CI machine may be busy with a parallel build.
 ((ms < 5000))

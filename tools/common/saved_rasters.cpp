@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <set>
 
 #include "common/options.h"
@@ -33,6 +34,13 @@ bool read_number(std::FILE* f, long& value) {
 
 }  // namespace
 
+void remove_unfinished_output(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error))) {
+        std::filesystem::remove(path, error);
+    }
+}
+
 bool write_line_raster(const std::string& folder, std::string_view line,
                        const pixel_buffer& surface, std::int32_t width, std::int32_t height,
                        std::string& error) {
@@ -58,7 +66,7 @@ bool write_line_raster(const std::string& folder, std::string_view line,
     }
     ok = std::fclose(f) == 0 && ok;
     if (!ok) {
-        std::remove(path.c_str());  // no half-written raster left to mislead a later run
+        remove_unfinished_output(path);
         error = "cannot write " + path + " whole";
         return false;
     }

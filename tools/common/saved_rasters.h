@@ -20,6 +20,11 @@ bool write_line_raster(const std::string& folder, std::string_view line,
                        const pixel_buffer& surface, std::int32_t width, std::int32_t height,
                        std::string& error);
 
+// Removes a file the tools could not write whole, so that no half-written
+// output is left to mislead a later run; only when the path names a regular
+// file (a device such as /dev/full, a pipe or a link stays as it is).
+void remove_unfinished_output(const std::string& path);
+
 class SavedRasters final : public line_rasteriser {
 public:
     explicit SavedRasters(std::string folder) : folder_(std::move(folder)) {}

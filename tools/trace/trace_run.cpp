@@ -140,7 +140,7 @@ void write_raster(std::string_view line, const pixel_buffer& surface, std::int32
     if (!write_line_raster(raster_dir, line, surface, width, height, error)) fail(error);
 }
 
-// The frame as a binary PPM; a file not written whole is removed.
+// The frame as a binary PPM; a regular file not written whole is removed.
 void write_ppm(const std::string& path, const DrawingSurface& surface) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) fail("cannot write " + path);
@@ -157,7 +157,7 @@ void write_ppm(const std::string& path, const DrawingSurface& surface) {
     }
     ok = std::fclose(f) == 0 && ok;
     if (!ok) {
-        std::remove(path.c_str());
+        remove_unfinished_output(path);
         fail("cannot write " + path + " whole");
     }
 }
