@@ -107,31 +107,48 @@ void append_code_points(std::u32string& out, const char* data, std::size_t size)
     }
 }
 
+// Where a stretch that iconv must read, starting at `position`, may end: just
+// after the next byte below 0x80. In each supported page such a byte is a
+// character of its own or the last byte of one, so a character begins there.
+std::size_t stretch_end(std::string_view bytes, std::size_t position) {
+    for (std::size_t at = position + 1; at < bytes.size(); ++at) {
+        if (static_cast<unsigned char>(bytes[at]) < 0x80) return at + 1;
+    }
+    return bytes.size();
+}
+
 // Decodes `bytes`; with `strict`, fails at the first invalid character instead
-// of putting U+FFFD in its place.
+// of putting U+FFFD in its place. ASCII, the same in every supported page, is
+// taken as it is; iconv reads the rest.
 bool decode(UINT codePage, std::string_view bytes, bool strict, std::u32string& out) {
     std::lock_guard<std::mutex> lock(converter_mutex);
     iconv_t cd = converter(codePage, direction::to_unicode);
     std::size_t position = 0;
     char buffer[1024];
+    out.reserve(out.size() + bytes.size());
     while (position < bytes.size()) {
         std::string_view rest = bytes.substr(position);
-        if (cd == reinterpret_cast<iconv_t>(-1)) {
-            // No converter at all: ASCII still reads correctly.
-            const auto byte = static_cast<unsigned char>(rest[0]);
-            if (byte >= 0x80 && strict) return false;
-            out.push_back(byte < 0x80 ? char32_t{byte} : replacement_character);
-            position += byte < 0x80 ? 1 : invalid_length(codePage, rest);
+        if (static_cast<unsigned char>(rest[0]) < 0x80) {
+            out.push_back(static_cast<unsigned char>(rest[0]));
+            ++position;
             continue;
         }
+        if (cd == reinterpret_cast<iconv_t>(-1)) {
+            // No converter at all: only ASCII reads.
+            if (strict) return false;
+            out.push_back(replacement_character);
+            position += invalid_length(codePage, rest);
+            continue;
+        }
+        const std::size_t stretch = stretch_end(bytes, position) - position;
         char* source = const_cast<char*>(rest.data());
-        std::size_t source_left = rest.size();
+        std::size_t source_left = stretch;
         char* target = buffer;
         std::size_t target_left = sizeof buffer;
         const std::size_t result = iconv(cd, &source, &source_left, &target, &target_left);
         const int error = errno;
         append_code_points(out, buffer, static_cast<std::size_t>(target - buffer));
-        position += rest.size() - source_left;
+        position += stretch - source_left;
         if (result != static_cast<std::size_t>(-1) || error == E2BIG) continue;
         // EILSEQ or EINVAL: the character at `position` is invalid or cut off.
         rest = bytes.substr(position);
@@ -156,34 +173,37 @@ std::string encode(UINT codePage, const std::u32string& points, std::string_view
     std::string out;
     std::lock_guard<std::mutex> lock(converter_mutex);
     iconv_t cd = converter(codePage, direction::from_unicode);
-    std::string input;
-    input.reserve(points.size() * 4);
-    for (char32_t c : points) {
-        for (int shift = 0; shift < 32; shift += 8)
-            input.push_back(static_cast<char>((c >> shift) & 0xFF));
+    std::string input(points.size() * 4, '\0');
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        for (int b = 0; b < 4; ++b)
+            input[4 * i + b] = static_cast<char>((points[i] >> 8 * b) & 0xFF);
     }
     std::size_t position = 0;
     char buffer[1024];
     while (position < input.size()) {
         const char32_t current = points[position / 4];
-        if (cd == reinterpret_cast<iconv_t>(-1)) {
-            if (current < 0x80) {
-                out.push_back(static_cast<char>(current));
-            } else {
-                out.append(fallback);
-                usedFallback = true;
-            }
+        if (current < 0x80) {  // ASCII: the same byte in every supported page
+            out.push_back(static_cast<char>(current));
             position += 4;
             continue;
         }
+        if (cd == reinterpret_cast<iconv_t>(-1)) {  // no converter: only ASCII encodes
+            out.append(fallback);
+            usedFallback = true;
+            position += 4;
+            continue;
+        }
+        // The code points up to the next ASCII one go to iconv together.
+        std::size_t end = position + 4;
+        while (end < input.size() && points[end / 4] >= 0x80) end += 4;
         char* source = input.data() + position;
-        std::size_t source_left = input.size() - position;
+        std::size_t source_left = end - position;
         char* target = buffer;
         std::size_t target_left = sizeof buffer;
         const std::size_t result = iconv(cd, &source, &source_left, &target, &target_left);
         const int error = errno;
         out.append(buffer, static_cast<std::size_t>(target - buffer));
-        position = input.size() - source_left;
+        position = end - source_left;
         if (result != static_cast<std::size_t>(-1) || error == E2BIG) continue;
         const char32_t failed = points[position / 4];
         if (codePage == 1252 && is_1252_hole(failed)) {
