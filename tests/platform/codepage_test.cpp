@@ -147,6 +147,17 @@ TEST_F(CodePage, GbkRoundTripsThroughUtf16) {
 
     // CP_ACP is 936 here; an explicit count leaves the terminator out.
     EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, face_gbk, 8, wide, 16), 4);
+    // A pair's second byte may be an ASCII one ('@', '~'): still one character.
+    ASSERT_EQ(MultiByteToWideChar(936, 0,
+                                  "a\x81\x40\x81\x7e"
+                                  "b",
+                                  6, wide, 16),
+              4);
+    EXPECT_EQ(std::u16string(wide, 4), u"a\u4e02\u4e8ab");
+    ASSERT_EQ(WideCharToMultiByte(936, 0, wide, 4, back, 16, nullptr, nullptr), 6);
+    EXPECT_EQ(std::string(back, 6),
+              "a\x81\x40\x81\x7e"
+              "b");
     // Windows' 936 has the euro sign at 0x80.
     ASSERT_EQ(MultiByteToWideChar(936, 0, "\x80", 1, wide, 16), 1);
     EXPECT_EQ(wide[0], u'\u20ac');
