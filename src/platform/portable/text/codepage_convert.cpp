@@ -33,9 +33,11 @@ constexpr const char* unicode_name = "UTF-32LE";
 
 enum class direction { to_unicode, from_unicode };
 
+const iconv_t no_converter = reinterpret_cast<iconv_t>(-1);
+
 struct converter_slot {
     bool opened = false;
-    iconv_t cd = reinterpret_cast<iconv_t>(-1);
+    iconv_t cd = no_converter;
 };
 
 std::mutex converter_mutex;
@@ -58,9 +60,9 @@ iconv_t open_converter(UINT codePage, direction dir) {
     for (std::size_t i = 0; i < count; ++i) {
         iconv_t cd = dir == direction::to_unicode ? iconv_open(unicode_name, names[i])
                                                   : iconv_open(names[i], unicode_name);
-        if (cd != reinterpret_cast<iconv_t>(-1)) return cd;
+        if (cd != no_converter) return cd;
     }
-    return reinterpret_cast<iconv_t>(-1);
+    return no_converter;
 }
 
 // Must be called with converter_mutex held; the descriptor is reset to its
@@ -72,8 +74,7 @@ iconv_t converter(UINT codePage, direction dir) {
         slot.cd = open_converter(codePage, dir);
         slot.opened = true;
     }
-    if (slot.cd != reinterpret_cast<iconv_t>(-1))
-        iconv(slot.cd, nullptr, nullptr, nullptr, nullptr);
+    if (slot.cd != no_converter) iconv(slot.cd, nullptr, nullptr, nullptr, nullptr);
     return slot.cd;
 }
 
@@ -107,14 +108,51 @@ void append_code_points(std::u32string& out, const char* data, std::size_t size)
     }
 }
 
-// Where a stretch that iconv must read, starting at `position`, may end: just
-// after the next byte below 0x80. In each supported page such a byte is a
-// character of its own or the last byte of one, so a character begins there.
-std::size_t stretch_end(std::string_view bytes, std::size_t position) {
-    for (std::size_t at = position + 1; at < bytes.size(); ++at) {
-        if (static_cast<unsigned char>(bytes[at]) < 0x80) return at + 1;
+// ASCII is the same in every supported page and needs no converter: a run of
+// it worth taking on its own is copied; iconv reads the rest in stretches.
+constexpr std::size_t ascii_worth_taking = 8;
+
+std::uint32_t unit_value(char unit) {
+    return static_cast<unsigned char>(unit);
+}
+std::uint32_t unit_value(char32_t unit) {
+    return unit;
+}
+
+// How many units (bytes or code points) from `from` on are ASCII.
+template <typename Units>
+std::size_t ascii_run(const Units& units, std::size_t from) {
+    std::size_t at = from;
+    while (at < units.size() && unit_value(units[at]) < 0x80) ++at;
+    return at - from;
+}
+
+// Appends `count` ASCII units from `from` on, as they are.
+template <typename Units, typename Out>
+void ascii_copy(const Units& units, std::size_t from, std::size_t count, Out& out) {
+    for (std::size_t at = from; at < from + count; ++at) {
+        out.push_back(static_cast<typename Out::value_type>(unit_value(units[at])));
     }
-    return bytes.size();
+}
+
+// Where a stretch for iconv that starts at `position` ends: just after the
+// first unit of the next ASCII run worth taking on its own (or of ASCII that
+// reaches the end). A unit below 0x80 ends a character in every supported
+// page, so a character begins after it.
+template <typename Units>
+std::size_t stretch_end(const Units& units, std::size_t position) {
+    std::size_t at = position + 1;
+    while (at < units.size()) {
+        const std::size_t run = ascii_run(units, at);
+        if (run == 0) {
+            ++at;
+        } else if (run >= ascii_worth_taking || at + run == units.size()) {
+            return at + 1;
+        } else {
+            at += run;
+        }
+    }
+    return units.size();
 }
 
 // Decodes `bytes`; with `strict`, fails at the first invalid character instead
@@ -126,21 +164,24 @@ bool decode(UINT codePage, std::string_view bytes, bool strict, std::u32string& 
     std::size_t position = 0;
     char buffer[1024];
     out.reserve(out.size() + bytes.size());
+    std::size_t stretch_limit = 0;  // kept across the characters iconv refuses
     while (position < bytes.size()) {
-        std::string_view rest = bytes.substr(position);
-        if (static_cast<unsigned char>(rest[0]) < 0x80) {
-            out.push_back(static_cast<unsigned char>(rest[0]));
-            ++position;
-            continue;
+        const std::size_t ascii = ascii_run(bytes, position);
+        if (ascii >= ascii_worth_taking || position + ascii == bytes.size() || cd == no_converter) {
+            ascii_copy(bytes, position, ascii, out);
+            position += ascii;
+            if (ascii > 0) continue;
         }
-        if (cd == reinterpret_cast<iconv_t>(-1)) {
+        std::string_view rest = bytes.substr(position);
+        if (cd == no_converter) {
             // No converter at all: only ASCII reads.
             if (strict) return false;
             out.push_back(replacement_character);
             position += invalid_length(codePage, rest);
             continue;
         }
-        const std::size_t stretch = stretch_end(bytes, position) - position;
+        if (position >= stretch_limit) stretch_limit = stretch_end(bytes, position);
+        const std::size_t stretch = stretch_limit - position;
         char* source = const_cast<char*>(rest.data());
         std::size_t source_left = stretch;
         char* target = buffer;
@@ -180,22 +221,22 @@ std::string encode(UINT codePage, const std::u32string& points, std::string_view
     }
     std::size_t position = 0;
     char buffer[1024];
+    std::size_t end = 0;  // of the stretch, kept across the characters iconv refuses
     while (position < input.size()) {
-        const char32_t current = points[position / 4];
-        if (current < 0x80) {  // ASCII: the same byte in every supported page
-            out.push_back(static_cast<char>(current));
-            position += 4;
-            continue;
+        const std::size_t ascii = ascii_run(points, position / 4);
+        if (ascii >= ascii_worth_taking || position / 4 + ascii == points.size() ||
+            cd == no_converter) {
+            ascii_copy(points, position / 4, ascii, out);
+            position += 4 * ascii;
+            if (ascii > 0) continue;
         }
-        if (cd == reinterpret_cast<iconv_t>(-1)) {  // no converter: only ASCII encodes
+        if (cd == no_converter) {  // no converter: only ASCII encodes
             out.append(fallback);
             usedFallback = true;
             position += 4;
             continue;
         }
-        // The code points up to the next ASCII one go to iconv together.
-        std::size_t end = position + 4;
-        while (end < input.size() && points[end / 4] >= 0x80) end += 4;
+        if (position >= end) end = 4 * stretch_end(points, position / 4);
         char* source = input.data() + position;
         std::size_t source_left = end - position;
         char* target = buffer;
@@ -216,7 +257,7 @@ std::string encode(UINT codePage, const std::u32string& points, std::string_view
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     // Flush any shift state (none of our pages has one, but iconv may buffer).
-    if (cd != reinterpret_cast<iconv_t>(-1)) {
+    if (cd != no_converter) {
         char* target = buffer;
         std::size_t target_left = sizeof buffer;
         iconv(cd, nullptr, nullptr, &target, &target_left);
