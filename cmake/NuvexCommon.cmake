@@ -19,10 +19,15 @@ endif()
 
 if(NUVEX_FUZZ)
     # Coverage for the fuzzer everywhere; the fuzz targets link the fuzzer itself.
+    set(coverage_ignore ${PROJECT_SOURCE_DIR}/fuzz/coverage_ignore.txt)
     add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
-                        -fno-omit-frame-pointer
-                        -fsanitize-coverage-ignorelist=${PROJECT_SOURCE_DIR}/fuzz/coverage_ignore.txt)
+                        -fno-omit-frame-pointer -fsanitize-coverage-ignorelist=${coverage_ignore})
     add_link_options(-fsanitize=address,undefined)
+    # The build does not see into the ignore list: its digest among the
+    # definitions makes an edit of it rebuild everything it affects.
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${coverage_ignore})
+    file(MD5 ${coverage_ignore} coverage_ignore_digest)
+    add_compile_definitions(NUVEX_COVERAGE_IGNORE_DIGEST=${coverage_ignore_digest})
 endif()
 
 if(NOT WIN32)
