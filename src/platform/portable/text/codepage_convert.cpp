@@ -155,6 +155,16 @@ std::size_t stretch_end(const Units& units, std::size_t position) {
     return units.size();
 }
 
+// The code points as iconv reads them: four bytes each, little-endian.
+std::string utf32le_bytes(const std::u32string& points) {
+    std::string bytes(points.size() * 4, '\0');
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        for (int b = 0; b < 4; ++b)
+            bytes[4 * i + b] = static_cast<char>((points[i] >> 8 * b) & 0xFF);
+    }
+    return bytes;
+}
+
 // Decodes `bytes`; with `strict`, fails at the first invalid character instead
 // of putting U+FFFD in its place. ASCII, the same in every supported page, is
 // taken as it is; iconv reads the rest.
@@ -214,11 +224,7 @@ std::string encode(UINT codePage, const std::u32string& points, std::string_view
     std::string out;
     std::lock_guard<std::mutex> lock(converter_mutex);
     iconv_t cd = converter(codePage, direction::from_unicode);
-    std::string input(points.size() * 4, '\0');
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        for (int b = 0; b < 4; ++b)
-            input[4 * i + b] = static_cast<char>((points[i] >> 8 * b) & 0xFF);
-    }
+    std::string input = utf32le_bytes(points);
     std::size_t position = 0;
     char buffer[1024];
     std::size_t end = 0;  // of the stretch, kept across the characters iconv refuses
