@@ -8,7 +8,9 @@
 #   - the saver: processor time of all its threads (/proc/<pid>/task/*/schedstat)
 #     over the measuring time, from 6 s after its start, divided by its ticks, counted by a user-space
 #     probe on TimerTick (as root, with perf), else taken as 30.3 a second;
-#   - the reference: its own processor time per frame (getrusage).
+#   - the reference: its own processor time per frame (getrusage);
+#   - and each with the X server's processor time over the same span, per
+#     tick or frame: what the machine spends to show the picture.
 # Every size is measured in each of several rounds; the medians close the report.
 # Usage: tools/measure-screen-sizes.sh BUILD_DIR [ROUNDS, default 3] [SECONDS per
 #        measurement, default 8]   (a Release build is what ships; about 2 minutes
@@ -61,6 +63,7 @@ for round in $(seq 1 "$rounds"); do
         # more).
         sleep 6
         before=$(processor_ns "$saver")
+        server_before=$(processor_ns "$xvfb_pid")
         if [[ -n $probe ]]; then
             ticks=$(perf stat -x, -e "$probe" -p "$saver" -- sleep "$seconds" 2>&1 |
                 awk -F, '/measure_sizes_tick/ { print $1 }')
@@ -69,28 +72,39 @@ for round in $(seq 1 "$rounds"); do
             ticks=$(awk -v s="$seconds" 'BEGIN { print s * 1000 / 33 }')
         fi
         after=$(processor_ns "$saver")
+        server_after=$(processor_ns "$xvfb_pid")
         expect_running "$saver" "$size"
         kill "$saver"
         wait "$saver" 2>/dev/null || true
+        reference_server_before=$(processor_ns "$xvfb_pid")
         read -r reference frames < <("$host" clear-present "$seconds")
+        reference_server_after=$(processor_ns "$xvfb_pid")
         awk -v b="$before" -v a="$after" -v t="$ticks" -v s="$seconds" -v r="$reference" \
+            -v xb="$server_before" -v xa="$server_after" -v rb="$reference_server_before" \
+            -v ra="$reference_server_after" -v f="$frames" \
             -v n="$size" -v k="$round" 'BEGIN {
                 per = (a - b) / 1e6 / t
-                printf "round %d  %-12s saver %.3f ms/tick (%.1f ticks/s)  reference %.3f ms  %.2fx\n",
-                    k, n, per, t / s, r, per / r
-                printf "%s %.4f %.4f %.4f\n", n, per, r, per / r >> "'"$results"'"
+                both = per + (xa - xb) / 1e6 / t
+                reference_both = r + (ra - rb) / 1e6 / f
+                printf "round %d  %-12s saver %.3f ms/tick (%.1f ticks/s)  reference %.3f ms  %.2fx;" \
+                    "  with the X server %.3f and %.3f ms  %.2fx\n",
+                    k, n, per, t / s, r, per / r, both, reference_both, both / reference_both
+                printf "%s %.4f %.4f %.4f %.4f %.4f %.4f\n", n, per, r, per / r, both, reference_both,
+                    both / reference_both >> "'"$results"'"
             }'
     done
 done
 [[ -n $probe ]] || echo "(no tick probe: ticks taken as 30.3 a second)"
 
 echo "== medians of $rounds rounds"
-printf '%-13s %14s %14s %8s\n' screen "saver ms/tick" "reference ms" ratio
+printf '%-13s %14s %14s %8s %14s %14s %8s\n' screen "saver ms/tick" "reference ms" ratio \
+    "saver+X ms" "reference+X ms" ratio
 for size in "${sizes[@]}"; do
-    awk -v n="$size" '$1 == n { s[++k] = $2; r[k] = $3; q[k] = $4 }
+    awk -v n="$size" '$1 == n { s[++k] = $2; r[k] = $3; q[k] = $4; sx[k] = $5; rx[k] = $6; qx[k] = $7 }
         function median(a, m,   i, j, t) {
             for (i = 1; i <= m; i++) for (j = i + 1; j <= m; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
             return m % 2 ? a[(m + 1) / 2] : (a[m / 2] + a[m / 2 + 1]) / 2
         }
-        END { printf "%-13s %14.3f %14.3f %7.2fx\n", n, median(s, k), median(r, k), median(q, k) }' "$results"
+        END { printf "%-13s %14.3f %14.3f %7.2fx %14.3f %14.3f %7.2fx\n", n, median(s, k), median(r, k),
+                  median(q, k), median(sx, k), median(rx, k), median(qx, k) }' "$results"
 done
