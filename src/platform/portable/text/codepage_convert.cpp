@@ -135,10 +135,15 @@ void ascii_copy(const Units& units, std::size_t from, std::size_t count, Out& ou
     }
 }
 
+// Whether a run of `run` ASCII units at `at`, in a text of `size` units, is
+// copied on its own: a long one, or the rest of the text.
+bool copied_alone(std::size_t run, std::size_t at, std::size_t size) {
+    return run > 0 && (run >= ascii_worth_taking || at + run == size);
+}
+
 // Where a stretch for iconv that starts at `position` ends: just after the
-// first unit of the next ASCII run worth taking on its own (or of ASCII that
-// reaches the end). A unit below 0x80 ends a character in every supported
-// page, so a character begins after it.
+// first unit of the next ASCII run copied on its own. A unit below 0x80 ends
+// a character in every supported page, so a character begins after it.
 template <typename Units>
 std::size_t stretch_end(const Units& units, std::size_t position) {
     std::size_t at = position + 1;
@@ -146,7 +151,7 @@ std::size_t stretch_end(const Units& units, std::size_t position) {
         const std::size_t run = ascii_run(units, at);
         if (run == 0) {
             ++at;
-        } else if (run >= ascii_worth_taking || at + run == units.size()) {
+        } else if (copied_alone(run, at, units.size())) {
             return at + 1;
         } else {
             at += run;
@@ -177,10 +182,10 @@ bool decode(UINT codePage, std::string_view bytes, bool strict, std::u32string& 
     std::size_t stretch_limit = 0;  // kept across the characters iconv refuses
     while (position < bytes.size()) {
         const std::size_t ascii = ascii_run(bytes, position);
-        if (ascii >= ascii_worth_taking || position + ascii == bytes.size() || cd == no_converter) {
+        if (copied_alone(ascii, position, bytes.size()) || (ascii > 0 && cd == no_converter)) {
             ascii_copy(bytes, position, ascii, out);
             position += ascii;
-            if (ascii > 0) continue;
+            continue;
         }
         std::string_view rest = bytes.substr(position);
         if (cd == no_converter) {
@@ -230,11 +235,10 @@ std::string encode(UINT codePage, const std::u32string& points, std::string_view
     std::size_t end = 0;  // of the stretch, kept across the characters iconv refuses
     while (position < input.size()) {
         const std::size_t ascii = ascii_run(points, position / 4);
-        if (ascii >= ascii_worth_taking || position / 4 + ascii == points.size() ||
-            cd == no_converter) {
+        if (copied_alone(ascii, position / 4, points.size()) || (ascii > 0 && cd == no_converter)) {
             ascii_copy(points, position / 4, ascii, out);
             position += 4 * ascii;
-            if (ascii > 0) continue;
+            continue;
         }
         if (cd == no_converter) {  // no converter: only ASCII encodes
             out.append(fallback);
