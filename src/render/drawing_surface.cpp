@@ -39,7 +39,7 @@ void fill_rows(std::uint32_t* bits, std::int64_t stride, std::int64_t left, std:
 void clear_lit_areas(DrawingSurface& surface) {
     std::uint32_t* const bits = surface.bits;
     const std::int64_t stride = surface.stride;
-    const surface_rect* const areas = surface.lit_areas.data();
+    const lit_area* const areas = surface.lit_areas.data();
     const std::size_t count = surface.lit_areas.size();
     // The areas lie all over a frame of megabytes, last touched a frame ago:
     // their first and last rows are asked for a few areas ahead of the stores.
@@ -47,16 +47,19 @@ void clear_lit_areas(DrawingSurface& surface) {
     for (std::size_t a = 0; a < count; ++a) {
 #if defined(__GNUC__)
         if (a + ahead < count) {
-            const surface_rect& next = areas[a + ahead];
+            const lit_area& next = areas[a + ahead];
             __builtin_prefetch(bits + next.top * stride + next.left, 1, 3);
             __builtin_prefetch(bits + (next.bottom - 1) * stride + next.left, 1, 3);
         }
 #endif
-        const surface_rect& r = areas[a];
+        const lit_area& r = areas[a];
         const std::int32_t width = r.right - r.left;
         const std::int32_t height = r.bottom - r.top;
-        if (width <= 8 && height <= 8) {
-            fill_small_block(bits + r.top * stride + r.left, stride, width, height, 0);
+        std::uint32_t* const line = bits + r.top * stride + r.left;
+        if (width == height && width <= 8) {
+            fill_square_block(line, stride, width, 0);
+        } else if (width <= 8 && height <= 8) {
+            fill_small_block(line, stride, width, height, 0);
         } else {
             fill_rows(bits, stride, r.left, r.top, r.right, r.bottom, 0);
         }
@@ -106,6 +109,11 @@ void attach_pixels(DrawingSurface& surface, std::uint32_t* bits, int width, int 
 void take_changes(DrawingSurface& surface, std::vector<surface_rect>& areas) {
     areas.clear();
     if (!surface.bits) return;
+    // What is lit now was drawn since the last whole clear, which took the
+    // changes before it, and may have been drawn since they were last taken.
+    for (std::size_t t = 0; t < surface.lit_tiles.size(); ++t) {
+        surface.changed_tiles[t] |= surface.lit_tiles[t];
+    }
     if (surface.all_changed) {
         areas.push_back({0, 0, surface.width, surface.height});
     } else {
@@ -204,7 +212,7 @@ void fill_solid(DrawingSurface& surface, int x, int y, int w, int h, colour_ref 
         surface.lit_areas_known = true;
     } else if (pixel != 0 && surface.lit_areas_known) {
         if (surface.lit_areas.size() < max_lit_areas) {
-            surface.lit_areas.push_back(area);
+            surface.lit_areas.push_back({area.left, area.top, area.right, area.bottom});
         } else {
             forget_lit_areas(surface);
         }

@@ -6,12 +6,37 @@
 
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "scene/pixel_buffer.h"
 
 using colour_ref = std::uint32_t;  // red | green << 8 | blue << 16
+
+// A vector's storage that leaves the elements it grows by uninitialised, so
+// that a run of records can be made room for and then written in place.
+template <class T>
+struct uninitialised_allocator : std::allocator<T> {
+    uninitialised_allocator() = default;
+    template <class U>
+    uninitialised_allocator(const uninitialised_allocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+// A rectangle recorded as lit: a plain record, so that room for thousands of
+// them is made without writing them first.
+struct lit_area {
+    std::int32_t left, top, right, bottom;
+};
 
 struct DrawingSurface {
     std::uint32_t* bits = nullptr;  // top-down rows, `stride` pixels apart
@@ -21,12 +46,13 @@ struct DrawingSurface {
     // Where non-black pixels may be since the surface was last cleared whole, so
     // that the next whole clear touches only those squares instead of every
     // pixel. Unknown (anything may be lit) unless the memory was known black.
-    std::vector<surface_rect> lit_areas;
+    std::vector<lit_area, uninitialised_allocator<lit_area>> lit_areas;
     bool lit_areas_known = false;
     // The surface in tiles of 32 × 32 pixels (row by row, tiles_across to a
     // row): those holding lit areas, and those with pixels written since the
     // changes were last taken, which a window showing the surface as it was
-    // then needs to be shown again.
+    // then needs to be shown again. Squares drawn mark only their lit tiles;
+    // the changes taken include every lit tile.
     int tiles_across = 0;
     std::vector<std::uint8_t> lit_tiles;
     std::vector<std::uint8_t> changed_tiles;
@@ -98,6 +124,41 @@ void fill_square_the_general_way(DrawingSurface& surface, int x, int y, int s, s
     fill_span(last - 3 * stride, width, pixel);
 }
 
+// The same for a square: most points are one pixel, a single store, or two,
+// a pair of stores; larger ones as a block.
+[[gnu::always_inline]] inline void fill_square_block(std::uint32_t* line, std::int64_t stride,
+                                                     int s, std::uint32_t pixel) {
+    if (s <= 2) {
+        if (s == 1) {
+            line[0] = pixel;
+            return;
+        }
+        const std::uint32_t pair[2] = {pixel, pixel};
+        std::memcpy(line, pair, sizeof pair);
+        std::memcpy(line + stride, pair, sizeof pair);
+        return;
+    }
+    fill_small_block(line, stride, s, s, pixel);
+}
+
+// Marks the tiles of a lit area of at most 8 × 8 pixels in lit_tiles: the
+// tile of its top-left corner, and those it reaches across a tile's edge
+// (few squares do).
+inline void mark_small_area(std::uint8_t* tiles, std::size_t across, int x, int y, int width,
+                            int height) {
+    std::uint8_t* const tile =
+        tiles + static_cast<std::size_t>(y >> tile_shift) * across + (x >> tile_shift);
+    *tile = 1;
+    constexpr int inside = 1 << tile_shift;
+    const bool right = (x & (inside - 1)) + width > inside;
+    const bool below = (y & (inside - 1)) + height > inside;
+    if (!right && !below) [[likely]]
+        return;
+    if (right) tile[1] = 1;
+    if (below) tile[across] = 1;
+    if (right && below) tile[across + 1] = 1;
+}
+
 // The same with the colour as the memory holds it (0x00RRGGBB). A small square
 // wholly inside a surface that records its lit areas, the common case, goes
 // straight to memory here; anything else takes the general way.
@@ -108,36 +169,85 @@ inline void fill_square_pixels(DrawingSurface& surface, int x, int y, int s, std
         return;
     }
     const std::int64_t stride = surface.stride;
-    fill_small_block(surface.bits + y * stride + x, stride, s, s, pixel);
+    fill_square_block(surface.bits + y * stride + x, stride, s, pixel);
     surface.lit_areas.push_back({x, y, x + s, y + s});
-    if (surface.changed_tiles.empty()) return;
-    // A square of at most 8 pixels touches at most 2 × 2 tiles: their
-    // corners, marked whether or not some of them are the same tile.
-    const std::size_t across = static_cast<std::size_t>(surface.tiles_across);
-    const std::size_t top = static_cast<std::size_t>(y >> tile_shift) * across;
-    const std::size_t bottom = static_cast<std::size_t>((y + s - 1) >> tile_shift) * across;
-    const std::size_t left = static_cast<std::size_t>(x >> tile_shift);
-    const std::size_t right = static_cast<std::size_t>((x + s - 1) >> tile_shift);
-    for (std::vector<std::uint8_t>* tiles : {&surface.changed_tiles, &surface.lit_tiles}) {
-        std::uint8_t* t = tiles->data();
-        t[top + left] = t[top + right] = t[bottom + left] = t[bottom + right] = 1;
+    if (!surface.lit_tiles.empty()) {
+        mark_small_area(surface.lit_tiles.data(), static_cast<std::size_t>(surface.tiles_across),
+                        x, y, s, s);
     }
 }
+
 // Asks for the memory of a square that is about to be filled: its first and
 // last rows, which are all of its rows for most points.
-inline void prefetch_square(const DrawingSurface& surface, int x, int y, int s) {
+inline void prefetch_square(std::uint32_t* bits, std::int64_t stride, int width, int height, int x,
+                            int y, int s) {
 #if defined(__GNUC__)
-    if (x < 0 || y < 0 || x >= surface.width || y >= surface.height || s > 8) return;
-    const std::int64_t stride = surface.stride;
-    const std::uint32_t* line = surface.bits + y * stride + x;
-    const int last = y + s <= surface.height ? s - 1 : surface.height - 1 - y;
+    if (x < 0 || y < 0 || x >= width || y >= height || s > 8) return;
+    const std::uint32_t* line = bits + y * stride + x;
+    const int last = y + s <= height ? s - 1 : height - 1 - y;
     __builtin_prefetch(line, 1, 3);
     __builtin_prefetch(line + last * stride, 1, 3);
 #else
-    (void)surface;
+    (void)bits;
+    (void)stride;
+    (void)width;
+    (void)height;
     (void)x;
     (void)y;
     (void)s;
 #endif
 }
+
+// Fills the squares of a run of placed points (top-left corners, sides and
+// colours as the memory holds them) in order, leaving out those `hidden(k)`
+// says: the same pixels as fill_square_pixels one by one. The squares lie
+// all over a frame of megabytes, last touched a frame ago, and there are
+// thousands of them: the surface's fields are kept in locals (a pixel store
+// could otherwise alias them), their records are written in place, and their
+// rows are asked for some squares ahead of the stores.
+template <class Hidden>
+void fill_squares(DrawingSurface& surface, const std::int32_t* xs, const std::int32_t* ys,
+                  const std::int32_t* sides, const std::uint32_t* pixels, std::int32_t count,
+                  Hidden hidden) {
+    if (!surface.bits || count <= 0) return;
+    std::uint32_t* const bits = surface.bits;
+    const std::int64_t stride = surface.stride;
+    const int width = surface.width;
+    const int height = surface.height;
+    if (!surface.lit_areas_known || surface.lit_areas.size() + count > max_lit_areas) {
+        for (std::int32_t k = 0; k < count; ++k) {
+            if (!hidden(k)) fill_square_pixels(surface, xs[k], ys[k], sides[k], pixels[k]);
+        }
+        return;
+    }
+    // Room for a record of each square, written as they are drawn; whatever
+    // is left over is given back at the end.
+    std::size_t used = surface.lit_areas.size();
+    surface.lit_areas.resize(used + static_cast<std::size_t>(count));
+    lit_area* out = surface.lit_areas.data() + used;
+    std::uint8_t* const tiles = surface.lit_tiles.empty() ? nullptr : surface.lit_tiles.data();
+    const std::size_t across = static_cast<std::size_t>(surface.tiles_across);
+    for (std::int32_t k = 0; k < count; ++k) {
+        if (hidden(k)) continue;
+        const int x = xs[k];
+        const int y = ys[k];
+        const int s = sides[k];
+        const std::uint32_t pixel = pixels[k];
+        if (s <= 8 && x >= 0 && y >= 0 && x <= width - s && y <= height - s && pixel != 0) {
+            fill_square_block(bits + y * stride + x, stride, s, pixel);
+            *out++ = {x, y, x + s, y + s};
+            if (tiles) mark_small_area(tiles, across, x, y, s, s);
+            continue;
+        }
+        // A rare square the general way, which records it itself.
+        used = static_cast<std::size_t>(out - surface.lit_areas.data());
+        surface.lit_areas.resize(used);
+        fill_square_the_general_way(surface, x, y, s, pixel);
+        used = surface.lit_areas.size();
+        surface.lit_areas.resize(used + static_cast<std::size_t>(count - k));
+        out = surface.lit_areas.data() + used;
+    }
+    surface.lit_areas.resize(static_cast<std::size_t>(out - surface.lit_areas.data()));
+}
+
 colour_ref get_pixel(const DrawingSurface& surface, int x, int y);

@@ -70,16 +70,8 @@ void draw_run(const Particle* records, projection_scratch& at, std::int32_t coun
     if (!surface.bits) return;  // nothing to draw on
     placed_points placed = at.placed();
     place_points(records, at.points(), count, place, placed);
-    // The squares lie all over a frame of megabytes, last touched a frame
-    // ago: their rows are asked for some squares ahead of the stores.
-    constexpr std::int32_t ahead = 16;
-    for (std::int32_t k = 0; k < count; ++k) {
-        if (k + ahead < count)
-            prefetch_square(surface, at.frame_x[k + ahead], at.frame_y[k + ahead],
-                            at.side[k + ahead]);
-        if (!records[k].visible) continue;
-        fill_square_pixels(surface, at.frame_x[k], at.frame_y[k], at.side[k], at.pixel[k]);
-    }
+    fill_squares(surface, placed.x, placed.y, placed.side, placed.pixel, count,
+                 [records](std::int32_t k) { return !records[k].visible; });
 }
 
 }  // namespace
