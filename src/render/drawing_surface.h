@@ -172,8 +172,8 @@ inline void fill_square_pixels(DrawingSurface& surface, int x, int y, int s, std
     fill_square_block(surface.bits + y * stride + x, stride, s, pixel);
     surface.lit_areas.push_back({x, y, x + s, y + s});
     if (!surface.lit_tiles.empty()) {
-        mark_small_area(surface.lit_tiles.data(), static_cast<std::size_t>(surface.tiles_across),
-                        x, y, s, s);
+        mark_small_area(surface.lit_tiles.data(), static_cast<std::size_t>(surface.tiles_across), x,
+                        y, s, s);
     }
 }
 
