@@ -41,9 +41,10 @@ void clear_lit_areas(DrawingSurface& surface) {
     const std::int64_t stride = surface.stride;
     const lit_area* const areas = surface.lit_areas.data();
     const std::size_t count = surface.lit_areas.size();
-    // The areas lie all over a frame of megabytes, last touched a frame ago:
-    // their first and last rows are asked for a few areas ahead of the stores.
-    constexpr std::size_t ahead = 16;
+    // The areas lie all over a frame of megabytes, last touched a frame ago
+    // (33 ms, in which other work has the caches): their first and last rows
+    // are asked for far enough ahead of the stores to come from main memory.
+    constexpr std::size_t ahead = 64;
     for (std::size_t a = 0; a < count; ++a) {
 #if defined(__GNUC__)
         if (a + ahead < count) {
