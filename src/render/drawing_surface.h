@@ -124,6 +124,11 @@ void fill_square_the_general_way(DrawingSurface& surface, int x, int y, int s, s
     fill_span(last - 3 * stride, width, pixel);
 }
 
+// Whether a square's side is one the fast ways fill: 1 to 8 pixels.
+inline bool is_small_side(int s) {
+    return static_cast<unsigned>(s) - 1u < 8u;
+}
+
 // The same for a square: most points are one pixel, a single store, or two,
 // a pair of stores; larger ones as a block.
 [[gnu::always_inline]] inline void fill_square_block(std::uint32_t* line, std::int64_t stride,
@@ -163,8 +168,9 @@ inline void mark_small_area(std::uint8_t* tiles, std::size_t across, int x, int 
 // wholly inside a surface that records its lit areas, the common case, goes
 // straight to memory here; anything else takes the general way.
 inline void fill_square_pixels(DrawingSurface& surface, int x, int y, int s, std::uint32_t pixel) {
-    if (s > 8 || x < 0 || y < 0 || x > surface.width - s || y > surface.height - s || pixel == 0 ||
-        !surface.lit_areas_known || !surface.bits || surface.lit_areas.size() >= max_lit_areas) {
+    if (!is_small_side(s) || x < 0 || y < 0 || x > surface.width - s || y > surface.height - s ||
+        pixel == 0 || !surface.lit_areas_known || !surface.bits ||
+        surface.lit_areas.size() >= max_lit_areas) {
         fill_square_the_general_way(surface, x, y, s, pixel);
         return;
     }
@@ -177,34 +183,11 @@ inline void fill_square_pixels(DrawingSurface& surface, int x, int y, int s, std
     }
 }
 
-// Asks for the memory of a square that is about to be filled: its first and
-// last rows, which are all of its rows for most points.
-inline void prefetch_square(std::uint32_t* bits, std::int64_t stride, int width, int height, int x,
-                            int y, int s) {
-#if defined(__GNUC__)
-    if (x < 0 || y < 0 || x >= width || y >= height || s > 8) return;
-    const std::uint32_t* line = bits + y * stride + x;
-    const int last = y + s <= height ? s - 1 : height - 1 - y;
-    __builtin_prefetch(line, 1, 3);
-    __builtin_prefetch(line + last * stride, 1, 3);
-#else
-    (void)bits;
-    (void)stride;
-    (void)width;
-    (void)height;
-    (void)x;
-    (void)y;
-    (void)s;
-#endif
-}
-
 // Fills the squares of a run of placed points (top-left corners, sides and
 // colours as the memory holds them) in order, leaving out those `hidden(k)`
-// says: the same pixels as fill_square_pixels one by one. The squares lie
-// all over a frame of megabytes, last touched a frame ago, and there are
-// thousands of them: the surface's fields are kept in locals (a pixel store
-// could otherwise alias them), their records are written in place, and their
-// rows are asked for some squares ahead of the stores.
+// says: the same pixels as fill_square_pixels one by one. There are
+// thousands of them a frame: the surface's fields are kept in locals (a pixel
+// store could otherwise alias them) and their records are written in place.
 template <class Hidden>
 void fill_squares(DrawingSurface& surface, const std::int32_t* xs, const std::int32_t* ys,
                   const std::int32_t* sides, const std::uint32_t* pixels, std::int32_t count,
@@ -233,7 +216,8 @@ void fill_squares(DrawingSurface& surface, const std::int32_t* xs, const std::in
         const int y = ys[k];
         const int s = sides[k];
         const std::uint32_t pixel = pixels[k];
-        if (s <= 8 && x >= 0 && y >= 0 && x <= width - s && y <= height - s && pixel != 0) {
+        if (is_small_side(s) && x >= 0 && y >= 0 && x <= width - s && y <= height - s &&
+            pixel != 0) {
             fill_square_block(bits + y * stride + x, stride, s, pixel);
             *out++ = {x, y, x + s, y + s};
             if (tiles) mark_small_area(tiles, across, x, y, s, s);

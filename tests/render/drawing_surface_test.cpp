@@ -72,6 +72,66 @@ TEST(DrawingSurface, EverySmallBlockFillsExactlyItsRectangle) {
     }
 }
 
+// A run of squares drawn together must give what drawing them one by one
+// gives: the pixels, the changes a window is shown, and a whole clear that
+// leaves everything black, with the squares that leave the fast way (clipped,
+// wider than 8, black, without a side) in the middle of the run, and the
+// rows around the surface in the same memory never written.
+TEST(DrawingSurface, ARunOfSquaresDrawsAsTheSquaresOneByOne) {
+    constexpr int w = 70, h = 50, stride = 72;
+    struct square {
+        std::int32_t x, y, side;
+        std::uint32_t pixel;
+    };
+    const std::vector<square> run{
+        {3, 4, 1, 0x112233},   {30, 30, 3, 0x445566},  {68, 10, 4, 0x778899},  // clipped right
+        {5, -2, 3, 0xAABBCC},  {20, 20, 12, 0x010203}, {21, 21, 2, 0},         // wide; black
+        {40, 5, 0, 0xDDEEFF},  {31, 31, 2, 0x102030},  {62, 46, 8, 0x405060},  // no side; hidden
+        {63, 31, 2, 0x708090}, {0, 0, 8, 0x0A0B0C},    {-1, 49, 2, 0x0D0E0F}};
+    auto hidden = [](std::int32_t k) { return k == 8; };
+    struct drawn {
+        std::vector<std::uint32_t> memory = std::vector<std::uint32_t>(stride * (h + 2), 0);
+        DrawingSurface surface;
+        std::vector<surface_rect> changes;
+        drawn() { attach_pixels(surface, memory.data() + stride, w, h, stride, true); }
+    } together, one_by_one;
+    std::vector<std::int32_t> xs, ys, sides;
+    std::vector<std::uint32_t> pixels;
+    for (const square& q : run) {
+        xs.push_back(q.x);
+        ys.push_back(q.y);
+        sides.push_back(q.side);
+        pixels.push_back(q.pixel);
+    }
+    for (drawn* d : {&together, &one_by_one}) take_changes(d->surface, d->changes);
+    for (int frame = 0; frame < 2; ++frame) {  // the second after a whole clear
+        fill_squares(together.surface, xs.data(), ys.data(), sides.data(), pixels.data(),
+                     static_cast<std::int32_t>(run.size()), hidden);
+        for (std::size_t k = 0; k < run.size(); ++k) {
+            if (hidden(static_cast<std::int32_t>(k))) continue;
+            fill_square_pixels(one_by_one.surface, run[k].x, run[k].y, run[k].side, run[k].pixel);
+        }
+        ASSERT_EQ(together.memory, one_by_one.memory) << "frame " << frame;
+        EXPECT_EQ(together.memory[stride + 20 * stride + 20], 0x010203u);  // the wide one
+        EXPECT_EQ(together.memory[stride + 5 * stride + 40], 0u);          // the one without a side
+        for (drawn* d : {&together, &one_by_one}) {
+            take_changes(d->surface, d->changes);
+            ASSERT_FALSE(d->changes.empty());
+            for (int y = 0; y < h; ++y) {  // every lit pixel lies in a changed area
+                for (int x = 0; x < w; ++x) {
+                    if (!d->memory[static_cast<std::size_t>(y + 1) * stride + x]) continue;
+                    bool in = false;
+                    for (const surface_rect& c : d->changes)
+                        in |= x >= c.left && x < c.right && y >= c.top && y < c.bottom;
+                    ASSERT_TRUE(in) << x << "," << y << " in frame " << frame;
+                }
+            }
+            fill_solid(d->surface, surface_rect{0, 0, w, h}, 0);
+            for (std::uint32_t p : d->memory) ASSERT_EQ(p, 0u) << "frame " << frame;
+        }
+    }
+}
+
 TEST(DrawingSurface, RefusesMemoryItCannotAddress) {
     std::uint32_t pixel = 0;
     DrawingSurface surface;
