@@ -26,11 +26,12 @@ start() {
     app_pid=$!
 }
 
-# window <title>: waits up to 10 s for a visible window of the program with
-# that title, focuses it and prints its id.
+# window <title>: waits up to 20 s for a visible window of the program with
+# that title (a first start in a fresh home on a busy machine can be slow),
+# focuses it and prints its id.
 window() {
     local id name
-    for _ in $(seq 100); do
+    for _ in $(seq 200); do
         for id in $(xdotool search --onlyvisible --class nuvex 2>/dev/null); do
             name=$(xprop -id "$id" _NET_WM_NAME 2>/dev/null |
                 sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p')
@@ -84,7 +85,9 @@ run_language() {
             cp "$home/nuvex/Nuvex0_01" "$work/$tag.$page" 2>/dev/null ||
                 fail "$tag ($page): OK stored no settings file"
         else
-            fail "$tag ($page): no dialog titled '$title' (windows: $(titles))"
+            fail "$tag ($page): no dialog titled '$title' (windows: $(titles)); the program $(
+                kill -0 "$app_pid" 2>/dev/null && echo "still runs" || echo "has ended"
+            ), its output: $(tail -c 2000 "$work/app.log" | tr '\n' ' ')"
             finish >/dev/null
         fi
     done
