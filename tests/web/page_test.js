@@ -335,7 +335,8 @@ async function main() {
     {
         // The same line as the native benchmark's, the same scene; processor
         // time on both sides (the page's main thread, from the browser's own
-        // count), medians of five runs, three rounds side by side.
+        // count), medians of five runs, three rounds side by side, each side's
+        // best round against the other's.
         const raster = widestRaster();
         const { page } = await openPage(browser, "", { width: 400, height: 300 });
         const session = await page.createCDPSession();
@@ -367,12 +368,15 @@ async function main() {
             }
             web.push({ cpu: median(cpu), wall: median(wall) });
         }
-        const cpuRatio = median(web.map((w) => w.cpu)) / median(native.map((n) => n.cpu));
-        const wallRatio = median(web.map((w) => w.wall)) / median(native.map((n) => n.wall));
+        // Whatever else the machine does only adds time, and it comes and goes
+        // over the rounds: each side is taken at its least disturbed round.
+        const best = (runs, key) => Math.min(...runs.map((run) => run[key]));
+        const cpuRatio = best(web, "cpu") / best(native, "cpu");
+        const wallRatio = best(web, "wall") / best(native, "wall");
         const list = (runs, key) => runs.map((run) => run[key].toFixed(2)).join(" ");
         console.log(`  line ${raster.name} (${raster.width}x${raster.height}), ${particles} particles`);
-        console.log(`  processor time: native ${list(native, "cpu")} ms, page ${list(web, "cpu")} ms: ${cpuRatio.toFixed(2)}x`);
-        console.log(`  wall time:      native ${list(native, "wall")} ms, page ${list(web, "wall")} ms: ${wallRatio.toFixed(2)}x`);
+        console.log(`  processor time: native ${list(native, "cpu")} ms, page ${list(web, "cpu")} ms: ${cpuRatio.toFixed(2)}x (best rounds)`);
+        console.log(`  wall time:      native ${list(native, "wall")} ms, page ${list(web, "wall")} ms: ${wallRatio.toFixed(2)}x (best rounds)`);
         expect(cpuRatio <= 2, `tick + frame in the page costs ${cpuRatio.toFixed(2)}x the native build's (at most 2x)`);
         await page.close();
     }
