@@ -124,9 +124,11 @@ void fill_square_the_general_way(DrawingSurface& surface, int x, int y, int s, s
     fill_span(last - 3 * stride, width, pixel);
 }
 
-// Whether a square's side is one the fast ways fill: 1 to 8 pixels.
-inline bool is_small_side(int s) {
-    return static_cast<unsigned>(s) - 1u < 8u;
+// Whether a square can go straight to memory: its side 1 to 8 pixels, wholly
+// inside a surface of width × height, and not black (black is not recorded).
+inline bool is_plain_square(int x, int y, int s, std::uint32_t pixel, int width, int height) {
+    return static_cast<unsigned>(s) - 1u < 8u && x >= 0 && y >= 0 && x <= width - s &&
+           y <= height - s && pixel != 0;
 }
 
 // The same for a square: most points are one pixel, a single store, or two,
@@ -164,13 +166,12 @@ inline void mark_small_area(std::uint8_t* tiles, std::size_t across, int x, int 
     if (right && below) tile[across + 1] = 1;
 }
 
-// The same with the colour as the memory holds it (0x00RRGGBB). A small square
-// wholly inside a surface that records its lit areas, the common case, goes
+// The same with the colour as the memory holds it (0x00RRGGBB). A plain
+// square on a surface that records its lit areas, the common case, goes
 // straight to memory here; anything else takes the general way.
 inline void fill_square_pixels(DrawingSurface& surface, int x, int y, int s, std::uint32_t pixel) {
-    if (!is_small_side(s) || x < 0 || y < 0 || x > surface.width - s || y > surface.height - s ||
-        pixel == 0 || !surface.lit_areas_known || !surface.bits ||
-        surface.lit_areas.size() >= max_lit_areas) {
+    if (!is_plain_square(x, y, s, pixel, surface.width, surface.height) ||
+        !surface.lit_areas_known || !surface.bits || surface.lit_areas.size() >= max_lit_areas) {
         fill_square_the_general_way(surface, x, y, s, pixel);
         return;
     }
@@ -216,8 +217,7 @@ void fill_squares(DrawingSurface& surface, const std::int32_t* xs, const std::in
         const int y = ys[k];
         const int s = sides[k];
         const std::uint32_t pixel = pixels[k];
-        if (is_small_side(s) && x >= 0 && y >= 0 && x <= width - s && y <= height - s &&
-            pixel != 0) {
+        if (is_plain_square(x, y, s, pixel, width, height)) {
             fill_square_block(bits + y * stride + x, stride, s, pixel);
             *out++ = {x, y, x + s, y + s};
             if (tiles) mark_small_area(tiles, across, x, y, s, s);
