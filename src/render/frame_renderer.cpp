@@ -11,8 +11,8 @@
 
 namespace {
 
-// Where a run of records lands: their projected x, y and size, as the copies
-// the Parts transform would hold them. As long as the widest possible row,
+// Where a run of records lands: their projected x, y and size, as turned and
+// projected copies of them would hold them. As long as the widest possible row,
 // and used block by block for the text cloud, so a frame allocates nothing.
 struct projection_scratch {
     std::array<double, max_grid_count> x;

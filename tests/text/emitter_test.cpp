@@ -116,7 +116,7 @@ struct EmittingScene {
     }
 };
 
-// The extents the Parts work out by hand: a 200 × 50 line is 720 wide and 180
+// The extents worked out by hand: a 200 × 50 line is 720 wide and 180
 // high, its foot a fifth lower with the drift choice; a 100 × 48 line would be
 // 345.6 high and is held to 300. Every emission restarts the sweep at the top
 // of the cloud, at rest, and gives the cloud the scene's tilt.
