@@ -391,12 +391,18 @@ void move_particle_group(SeaScene& scene, Particle* items, int p, const double* 
     const auto free = L::flags(released);
     typename L::value x, y, z;
     L::gather3(position_at, x, y, z);
-    auto velocity = L::gather(velocity_at);
-    // Falling, while above the floor.
-    const auto falls = L::both(free, L::greater(z, L::splat(floor_height)));
-    velocity = L::select(falls, L::add(velocity, L::splat(scene.gravity)), velocity);
-    z = L::select(falls, L::add(z, velocity), z);
-    L::scatter(velocity_at, velocity);
+    // Falling, while above the floor. Only released particles fall: a group
+    // of particles all still held leaves its velocities (in the records'
+    // second cache line) alone.
+    bool any_released = false;
+    for (int k = 0; k < n; ++k) any_released = any_released || released[k];
+    if (any_released) {
+        auto velocity = L::gather(velocity_at);
+        const auto falls = L::both(free, L::greater(z, L::splat(floor_height)));
+        velocity = L::select(falls, L::add(velocity, L::splat(scene.gravity)), velocity);
+        z = L::select(falls, L::add(z, velocity), z);
+        L::scatter(velocity_at, velocity);
+    }
     // A released particle still above the sea colours the node under it.
     for (int k = 0; k < n; ++k) {
         if (!(was_visible[k] && released[k])) continue;
