@@ -6,6 +6,7 @@
 // Include after the headers below; not a header to include anywhere else.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -218,7 +219,18 @@ void turn_and_project_lanes(const pose_turn& first_pose, const pose_turn& second
 
 // Integration of one row, L::width nodes at a time: velocity, height, the
 // drawn point carried up by the wave or flying free, and the colours fading
-// toward white. The z each node ends with also goes to `heights`.
+// toward white. The z each node ends with also goes to `heights`. A node's z
+// and colours lie side by side, and so do its velocity, acceleration and
+// spray: each four are read and written at once.
+static_assert(offsetof(Particle, red) == offsetof(Particle, z) + sizeof(double) &&
+                  offsetof(Particle, green) == offsetof(Particle, z) + 2 * sizeof(double) &&
+                  offsetof(Particle, blue) == offsetof(Particle, z) + 3 * sizeof(double),
+              "z and the colours lie side by side");
+static_assert(offsetof(Particle, accel) == offsetof(Particle, velocity) + sizeof(double) &&
+                  offsetof(Particle, spray_z) == offsetof(Particle, velocity) + 2 * sizeof(double) &&
+                  offsetof(Particle, spray_vz) == offsetof(Particle, velocity) + 3 * sizeof(double),
+              "the motion's fields lie side by side");
+
 template <typename L>
 void integrate_row_lanes(const SeaScene& scene, Particle* row, double* heights) {
     constexpr int w = L::width;
@@ -229,45 +241,32 @@ void integrate_row_lanes(const SeaScene& scene, Particle* row, double* heights) 
     const auto one = L::splat(1.0);
     std::int32_t j = 0;
     for (; j + w <= scene.cols; j += w) {
-        double* accel[w];
-        double* velocity[w];
         double* height[w];
-        double* spray_vz[w];
-        double* spray_z[w];
-        double* z[w];
-        double* red[w];
-        double* green[w];
-        double* blue[w];
+        double* motion[w];  // velocity, accel, spray_z, spray_vz
+        double* look[w];    // z, red, green, blue
         for (int k = 0; k < w; ++k) {
             Particle& node = row[j + k];
-            accel[k] = &node.accel;
-            velocity[k] = &node.velocity;
             height[k] = &node.height;
-            spray_vz[k] = &node.spray_vz;
-            spray_z[k] = &node.spray_z;
-            z[k] = &node.z;
-            red[k] = &node.red;
-            green[k] = &node.green;
-            blue[k] = &node.blue;
+            motion[k] = &node.velocity;
+            look[k] = &node.z;
         }
-        const auto v = L::mul(L::add(L::gather(accel), L::gather(velocity)), damping);
+        typename L::value velocity, accel, spray_z, spray_vz, z, red, green, blue;
+        L::gather4(motion, velocity, accel, spray_z, spray_vz);
+        L::gather4(look, z, red, green, blue);
+        const auto v = L::mul(L::add(accel, velocity), damping);
         const auto h = L::add(L::gather(height), v);
-        auto vz = L::add(L::gather(spray_vz), gravity);
-        auto sz = L::add(L::gather(spray_z), vz);
+        auto vz = L::add(spray_vz, gravity);
+        auto sz = L::add(spray_z, vz);
         const auto top = L::add(h, lift);
         const auto carried = L::greater(top, sz);
         sz = L::select(carried, top, sz);
         vz = L::select(carried, v, vz);
-        L::scatter(velocity, v);
         L::scatter(height, h);
-        L::scatter(spray_vz, vz);
-        L::scatter(spray_z, sz);
-        L::scatter(z, sz);
+        L::scatter4(motion, v, accel, sz, vz);
         L::store(heights + j, sz);
-        for (double* const* colour : {red, green, blue}) {
-            const auto c = L::gather(colour);
-            L::scatter(colour, L::add(c, L::mul(L::sub(one, c), fade)));
-        }
+        L::scatter4(look, sz, L::add(red, L::mul(L::sub(one, red), fade)),
+                    L::add(green, L::mul(L::sub(one, green), fade)),
+                    L::add(blue, L::mul(L::sub(one, blue), fade)));
     }
     for (; j < scene.cols; ++j) {
         Particle& node = row[j];

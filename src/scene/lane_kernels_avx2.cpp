@@ -62,6 +62,30 @@ struct avx2_lanes {
         b = _mm256_permute2f128_pd(high01, high23, 0x20);
         c = _mm256_permute2f128_pd(low01, low23, 0x31);
     }
+    static void gather4(const double* const* p, value& a, value& b, value& c, value& d) {
+        const __m256d r0 = _mm256_loadu_pd(p[0]);
+        const __m256d r1 = _mm256_loadu_pd(p[1]);
+        const __m256d r2 = _mm256_loadu_pd(p[2]);
+        const __m256d r3 = _mm256_loadu_pd(p[3]);
+        const __m256d low01 = _mm256_unpacklo_pd(r0, r1);   // a0 a1 c0 c1
+        const __m256d high01 = _mm256_unpackhi_pd(r0, r1);  // b0 b1 d0 d1
+        const __m256d low23 = _mm256_unpacklo_pd(r2, r3);   // a2 a3 c2 c3
+        const __m256d high23 = _mm256_unpackhi_pd(r2, r3);  // b2 b3 d2 d3
+        a = _mm256_permute2f128_pd(low01, low23, 0x20);
+        b = _mm256_permute2f128_pd(high01, high23, 0x20);
+        c = _mm256_permute2f128_pd(low01, low23, 0x31);
+        d = _mm256_permute2f128_pd(high01, high23, 0x31);
+    }
+    static void scatter4(double* const* p, value a, value b, value c, value d) {
+        const __m256d ab_even = _mm256_unpacklo_pd(a, b);  // a0 b0 a2 b2
+        const __m256d ab_odd = _mm256_unpackhi_pd(a, b);   // a1 b1 a3 b3
+        const __m256d cd_even = _mm256_unpacklo_pd(c, d);  // c0 d0 c2 d2
+        const __m256d cd_odd = _mm256_unpackhi_pd(c, d);   // c1 d1 c3 d3
+        _mm256_storeu_pd(p[0], _mm256_permute2f128_pd(ab_even, cd_even, 0x20));
+        _mm256_storeu_pd(p[1], _mm256_permute2f128_pd(ab_odd, cd_odd, 0x20));
+        _mm256_storeu_pd(p[2], _mm256_permute2f128_pd(ab_even, cd_even, 0x31));
+        _mm256_storeu_pd(p[3], _mm256_permute2f128_pd(ab_odd, cd_odd, 0x31));
+    }
     static void truncate(value v, std::int32_t* out) {
         const __m256d inside =
             _mm256_and_pd(_mm256_cmp_pd(v, _mm256_set1_pd(2147483648.0), _CMP_LT_OQ),

@@ -33,7 +33,8 @@ const char* vector_path_name(vector_path path);
 
 // Each lane type has: load/store (consecutive doubles), gather/scatter (one
 // double at each of `width` places), gather3 (three doubles in a row at each
-// place: x, y and z of successive records), arithmetic, comparison into a
+// place: x, y and z of successive records), gather4/scatter4 (four doubles in a
+// row at each place, read or written as four values), arithmetic, comparison into a
 // mask, select, masks from and to flags, and truncation to 32-bit integers as
 // trunc_to_int does it.
 struct scalar_lanes {
@@ -48,6 +49,18 @@ struct scalar_lanes {
         a = p[0][0];
         b = p[0][1];
         c = p[0][2];
+    }
+    static void gather4(const double* const* p, value& a, value& b, value& c, value& d) {
+        a = p[0][0];
+        b = p[0][1];
+        c = p[0][2];
+        d = p[0][3];
+    }
+    static void scatter4(double* const* p, value a, value b, value c, value d) {
+        p[0][0] = a;
+        p[0][1] = b;
+        p[0][2] = c;
+        p[0][3] = d;
     }
     static value splat(double x) { return x; }
     static value add(value a, value b) { return a + b; }
@@ -90,6 +103,22 @@ struct sse2_lanes {
         a = _mm_unpacklo_pd(first, second);
         b = _mm_unpackhi_pd(first, second);
         c = _mm_loadh_pd(_mm_load_sd(p[0] + 2), p[1] + 2);
+    }
+    static void gather4(const double* const* p, value& a, value& b, value& c, value& d) {
+        const __m128d first_low = _mm_loadu_pd(p[0]);
+        const __m128d second_low = _mm_loadu_pd(p[1]);
+        const __m128d first_high = _mm_loadu_pd(p[0] + 2);
+        const __m128d second_high = _mm_loadu_pd(p[1] + 2);
+        a = _mm_unpacklo_pd(first_low, second_low);
+        b = _mm_unpackhi_pd(first_low, second_low);
+        c = _mm_unpacklo_pd(first_high, second_high);
+        d = _mm_unpackhi_pd(first_high, second_high);
+    }
+    static void scatter4(double* const* p, value a, value b, value c, value d) {
+        _mm_storeu_pd(p[0], _mm_unpacklo_pd(a, b));
+        _mm_storeu_pd(p[1], _mm_unpackhi_pd(a, b));
+        _mm_storeu_pd(p[0] + 2, _mm_unpacklo_pd(c, d));
+        _mm_storeu_pd(p[1] + 2, _mm_unpackhi_pd(c, d));
     }
     static value splat(double x) { return _mm_set1_pd(x); }
     static value add(value a, value b) { return _mm_add_pd(a, b); }
@@ -156,6 +185,22 @@ struct wasm_lanes {
         a = wasm_i64x2_shuffle(first, second, 0, 2);
         b = wasm_i64x2_shuffle(first, second, 1, 3);
         c = wasm_f64x2_make(p[0][2], p[1][2]);
+    }
+    static void gather4(const double* const* p, value& a, value& b, value& c, value& d) {
+        const v128_t first_low = wasm_v128_load(p[0]);
+        const v128_t second_low = wasm_v128_load(p[1]);
+        const v128_t first_high = wasm_v128_load(p[0] + 2);
+        const v128_t second_high = wasm_v128_load(p[1] + 2);
+        a = wasm_i64x2_shuffle(first_low, second_low, 0, 2);
+        b = wasm_i64x2_shuffle(first_low, second_low, 1, 3);
+        c = wasm_i64x2_shuffle(first_high, second_high, 0, 2);
+        d = wasm_i64x2_shuffle(first_high, second_high, 1, 3);
+    }
+    static void scatter4(double* const* p, value a, value b, value c, value d) {
+        wasm_v128_store(p[0], wasm_i64x2_shuffle(a, b, 0, 2));
+        wasm_v128_store(p[1], wasm_i64x2_shuffle(a, b, 1, 3));
+        wasm_v128_store(p[0] + 2, wasm_i64x2_shuffle(c, d, 0, 2));
+        wasm_v128_store(p[1] + 2, wasm_i64x2_shuffle(c, d, 1, 3));
     }
     static value splat(double x) { return wasm_f64x2_splat(x); }
     static value add(value a, value b) { return wasm_f64x2_add(a, b); }
