@@ -227,7 +227,8 @@ static_assert(offsetof(Particle, red) == offsetof(Particle, z) + sizeof(double) 
                   offsetof(Particle, blue) == offsetof(Particle, z) + 3 * sizeof(double),
               "z and the colours lie side by side");
 static_assert(offsetof(Particle, accel) == offsetof(Particle, velocity) + sizeof(double) &&
-                  offsetof(Particle, spray_z) == offsetof(Particle, velocity) + 2 * sizeof(double) &&
+                  offsetof(Particle, spray_z) ==
+                      offsetof(Particle, velocity) + 2 * sizeof(double) &&
                   offsetof(Particle, spray_vz) == offsetof(Particle, velocity) + 3 * sizeof(double),
               "the motion's fields lie side by side");
 
