@@ -166,10 +166,13 @@ void store_packed(Particle& node, const packed_node& n) {
     _mm_storeh_pd(&node.accel, blue_accel);
 }
 
-inline void couple_packed(packed_node& P, packed_node& Q, __m256d weight) {
+// A pair along a row or a column has no weight (multiplying by 1 would change
+// nothing but lengthen the chain of arithmetic through the node).
+template <bool Diagonal>
+inline void couple_packed(packed_node& P, packed_node& Q, __m256d diagonal) {
     if (!P.visible || !Q.visible) return;
     __m256d g = _mm256_mul_pd(_mm256_sub_pd(Q.x, P.x), _mm256_set1_pd(coupling));
-    g = _mm256_mul_pd(g, weight);
+    if constexpr (Diagonal) g = _mm256_mul_pd(g, diagonal);
     P.y = _mm256_add_pd(P.y, g);
     Q.y = _mm256_sub_pd(Q.y, g);
     P.x = _mm256_blend_pd(P.y, P.x, 0x8);
@@ -187,13 +190,13 @@ struct packed_line {
         A = load_packed(row[0]);
         C = load_packed(next[0]);
     }
-    void cell(std::int32_t j, __m256d side, __m256d diagonal) {
+    void cell(std::int32_t j, __m256d diagonal) {
         packed_node B = load_packed(row[j + 1]);
         packed_node D = load_packed(next[j + 1]);
-        couple_packed(A, B, side);
-        couple_packed(A, C, side);
-        couple_packed(A, D, diagonal);
-        couple_packed(B, C, diagonal);
+        couple_packed<false>(A, B, diagonal);
+        couple_packed<false>(A, C, diagonal);
+        couple_packed<true>(A, D, diagonal);
+        couple_packed<true>(B, C, diagonal);
         store_packed(row[j], A);
         store_packed(next[j], C);
         A = B;
@@ -212,7 +215,6 @@ void couple_packed_lines(const SeaScene& scene, std::int32_t first, int count) {
     constexpr std::int32_t lag = 2;
     const std::int32_t cells = scene.cols - 1;
     if (cells <= 0) return;
-    const __m256d side = _mm256_set1_pd(1.0);
     const __m256d diagonal = _mm256_set_pd(diagonal_weight, 1.0, 1.0, 1.0);
     packed_line l0, l1, l2, l3;
     packed_line* lines[4] = {&l0, &l1, &l2, &l3};
@@ -224,7 +226,7 @@ void couple_packed_lines(const SeaScene& scene, std::int32_t first, int count) {
         const std::int32_t cell = j - lag * k;
         if (k >= count || cell < 0 || cell >= cells) return;
         if (cell == 0) line.start();
-        line.cell(cell, side, diagonal);
+        line.cell(cell, diagonal);
         if (cell == cells - 1) line.finish(cells);
     };
     const std::int32_t steps = cells + lag * (count - 1);
@@ -241,10 +243,10 @@ void couple_packed_lines(const SeaScene& scene, std::int32_t first, int count) {
         one(l3, 3, j);
     }
     for (; count == 4 && j < all_until; ++j) {
-        l0.cell(j, side, diagonal);
-        l1.cell(j - lag, side, diagonal);
-        l2.cell(j - 2 * lag, side, diagonal);
-        l3.cell(j - 3 * lag, side, diagonal);
+        l0.cell(j, diagonal);
+        l1.cell(j - lag, diagonal);
+        l2.cell(j - 2 * lag, diagonal);
+        l3.cell(j - 3 * lag, diagonal);
     }
     for (; j < steps; ++j) {
         one(l0, 0, j);
