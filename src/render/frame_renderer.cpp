@@ -98,6 +98,17 @@ void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& 
     for (std::int32_t i = 0; i < scene.rows; ++i) {
         const Particle* row = scene.grid[i].get();
         if (!row) continue;
+        // Each row is its own block of memory, whose ends are looked through
+        // for the first and last visible node: the next row's are asked for
+        // while this one is worked.
+        if (i + 1 < scene.rows && scene.grid[i + 1] && scene.cols > 0) {
+            const Particle* next = scene.grid[i + 1].get();
+            const std::int32_t ends = std::min(prefetch_distance, scene.cols);
+            for (std::int32_t j = 0; j < ends; ++j) {
+                prefetch_record(next + j, false, false);
+                prefetch_record(next + scene.cols - 1 - j, false, false);
+            }
+        }
         // Only the stretch from the first to the last visible node can be
         // drawn: the nodes outside it are transformed for nothing, so they
         // are left out (each record is transformed on its own).

@@ -204,7 +204,9 @@ void turn_and_project_lanes(const pose_turn& first_pose, const pose_turn& second
     constexpr int w = L::width;
     int k = 0;
     for (; k + w <= count; k += w) {
-        if (k + prefetch_distance < count) prefetch_record(source + k + prefetch_distance);
+        if (k + prefetch_distance < count) {
+            prefetch_record(source + k + prefetch_distance, false, false);
+        }
         turn_project_group<L>(first_turn, second_turn, source, k, eye_distance, out, polar);
     }
     if (k < count) {
@@ -434,7 +436,9 @@ void move_particles_lanes(SeaScene& scene, Particle* items, int count, const dou
     constexpr int w = L::width;
     int p = 0;
     for (; p + w <= count; p += w) {
-        if (p + prefetch_distance < count) prefetch_record(items + p + prefetch_distance, true);
+        if (p + prefetch_distance < count) {
+            prefetch_record(items + p + prefetch_distance, true, false);
+        }
         move_particle_group<L>(scene, items, p, heights, lookup, floor_height);
     }
     if (p < count) {

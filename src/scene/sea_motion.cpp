@@ -10,11 +10,23 @@ namespace {
 constexpr double fall_floor = -10;
 constexpr double sweep_phase = 0.9;
 
-void restore_row(const SeaScene& scene, Particle* row) {
+// Each row is its own block of memory, which the processor's prefetching does
+// not run on into: the rows are restored in order, so the last records of a
+// row ask for the first ones of the next (`next`, when there is one).
+void restore_row(const SeaScene& scene, Particle* row, Particle* next) {
     for (std::int32_t j = 0; j < scene.cols; ++j) {
-        if (j + prefetch_distance < scene.cols) prefetch_record(row + j + prefetch_distance, true);
+        const std::int32_t ahead = j + prefetch_distance;
+        if (ahead < scene.cols) {
+            prefetch_record(row + ahead, true);
+        } else if (next && ahead - scene.cols < scene.cols) {
+            prefetch_record(next + (ahead - scene.cols), true);
+        }
         if (row[j].visible) row[j].accel = -(row[j].height * scene.spring);
     }
+}
+
+void restore_row(const SeaScene& scene, std::int32_t i) {
+    restore_row(scene, scene.grid[i].get(), i + 1 < scene.rows ? scene.grid[i + 1].get() : nullptr);
 }
 
 void integrate_row(SeaScene& scene, std::int32_t i) {
@@ -41,7 +53,7 @@ void move_sea(SeaScene& scene) {
     if (scene.rows <= 0) return;
     const std::size_t nodes = static_cast<std::size_t>(scene.rows) * scene.cols;
     if (scene.sea_heights.size() != nodes) scene.sea_heights.resize(nodes);
-    restore_row(scene, scene.grid[0].get());
+    restore_row(scene, 0);
     std::int32_t i = 0;
     // Several lines of cells at a time, as many as the kernels take together
     // (see couple_lines).
@@ -49,7 +61,7 @@ void move_sea(SeaScene& scene) {
     const std::int32_t lines = scene.rows - 1;
     while (i < lines) {
         const int group = lines - i < k.lines_together ? lines - i : k.lines_together;
-        for (int r = 1; r <= group; ++r) restore_row(scene, scene.grid[i + r].get());
+        for (int r = 1; r <= group; ++r) restore_row(scene, i + r);
         k.couple_lines(scene, i, group);
         for (int r = 0; r < group; ++r) integrate_row(scene, i + r);
         i += group;
