@@ -48,21 +48,14 @@ struct avx2_lanes {
         _mm_storel_pd(p[2], high);
         _mm_storeh_pd(p[3], high);
     }
+    // Three doubles in a row at each place: four are read (the fourth, of the
+    // same record, is dropped).
     static void gather3(const double* const* p, value& a, value& b, value& c) {
-        // Four rows of (x, y, z, next), turned into columns.
-        const __m256d r0 = _mm256_loadu_pd(p[0]);
-        const __m256d r1 = _mm256_loadu_pd(p[1]);
-        const __m256d r2 = _mm256_loadu_pd(p[2]);
-        const __m256d r3 = _mm256_loadu_pd(p[3]);
-        const __m256d low01 = _mm256_unpacklo_pd(r0, r1);   // x0 x1 z0 z1
-        const __m256d high01 = _mm256_unpackhi_pd(r0, r1);  // y0 y1 w0 w1
-        const __m256d low23 = _mm256_unpacklo_pd(r2, r3);   // x2 x3 z2 z3
-        const __m256d high23 = _mm256_unpackhi_pd(r2, r3);  // y2 y3 w2 w3
-        a = _mm256_permute2f128_pd(low01, low23, 0x20);
-        b = _mm256_permute2f128_pd(high01, high23, 0x20);
-        c = _mm256_permute2f128_pd(low01, low23, 0x31);
+        value unused;
+        gather4(p, a, b, c, unused);
     }
     static void gather4(const double* const* p, value& a, value& b, value& c, value& d) {
+        // Four rows of (a, b, c, d), turned into columns.
         const __m256d r0 = _mm256_loadu_pd(p[0]);
         const __m256d r1 = _mm256_loadu_pd(p[1]);
         const __m256d r2 = _mm256_loadu_pd(p[2]);
