@@ -105,8 +105,8 @@ void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& 
             const Particle* next = scene.grid[i + 1].get();
             const std::int32_t ends = std::min(prefetch_distance, scene.cols);
             for (std::int32_t j = 0; j < ends; ++j) {
-                prefetch_record(next + j, false, false);
-                prefetch_record(next + scene.cols - 1 - j, false, false);
+                prefetch_first_line(next + j);
+                prefetch_first_line(next + scene.cols - 1 - j);
             }
         }
         // Only the stretch from the first to the last visible node can be

@@ -205,7 +205,7 @@ void turn_and_project_lanes(const pose_turn& first_pose, const pose_turn& second
     int k = 0;
     for (; k + w <= count; k += w) {
         if (k + prefetch_distance < count) {
-            prefetch_record(source + k + prefetch_distance, false, false);
+            prefetch_first_line(source + k + prefetch_distance);
         }
         turn_project_group<L>(first_turn, second_turn, source, k, eye_distance, out, polar);
     }
@@ -437,7 +437,7 @@ void move_particles_lanes(SeaScene& scene, Particle* items, int count, const dou
     int p = 0;
     for (; p + w <= count; p += w) {
         if (p + prefetch_distance < count) {
-            prefetch_record(items + p + prefetch_distance, true, false);
+            prefetch_first_line(items + p + prefetch_distance, true);
         }
         move_particle_group<L>(scene, items, p, heights, lookup, floor_height);
     }

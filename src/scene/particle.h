@@ -35,23 +35,30 @@ static_assert(sizeof(Particle) == 128, "a record is two cache lines");
 // afresh at every page; asking 16 records (2 KiB) ahead hides most of that.
 constexpr int prefetch_distance = 16;
 
-// Asks for a record's first cache line (what frames and the text cloud's step
-// read) or, with `whole`, both, to be read or (for_write) changed.
-inline void prefetch_record(const Particle* record, bool for_write = false, bool whole = true) {
+// Asks for the cache line holding `address`, to be read or (for_write) changed.
+inline void prefetch_line(const void* address, bool for_write) {
 #if defined(__GNUC__)
-    const char* bytes = reinterpret_cast<const char*>(record);
     if (for_write) {
-        __builtin_prefetch(bytes, 1, 3);
-        if (whole) __builtin_prefetch(bytes + 64, 1, 3);
+        __builtin_prefetch(address, 1, 3);
     } else {
-        __builtin_prefetch(bytes, 0, 3);
-        if (whole) __builtin_prefetch(bytes + 64, 0, 3);
+        __builtin_prefetch(address, 0, 3);
     }
 #else
-    (void)record;
+    (void)address;
     (void)for_write;
-    (void)whole;
 #endif
+}
+
+// Asks for a record's first cache line (all that frames and the text cloud's
+// step read of it).
+inline void prefetch_first_line(const Particle* record, bool for_write = false) {
+    prefetch_line(record, for_write);
+}
+
+// Asks for both cache lines of a record.
+inline void prefetch_record(const Particle* record, bool for_write = false) {
+    prefetch_line(record, for_write);
+    prefetch_line(reinterpret_cast<const char*>(record) + 64, for_write);
 }
 
 constexpr double two_pi = 6.283185307179586;

@@ -11,9 +11,11 @@ constexpr double fall_floor = -10;
 constexpr double sweep_phase = 0.9;
 
 // Each row is its own block of memory, which the processor's prefetching does
-// not run on into: the rows are restored in order, so the last records of a
-// row ask for the first ones of the next (`next`, when there is one).
-void restore_row(const SeaScene& scene, Particle* row, Particle* next) {
+// not run on into: the rows are restored in order, so the last records of row
+// `i` ask for the first ones of the next, when there is one.
+void restore_row(const SeaScene& scene, std::int32_t i) {
+    Particle* row = scene.grid[i].get();
+    const Particle* next = i + 1 < scene.rows ? scene.grid[i + 1].get() : nullptr;
     for (std::int32_t j = 0; j < scene.cols; ++j) {
         const std::int32_t ahead = j + prefetch_distance;
         if (ahead < scene.cols) {
@@ -23,10 +25,6 @@ void restore_row(const SeaScene& scene, Particle* row, Particle* next) {
         }
         if (row[j].visible) row[j].accel = -(row[j].height * scene.spring);
     }
-}
-
-void restore_row(const SeaScene& scene, std::int32_t i) {
-    restore_row(scene, scene.grid[i].get(), i + 1 < scene.rows ? scene.grid[i + 1].get() : nullptr);
 }
 
 void integrate_row(SeaScene& scene, std::int32_t i) {
