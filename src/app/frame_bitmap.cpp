@@ -1,5 +1,7 @@
 #include "app/frame_bitmap.h"
 
+#include "platform/present_areas.h"
+
 bool create_frame_bitmap(FrameBitmap& bitmap, DrawingSurface& surface, int width, int height) {
     release_frame_bitmap(bitmap, surface);  // a frame made again starts from nothing
     if (width <= 0 || height <= 0) return false;
@@ -30,11 +32,14 @@ void present_frame(const FrameBitmap& bitmap, HDC target, int width, int height)
     if (bitmap.dc && target) BitBlt(target, 0, 0, width, height, bitmap.dc, 0, 0, SRCCOPY);
 }
 
-void present_area(const FrameBitmap& bitmap, HDC target, const surface_rect& area) {
-    if (bitmap.dc && target && !is_empty(area)) {
-        BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top,
-               bitmap.dc, area.left, area.top, SRCCOPY);
+void present_areas(const FrameBitmap& bitmap, HDC target, const std::vector<surface_rect>& areas) {
+    if (!bitmap.dc || !target) return;
+    static std::vector<RECT> rects;
+    rects.clear();
+    for (const surface_rect& area : areas) {
+        if (!is_empty(area)) rects.push_back({area.left, area.top, area.right, area.bottom});
     }
+    PresentAreas(target, bitmap.dc, rects.data(), static_cast<int>(rects.size()));
 }
 
 void release_frame_bitmap(FrameBitmap& bitmap, DrawingSurface& surface) {

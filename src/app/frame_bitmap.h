@@ -3,6 +3,8 @@
 // into and which reaches the window in one block transfer.
 #pragma once
 
+#include <vector>
+
 #include "platform/win32.h"
 #include "render/drawing_surface.h"
 
@@ -18,6 +20,7 @@ struct FrameBitmap {
 bool create_frame_bitmap(FrameBitmap& bitmap, DrawingSurface& surface, int width, int height);
 // Block transfer (SRCCOPY) of the top-left width × height pixels to `target`.
 void present_frame(const FrameBitmap& bitmap, HDC target, int width, int height);
-// The same for one area of the frame, to the same place in `target`.
-void present_area(const FrameBitmap& bitmap, HDC target, const surface_rect& area);
+// The same for areas of the frame, each to the same place in `target`, in one
+// transfer.
+void present_areas(const FrameBitmap& bitmap, HDC target, const std::vector<surface_rect>& areas);
 void release_frame_bitmap(FrameBitmap& bitmap, DrawingSurface& surface);

@@ -42,7 +42,7 @@ void paint_frame(HWND window) {
                       frame_rect.bottom - frame_rect.top);
         show_whole_frame = false;
     } else {
-        for (const surface_rect& area : changed) present_area(frame_bitmap, target, area);
+        present_areas(frame_bitmap, target, changed);
     }
     EndPaint(window, &paint);  // the transfers reach the window together
 }

@@ -3,7 +3,8 @@
 # window appears and shows the pixels presented to it, real key, button and
 # pointer input and loss of focus arrive as window messages, another process
 # finds the window, a preview child fills a foreign parent and ends with it,
-# and a 33 ms timer ticks 30 times a second without spinning.
+# areas of a frame given together show exactly those areas, and a 33 ms
+# timer ticks 30 times a second without spinning.
 # Usage: user_window_system.sh BUILD_DIR
 set -euo pipefail
 
@@ -142,6 +143,31 @@ kill "$parent_pid"
 wait_exit "$preview_pid" 5
 [[ $exit_status == 0 ]] || fail "preview did not end with status 0 with its parent"
 grep -q "WM_DESTROY" "$work/preview.log" || fail "preview window was not destroyed"
+
+# --- areas of a frame shown together ---------------------------------------------
+# Red shown whole, then blue (with a green of (7x + 13y) mod 256, so that an
+# area taken from the wrong place shows) in three areas only (16x16, 32x80
+# and a single pixel) given in one transfer: the frame's own pixels exactly
+# inside each, red next to each edge and between them, inside the box around
+# them.
+"$probe" areas >"$work/areas.log" 2>&1 &
+areas_pid=$!
+pids+=("$areas_pid")
+wait_for_line "$work/areas.log" 5 "area 40 300 1 1" || fail "the areas were not presented"
+sleep 0.3
+import -window root "$work/areas.png"
+for point in 10,20:in 25,35:in 26,35:out 9,20:out 10,36:out 200,20:in 231,99:in 232,99:out \
+    231,100:out 199,50:out 40,300:in 41,300:out 40,301:out 39,300:out 100,50:out; do
+    xy=${point%:*}
+    expected=FF0000
+    if [[ ${point#*:} == in ]]; then
+        expected=$(printf '00%02XFF' $(((${xy%,*} * 7 + ${xy#*,} * 13) % 256)))
+    fi
+    colour=$(convert "$work/areas.png" -format "%[hex:p{$xy}]" info:)
+    [[ ${colour:0:6} == "$expected" ]] ||
+        fail "pixel $xy shows $colour after the areas, expected $expected"
+done
+kill "$areas_pid"
 
 # --- timer rate and idle cost --------------------------------------------------------
 # The frame is drawn once and then only presented, so the figure is the window

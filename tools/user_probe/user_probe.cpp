@@ -8,10 +8,15 @@
 //   nuvex-user-probe find             prints the handle of another process's
 //                                     saver window, or 0, and raises it
 //   nuvex-user-probe present [count]  times portable_present of a whole frame
+//   nuvex-user-probe areas            shows a frame red, then blue (with a green
+//                                     that depends on x and y) only in three
+//                                     areas given together (the areas printed
+//                                     as x y w h), and stays until killed
 // With NUVEX_PROBE_STATIC set the frame is drawn once and then only presented,
 // so that the cost of the window system alone can be measured; with
 // NUVEX_PROBE_NOPRESENT set nothing is presented (the loop and timer alone).
 // Each line of output is one event, so scripts can wait for it.
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +26,7 @@
 
 #include "platform/portable/bridge.h"
 #include "platform/portable/windows.h"
+#include "platform/present_areas.h"
 
 namespace {
 
@@ -72,6 +78,34 @@ void CALLBACK on_tick(HWND hwnd, UINT, UINT_PTR id, DWORD time) {
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
+// A frame in a bitmap of the window system shown whole in red, then painted
+// blue (green = (7 x + 13 y) mod 256) and shown again only in three areas, in one transfer, as the
+// saver shows a frame's changed areas: the screen must be blue in them and red everywhere else.
+// Done in the window's first paint, once it is on screen.
+HDC g_areasMemory = nullptr;
+std::uint32_t* g_areasPixels = nullptr;
+
+void show_areas(HDC target) {
+    const std::size_t count = static_cast<std::size_t>(g_width) * g_height;
+    std::fill(g_areasPixels, g_areasPixels + count, 0x00FF0000u);
+    BitBlt(target, 0, 0, g_width, g_height, g_areasMemory, 0, 0, SRCCOPY);
+    GdiFlush();  // shown red before the memory changes
+    // Blue, with a green that changes from pixel to pixel, so that an area
+    // shown from the wrong place in the frame shows the wrong green.
+    for (int y = 0; y < g_height; ++y) {
+        for (int x = 0; x < g_width; ++x) {
+            g_areasPixels[static_cast<std::size_t>(y) * g_width + x] =
+                0x000000FFu | static_cast<std::uint32_t>((x * 7 + y * 13) & 0xFF) << 8;
+        }
+    }
+    const RECT shown[3] = {{10, 20, 26, 36}, {200, 20, 232, 100}, {40, 300, 41, 301}};
+    PresentAreas(target, g_areasMemory, shown, 3);
+    for (const RECT& r : shown) {
+        say("area %ld %ld %ld %ld", static_cast<long>(r.left), static_cast<long>(r.top),
+            static_cast<long>(r.right - r.left), static_cast<long>(r.bottom - r.top));
+    }
+}
+
 LRESULT CALLBACK probe_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_CREATE: {
@@ -89,10 +123,12 @@ LRESULT CALLBACK probe_proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT: {
             PAINTSTRUCT ps;
             BeginPaint(hwnd, &ps);
-            if (!g_staticFrame || g_paints == 0) {
+            if (g_areasMemory) {
+                if (g_paints == 0) show_areas(ps.hdc);
+            } else if (!g_staticFrame || g_paints == 0) {
                 fill_frame(g_ticks);
             }
-            if (!g_skipPresent) {
+            if (!g_skipPresent && !g_areasMemory) {
                 portable_present(hwnd, 0, 0, g_width, g_height, g_frame, g_width);
             }
             ++g_paints;
@@ -209,6 +245,37 @@ int preview(HWND parent, int seconds) {
     return run_loop();
 }
 
+int areas() {
+    register_class();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = GetSystemMetrics(SM_CXSCREEN);
+    info.bmiHeader.biHeight = -GetSystemMetrics(SM_CYSCREEN);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HDC screen = GetDC(nullptr);
+    g_areasMemory = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    HBITMAP bitmap = CreateDIBSection(g_areasMemory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap || !bits) {
+        say("no bitmap");
+        return 5;
+    }
+    SelectObject(g_areasMemory, bitmap);
+    g_areasPixels = static_cast<std::uint32_t*>(bits);
+    HWND w = CreateWindowExA(0, "WindowsScreenSaverClass", "Areas", WS_POPUP | WS_VISIBLE, 0, 0,
+                             info.bmiHeader.biWidth, -info.bmiHeader.biHeight, nullptr, nullptr,
+                             nullptr, nullptr);
+    if (!w) {
+        say("no window");
+        return 3;
+    }
+    KillTimer(w, 1);
+    return run_loop();
+}
+
 int run(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "full") {
@@ -256,7 +323,11 @@ int run(int argc, char** argv) {
         DestroyWindow(w);
         return 0;
     }
-    std::fprintf(stderr, "usage: %s full [s] | preview <xid> [s] | find | present [n]\n", argv[0]);
+    if (mode == "areas") {
+        return areas();
+    }
+    std::fprintf(stderr, "usage: %s full [s] | preview <xid> [s] | find | present [n] | areas\n",
+                 argv[0]);
     return 64;
 }
 }  // namespace

@@ -331,9 +331,13 @@ public:
         return true;
     }
 
-    // Shared-memory blocks are put together and waited for once.
+    // Shared-memory blocks are put together and waited for once: the areas of
+    // one frame as a single clipped put.
     void present_blocks(Window& w, const portable_block* blocks, int count) override {
         if (!w.native) return;
+        if (w.native->direct && count > 1 && x11::put_shared_areas(w.native->xid, blocks, count)) {
+            return;
+        }
         bool put = false;
         for (int k = 0; k < count; ++k) {
             const portable_block& b = blocks[k];

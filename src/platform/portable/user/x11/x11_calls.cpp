@@ -9,8 +9,11 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstring>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -87,7 +90,9 @@ struct Shared {
     std::mutex lock;
     std::vector<std::unique_ptr<SharedBlock>> blocks;
     std::map<std::uint32_t, GC> gcs;
-    int usable = -1;  // unknown until asked
+    std::map<std::uint32_t, GC> clippedGcs;
+    std::vector<XRectangle> clip;  // the areas of the last clipped put, kept for the next
+    int usable = -1;               // unknown until asked
 };
 
 Shared& shared() {
@@ -205,13 +210,20 @@ bool takes_xrgb(std::uint32_t xid) {
            attr.visual->blue_mask == 0xFF;
 }
 
-bool put_shared(std::uint32_t xid, const std::uint32_t* pixels, int stride, int x, int y, int width,
-                int height, bool wait) {
-    Shared& s = shared();
-    std::lock_guard<std::mutex> guard(s.lock);
-    if (s.blocks.empty() || stride <= 0 || !plausible(xid)) {
-        return false;
-    }
+namespace {
+
+// Where a block of pixels lies in a shared segment: the segment's image for
+// the block's stride, and the block's column and row in it. No image when the
+// block is not in shared memory or does not fit in its segment.
+struct shared_place {
+    XImage* image = nullptr;
+    int sx = 0;
+    int sy = 0;
+};
+
+// Called with the lock held.
+shared_place place_of(Shared& s, const std::uint32_t* pixels, int stride, int width, int height) {
+    if (stride <= 0) return {};
     for (auto& block : s.blocks) {
         const auto* base = reinterpret_cast<const std::uint32_t*>(block->info.shmaddr);
         if (pixels < base || pixels >= base + block->pixels) {
@@ -222,7 +234,7 @@ bool put_shared(std::uint32_t xid, const std::uint32_t* pixels, int stride, int 
         const int sx = static_cast<int>(offset % static_cast<std::size_t>(stride));
         const std::size_t sy = offset / static_cast<std::size_t>(stride);
         if (sx + width > stride || sy + static_cast<std::size_t>(height) > rows) {
-            return false;
+            return {};
         }
         XImage*& image = block->imagesByStride[stride];
         if (!image) {
@@ -232,24 +244,91 @@ bool put_shared(std::uint32_t xid, const std::uint32_t* pixels, int stride, int 
                                     static_cast<unsigned>(stride), static_cast<unsigned>(rows));
             if (!image) {
                 block->imagesByStride.erase(stride);
-                return false;
+                return {};
             }
         }
         if (image->bits_per_pixel != 32 || image->bytes_per_line != stride * 4) {
+            return {};
+        }
+        return {image, sx, static_cast<int>(sy)};
+    }
+    return {};
+}
+
+// The window's graphics context for plain puts, or for puts clipped to a
+// list of rectangles (kept apart, so that a plain put is never clipped).
+GC& context_of(std::map<std::uint32_t, GC>& contexts, std::uint32_t xid) {
+    GC& gc = contexts[xid];
+    if (!gc) {
+        gc = XCreateGC(display(), xid, 0, nullptr);
+    }
+    return gc;
+}
+
+}  // namespace
+
+bool put_shared(std::uint32_t xid, const std::uint32_t* pixels, int stride, int x, int y, int width,
+                int height, bool wait) {
+    Shared& s = shared();
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (s.blocks.empty() || !plausible(xid)) {
+        return false;
+    }
+    const shared_place at = place_of(s, pixels, stride, width, height);
+    if (!at.image) {
+        return false;
+    }
+    XShmPutImage(display(), xid, context_of(s.gcs, xid), at.image, at.sx, at.sy, x, y,
+                 static_cast<unsigned>(width), static_cast<unsigned>(height), False);
+    // The caller may draw into the block again as soon as this returns
+    // (or, when several are put together, after wait_for_server).
+    if (wait) XSync(display(), False);
+    return true;
+}
+
+bool put_shared_areas(std::uint32_t xid, const portable_block* blocks, int count) {
+    Shared& s = shared();
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (count <= 0 || s.blocks.empty() || !plausible(xid)) {
+        return false;
+    }
+    // Every block must come from one image, moved by the same amount, and fit
+    // in a clip rectangle.
+    XImage* image = nullptr;
+    int move_x = 0;
+    int move_y = 0;
+    long left = LONG_MAX, top = LONG_MAX, right = LONG_MIN, bottom = LONG_MIN;  // in the window
+    s.clip.clear();
+    for (int k = 0; k < count; ++k) {
+        const portable_block& b = blocks[k];
+        if (b.width <= 0 || b.height <= 0 || b.width > USHRT_MAX || b.height > USHRT_MAX ||
+            b.x < SHRT_MIN || b.x > SHRT_MAX || b.y < SHRT_MIN || b.y > SHRT_MAX) {
             return false;
         }
-        GC& gc = s.gcs[xid];
-        if (!gc) {
-            gc = XCreateGC(display(), xid, 0, nullptr);
+        const shared_place at = place_of(s, b.pixels, b.stride, b.width, b.height);
+        if (!at.image) return false;
+        if (!image) {
+            image = at.image;
+            move_x = b.x - at.sx;
+            move_y = b.y - at.sy;
+        } else if (at.image != image || b.x - at.sx != move_x || b.y - at.sy != move_y) {
+            return false;
         }
-        XShmPutImage(display(), xid, gc, image, sx, static_cast<int>(sy), x, y,
-                     static_cast<unsigned>(width), static_cast<unsigned>(height), False);
-        // The caller may draw into the block again as soon as this returns
-        // (or, when several are put together, after wait_for_server).
-        if (wait) XSync(display(), False);
-        return true;
+        left = std::min<long>(left, b.x);
+        top = std::min<long>(top, b.y);
+        right = std::max<long>(right, b.x + static_cast<long>(b.width));
+        bottom = std::max<long>(bottom, b.y + static_cast<long>(b.height));
+        s.clip.push_back({static_cast<short>(b.x), static_cast<short>(b.y),
+                          static_cast<unsigned short>(b.width),
+                          static_cast<unsigned short>(b.height)});
     }
-    return false;
+    GC& gc = context_of(s.clippedGcs, xid);
+    XSetClipRectangles(display(), gc, 0, 0, s.clip.data(), count, Unsorted);
+    XShmPutImage(display(), xid, gc, image, static_cast<int>(left - move_x),
+                 static_cast<int>(top - move_y), static_cast<int>(left), static_cast<int>(top),
+                 static_cast<unsigned>(right - left), static_cast<unsigned>(bottom - top), False);
+    XSync(display(), False);
+    return true;
 }
 
 void wait_for_server() {
@@ -259,10 +338,12 @@ void wait_for_server() {
 void forget_window(std::uint32_t xid) {
     Shared& s = shared();
     std::lock_guard<std::mutex> guard(s.lock);
-    auto it = s.gcs.find(xid);
-    if (it != s.gcs.end()) {
-        XFreeGC(display(), it->second);
-        s.gcs.erase(it);
+    for (auto* contexts : {&s.gcs, &s.clippedGcs}) {
+        auto it = contexts->find(xid);
+        if (it != contexts->end()) {
+            XFreeGC(display(), it->second);
+            contexts->erase(it);
+        }
     }
 }
 

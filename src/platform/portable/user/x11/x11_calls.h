@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/portable/bridge.h"
 #include "platform/portable/windows.h"
 
 namespace portable::x11 {
@@ -57,6 +58,13 @@ bool takes_xrgb(std::uint32_t xid);
 // block is not in shared memory, so the caller copies instead.
 bool put_shared(std::uint32_t xid, const std::uint32_t* pixels, int stride, int x, int y, int width,
                 int height, bool wait = true);
+// Shows several blocks of shared memory at once, the way a frame's changed
+// areas are shown: one put of the box around them, clipped to them, and a
+// wait until the server has read them. Each request costs the server more
+// than copying a small area, so hundreds of small areas cost little more than
+// a few large ones. False (nothing done) unless every block lies in the same
+// image and is moved into the window by the same amount.
+bool put_shared_areas(std::uint32_t xid, const portable_block* blocks, int count);
 // Waits until the X server has done everything asked of it (so that shared
 // memory it reads may be drawn into again): after puts made with wait false.
 void wait_for_server();
