@@ -27,11 +27,12 @@ start() {
 # box takes its owner's caption).
 windows_named() { xdotool search --onlyvisible --name "^$dialog_title\$" 2>/dev/null | wc -l; }
 
-# await_windows <count>: waits up to 10 s for that many such windows, then
+# await_windows <count>: waits up to 30 s (a dialog under a sanitiser on a
+# loaded machine can take more than 10 s to map) for that many such windows, then
 # focuses the newest.
 await_windows() {
     local id=""
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         if (($(windows_named) == $1)); then
             id=$(xdotool search --onlyvisible --name "^$dialog_title\$" | tail -n1)
             break
