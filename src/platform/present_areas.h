@@ -9,3 +9,13 @@
 #include "platform/win32.h"
 
 void PresentAreas(HDC target, HDC source, const RECT* areas, int count);
+
+// The same, one block transfer per area: the portable platform's way, and the
+// Windows one's when no clip region can be made.
+inline void PresentAreasOneByOne(HDC target, HDC source, const RECT* areas, int count) {
+    for (int k = 0; k < count; ++k) {
+        const RECT& a = areas[k];
+        BitBlt(target, a.left, a.top, a.right - a.left, a.bottom - a.top, source, a.left, a.top,
+               SRCCOPY);
+    }
+}

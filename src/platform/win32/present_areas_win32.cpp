@@ -4,21 +4,9 @@
 
 #include "platform/present_areas.h"
 
-namespace {
-
-void present_one_by_one(HDC target, HDC source, const RECT* areas, int count) {
-    for (int k = 0; k < count; ++k) {
-        const RECT& a = areas[k];
-        BitBlt(target, a.left, a.top, a.right - a.left, a.bottom - a.top, source, a.left, a.top,
-               SRCCOPY);
-    }
-}
-
-}  // namespace
-
 void PresentAreas(HDC target, HDC source, const RECT* areas, int count) {
     if (count <= 1) {
-        present_one_by_one(target, source, areas, count);
+        PresentAreasOneByOne(target, source, areas, count);
         return;
     }
     RECT box = areas[0];
@@ -41,14 +29,14 @@ void PresentAreas(HDC target, HDC source, const RECT* areas, int count) {
     std::memcpy(region_data->Buffer, areas, rects_size);
     const HRGN region = ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), region_data);
     if (!region) {
-        present_one_by_one(target, source, areas, count);
+        PresentAreasOneByOne(target, source, areas, count);
         return;
     }
     // The context keeps a copy of the region: ours can go at once.
     const bool clipped = SelectClipRgn(target, region) != ERROR;
     DeleteObject(region);
     if (!clipped) {
-        present_one_by_one(target, source, areas, count);
+        PresentAreasOneByOne(target, source, areas, count);
         return;
     }
     BitBlt(target, box.left, box.top, box.right - box.left, box.bottom - box.top, source, box.left,
