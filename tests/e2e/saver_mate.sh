@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Nuvex under MATE's screen saver, a daemon that finds its display modes
-# through desktop entries: installed from this build folder, Nuvex's entry
-# passes desktop-file-validate; on its own D-Bus session and Xvfb the daemon
+# through desktop entries: installed as the Debian package made from this
+# build folder (the daemon runs display modes only from its own folders, such
+# as /usr/libexec/xscreensaver, where the package links nuvex; an entry whose
+# program lies elsewhere is listed but never run), Nuvex's entry passes
+# desktop-file-validate; on its own D-Bus session and Xvfb the daemon
 # finds Nuvex's entry (it is listed), runs it on activation inside the
 # daemon's window, where it draws, and ends it on deactivation. The daemon
 # does not run display modes for root, so a user is made for the test and
@@ -22,7 +25,12 @@ if ! command -v mate-screensaver >/dev/null || ! command -v desktop-file-validat
             --no-install-recommends mate-screensaver desktop-file-utils; } >/dev/null 2>&1 ||
         { echo "SKIP: mate-screensaver cannot be installed" >&2; exit 0; }
 fi
-for program in mate-screensaver-command dbus-daemon gsettings runuser useradd xhost; do
+if dpkg-query -W -f='${Status}' nuvex 2>/dev/null | grep -q "install ok installed"; then
+    echo "SKIP: a nuvex package is installed on this machine; this test would replace it" >&2
+    exit 0
+fi
+for program in mate-screensaver-command dbus-daemon gsettings runuser useradd xhost cpack \
+    dpkg-shlibdeps; do
     command -v "$program" >/dev/null || { echo "SKIP: $program is not installed" >&2; exit 0; }
 done
 
@@ -31,8 +39,8 @@ user_made=0
 # (in /tmp: the user must reach the installed files)
 root_dir=$(mktemp -d /tmp/nuvex-mate.XXXXXX)
 chmod 755 "$root_dir"
-prefix=$root_dir/prefix
 home=$root_dir/home
+package_installed=0
 
 teardown() {
     set +e
@@ -46,14 +54,23 @@ teardown() {
         [[ -n "${DISPLAY:-}" ]] && xhost "-SI:localuser:$user" >/dev/null 2>&1
         "${as_root[@]}" userdel "$user" >/dev/null 2>&1
     fi
+    if ((package_installed)); then
+        "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq nuvex \
+            >/dev/null 2>&1
+    fi
     "${as_root[@]}" rm -rf "$root_dir"
     cleanup
 }
 trap teardown EXIT
 
 # The installed entry is one that desktop tools accept (hints aside).
-cmake --install "$build_dir" --prefix "$prefix" >/dev/null
-entry=$prefix/share/applications/screensavers/nuvex.desktop
+cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$work_dir/deb" >"$work_dir/cpack.log" 2>&1 ||
+    { cat "$work_dir/cpack.log" >&2; fail "cpack failed"; }
+package_installed=1
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "$(ls "$work_dir"/deb/nuvex_*_amd64.deb)" >"$work_dir/apt.log" 2>&1 ||
+    { cat "$work_dir/apt.log" >&2; fail "the package did not install"; }
+entry=/usr/share/applications/screensavers/nuvex.desktop
 [[ -f $entry ]] || fail "no desktop entry installed at $entry"
 desktop-file-validate "$entry" >"$work_dir/validate.log" 2>&1 ||
     { cat "$work_dir/validate.log" >&2; fail "desktop-file-validate rejects $entry"; }
@@ -67,12 +84,10 @@ user_made=1
 xhost "+SI:localuser:$user" >/dev/null
 
 bus=""
-# The user's desktop: its session bus, MATE as the desktop, Nuvex installed
-# in a prefix of its own.
+# The user's desktop: its session bus and MATE as the desktop.
 as_user() {
     "${as_root[@]}" runuser -u "$user" -- env -i HOME="$home" USER="$user" LANG=C.UTF-8 \
-        PATH="$prefix/bin:/usr/bin:/bin" DISPLAY="$DISPLAY" XDG_CURRENT_DESKTOP=MATE \
-        XDG_DATA_DIRS="$prefix/share:/usr/local/share:/usr/share" \
+        PATH="/usr/bin:/bin" DISPLAY="$DISPLAY" XDG_CURRENT_DESKTOP=MATE \
         DBUS_SESSION_BUS_ADDRESS="$bus" NO_AT_BRIDGE=1 "$@"
 }
 bus=$(as_user dbus-daemon --session --fork --print-address=1 | head -n 1)
