@@ -34,12 +34,19 @@ await_windows() {
     local id=""
     for _ in $(seq 300); do
         if (($(windows_named) == $1)); then
-            id=$(xdotool search --onlyvisible --name "^$dialog_title\$" | tail -n1)
-            break
+            id=$(xdotool search --onlyvisible --name "^$dialog_title\$" 2>/dev/null | tail -n1)
+            [[ -n $id ]] && break
         fi
         sleep 0.1
     done
-    [[ -n $id ]] || return 1
+    if [[ -z $id ]]; then
+        # What the failure that follows needs to be understood.
+        local state="has ended"
+        kill -0 "$app_pid" 2>/dev/null && state="still runs"
+        echo "note: after 30 s $(windows_named) windows are named \"$dialog_title\", not $1;" \
+            "the program $state; its output: $(tail -c 300 "$work/app.log" 2>/dev/null)" >&2
+        return 1
+    fi
     xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
     sleep 0.3
 }
