@@ -27,9 +27,9 @@ start() {
 # box takes its owner's caption).
 windows_named() { xdotool search --onlyvisible --name "^$dialog_title\$" 2>/dev/null | wc -l; }
 
-# await_windows <count>: waits up to 30 s (a dialog under a sanitiser on a
-# loaded machine can take more than 10 s to map) for that many such windows, then
-# focuses the newest.
+# await_windows <count>: waits up to 30 s (on a loaded machine a dialog has
+# taken more than 10 s to map) for that many such windows, then focuses the
+# newest.
 await_windows() {
     local id=""
     for _ in $(seq 300); do
