@@ -65,7 +65,8 @@ std::uint32_t colour_byte(double fraction) {
 
 // Draws the visible ones of `count` records whose projection is in `at`: as
 // draw_point would, each square placed and coloured first, all together.
-void draw_run(const Particle* records, projection_scratch& at, std::int32_t count,
+template <typename Record>
+void draw_run(const Record* records, projection_scratch& at, std::int32_t count,
               DrawingSurface& surface, const point_placement& place) {
     if (!surface.bits) return;  // nothing to draw on
     placed_points placed = at.placed();
@@ -141,7 +142,7 @@ void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t 
     constexpr std::int32_t block = max_grid_count;
     for (std::int32_t first = 0; first < list.count; first += block) {
         const std::int32_t n = std::min(block, list.count - first);
-        const Particle* records = list.items.get() + first;
+        const TextParticle* records = list.items.get() + first;
         const polar_parts block_polar = polar.at(static_cast<std::size_t>(first));
         turn_and_project(view_turn, cloud_turn, records, n, eye_distance, points, &block_polar);
         draw_run(records, at, n, surface, place);

@@ -164,11 +164,11 @@ void project_lanes(typename L::value x, typename L::value y, typename L::value z
 // were made from exactly these x and y, and go into them otherwise.
 template <typename L>
 void turn_project_group(const lane_turn<L>& first_turn, const lane_turn<L>& second_turn,
-                        const Particle* source, int k, double eye_distance, projected_points& out,
+                        field_run source, int k, double eye_distance, projected_points& out,
                         const polar_parts* polar) {
     constexpr int n = L::width;
     const double* positions[n];
-    for (int j = 0; j < n; ++j) positions[j] = &source[k + j].x;
+    for (int j = 0; j < n; ++j) positions[j] = source.at(static_cast<std::size_t>(k + j));
     typename L::value x, y, z;
     L::gather3(positions, x, y, z);
     if (polar && !first_turn.turn_x && !first_turn.turn_y && first_turn.turn_z) {
@@ -197,7 +197,7 @@ void turn_project_group(const lane_turn<L>& first_turn, const lane_turn<L>& seco
 
 template <typename L>
 void turn_and_project_lanes(const pose_turn& first_pose, const pose_turn& second_pose,
-                            const Particle* source, int count, double eye_distance,
+                            field_run source, int count, double eye_distance,
                             projected_points& out, const polar_parts* polar) {
     const lane_turn<L> first_turn(first_pose);
     const lane_turn<L> second_turn(second_pose);
@@ -205,7 +205,7 @@ void turn_and_project_lanes(const pose_turn& first_pose, const pose_turn& second
     int k = 0;
     for (; k + w <= count; k += w) {
         if (k + prefetch_distance < count) {
-            prefetch_first_line(source + k + prefetch_distance);
+            prefetch_line(source.at(static_cast<std::size_t>(k + prefetch_distance)), false);
         }
         turn_project_group<L>(first_turn, second_turn, source, k, eye_distance, out, polar);
     }
@@ -294,7 +294,7 @@ void integrate_row_lanes(const SeaScene& scene, Particle* row, double* heights) 
 // truncated toward zero; each colour fraction * 255 truncated, its low eight
 // bits packed as the frame's memory holds them (0x00RRGGBB).
 template <typename L>
-void place_points_lanes(const Particle* records, const projected_points& at, int count,
+void place_points_lanes(field_run colours_of, const projected_points& at, int count,
                         const point_placement& place, placed_points& out) {
     constexpr int w = L::width;
     auto group = [&](int k, auto lanes) {
@@ -313,7 +313,7 @@ void place_points_lanes(const Particle* records, const projected_points& at, int
         M::truncate(M::add(M::mul(msx, M::load(at.x + k)), mcx), out.x + k);
         M::truncate(M::add(M::mul(msy, M::load(at.y + k)), mcy), out.y + k);
         const double* colours[n];
-        for (int j = 0; j < n; ++j) colours[j] = &records[k + j].red;
+        for (int j = 0; j < n; ++j) colours[j] = colours_of.at(static_cast<std::size_t>(k + j));
         typename M::value red, green, blue;
         M::gather3(colours, red, green, blue);
         std::int32_t r[n], g[n], b[n];
@@ -372,19 +372,18 @@ struct node_lookup {
 // particle's steps read only its own fields and the sea's heights, which
 // staining does not change.
 template <typename L>
-void move_particle_group(SeaScene& scene, Particle* items, int p, const double* heights,
-                         const node_lookup<L>& lookup, double floor_height) {
+void move_particle_group(SeaScene& scene, TextParticle* items, double* velocities, int p,
+                         const double* heights, const node_lookup<L>& lookup,
+                         double floor_height) {
     constexpr int n = L::width;
     double* z_at[n];
-    double* velocity_at[n];
     const double* position_at[n];
     const double* height_at[n];
     bool released[n];
     bool was_visible[n];
     for (int k = 0; k < n; ++k) {
-        Particle& particle = items[p + k];
+        TextParticle& particle = items[p + k];
         z_at[k] = &particle.z;
-        velocity_at[k] = &particle.velocity;
         position_at[k] = &particle.x;
         height_at[k] = &particle.height;
         released[k] = particle.released != 0;
@@ -394,21 +393,20 @@ void move_particle_group(SeaScene& scene, Particle* items, int p, const double* 
     typename L::value x, y, z;
     L::gather3(position_at, x, y, z);
     // Falling, while above the floor. Only released particles fall: a group
-    // of particles all still held leaves its velocities (in the records'
-    // second cache line) alone.
+    // of particles all still held leaves its velocities alone.
     bool any_released = false;
     for (int k = 0; k < n; ++k) any_released = any_released || released[k];
     if (any_released) {
-        auto velocity = L::gather(velocity_at);
+        auto velocity = L::load(velocities + p);
         const auto falls = L::both(free, L::greater(z, L::splat(floor_height)));
         velocity = L::select(falls, L::add(velocity, L::splat(scene.gravity)), velocity);
         z = L::select(falls, L::add(z, velocity), z);
-        L::scatter(velocity_at, velocity);
+        L::store(velocities + p, velocity);
     }
     // A released particle still above the sea colours the node under it.
     for (int k = 0; k < n; ++k) {
         if (!(was_visible[k] && released[k])) continue;
-        const Particle& particle = items[p + k];
+        const TextParticle& particle = items[p + k];
         stain(scene, particle.x, particle.y, particle.red, particle.green, particle.blue);
     }
     // The sea under the particle: one look serves both the visibility test and
@@ -430,21 +428,22 @@ void move_particle_group(SeaScene& scene, Particle* items, int p, const double* 
 }
 
 template <typename L>
-void move_particles_lanes(SeaScene& scene, Particle* items, int count, const double* heights,
-                          double floor_height) {
+void move_particles_lanes(SeaScene& scene, TextParticle* items, double* velocities, int count,
+                          const double* heights, double floor_height) {
     const node_lookup<L> lookup(scene);
     constexpr int w = L::width;
     int p = 0;
     for (; p + w <= count; p += w) {
         if (p + prefetch_distance < count) {
-            prefetch_first_line(items + p + prefetch_distance, true);
+            prefetch_line(items + p + prefetch_distance, true);
         }
-        move_particle_group<L>(scene, items, p, heights, lookup, floor_height);
+        move_particle_group<L>(scene, items, velocities, p, heights, lookup, floor_height);
     }
     if (p < count) {
         const node_lookup<scalar_lanes> single(scene);
         for (; p < count; ++p) {
-            move_particle_group<scalar_lanes>(scene, items, p, heights, single, floor_height);
+            move_particle_group<scalar_lanes>(scene, items, velocities, p, heights, single,
+                                              floor_height);
         }
     }
 }
@@ -591,7 +590,7 @@ constexpr lane_kernels kernel_table() {
         [](const pose_turn& turn, Particle* first, int count) {
             rotate_translate_lanes<L>(turn, first, count);
         },
-        [](const pose_turn& first_turn, const pose_turn& second_turn, const Particle* source,
+        [](const pose_turn& first_turn, const pose_turn& second_turn, field_run source,
            int count, double eye_distance, projected_points& out, const polar_parts* polar) {
             turn_and_project_lanes<L>(first_turn, second_turn, source, count, eye_distance, out,
                                       polar);
@@ -599,21 +598,21 @@ constexpr lane_kernels kernel_table() {
         [](const SeaScene& scene, Particle* row, double* heights) {
             integrate_row_lanes<L>(scene, row, heights);
         },
-        [](SeaScene& scene, Particle* items, int count, const double* heights,
-           double floor_height) {
+        [](SeaScene& scene, TextParticle* items, double* velocities, int count,
+           const double* heights, double floor_height) {
             // Two lanes gain nothing here (gathering and scattering single
             // fields costs what the arithmetic saves): only wider ones are used.
             if constexpr (L::width > 2) {
-                move_particles_lanes<L>(scene, items, count, heights, floor_height);
+                move_particles_lanes<L>(scene, items, velocities, count, heights, floor_height);
             } else {
-                move_particles_lanes<scalar_lanes>(scene, items, count, heights, floor_height);
+                move_particles_lanes<scalar_lanes>(scene, items, velocities, count, heights,
+                                                   floor_height);
             }
         },
         couple_one_or_two,
         2,
-        [](const Particle* records, const projected_points& at, int count,
-           const point_placement& place,
-           placed_points& out) { place_points_lanes<L>(records, at, count, place, out); },
+        [](field_run colours, const projected_points& at, int count, const point_placement& place,
+           placed_points& out) { place_points_lanes<L>(colours, at, count, place, out); },
     };
 }
 

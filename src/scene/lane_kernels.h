@@ -11,16 +11,18 @@ struct SeaScene;
 
 struct lane_kernels {
     void (*rotate_translate)(const pose_turn& turn, Particle* first, int count);
+    // `positions`: each record's x, followed by its y and z.
     void (*turn_and_project)(const pose_turn& first_turn, const pose_turn& second_turn,
-                             const Particle* source, int count, double eye_distance,
+                             field_run positions, int count, double eye_distance,
                              projected_points& out, const polar_parts* polar);
     // One grid row's integration; the z each node ends with also goes to
     // `heights`.
     void (*integrate_row)(const SeaScene& scene, Particle* row, double* heights);
     // Falling (above `floor_height`), staining, visibility and riding of the
-    // text particles, over the sea's heights as `heights` holds them.
-    void (*move_particles)(SeaScene& scene, Particle* items, int count, const double* heights,
-                           double floor_height);
+    // text particles (their fall speeds in `velocities`), over the sea's
+    // heights as `heights` holds them.
+    void (*move_particles)(SeaScene& scene, TextParticle* items, double* velocities, int count,
+                           const double* heights, double floor_height);
     // The neighbour coupling of the cells of `count` (at most lines_together)
     // lines from grid row `first`, every node seeing its exchanges in the
     // order of the cells row by row.
@@ -28,7 +30,8 @@ struct lane_kernels {
     int lines_together;
     // Where the projected points of `count` records land on a frame, their
     // sides and their colours as the frame's memory holds them.
-    void (*place_points)(const Particle* records, const projected_points& at, int count,
+    // `colours`: each record's red, followed by its green and blue.
+    void (*place_points)(field_run colours, const projected_points& at, int count,
                          const point_placement& place, placed_points& out);
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "scene/lane_kernels.h"
 #include "scene/numeric.h"
@@ -25,6 +26,20 @@ void init_particle(Particle& record) {
     record.accel = 0;
     record.visible = 0;
     record.released = 0;
+}
+
+TextParticle text_particle_of(const Particle& record) {
+    TextParticle particle;
+    std::memcpy(&particle, &record, sizeof particle);
+    return particle;
+}
+
+Particle particle_of(const TextParticle& particle, double velocity) {
+    Particle record;
+    init_particle(record);
+    std::memcpy(&record, &particle, sizeof particle);
+    record.velocity = velocity;
+    return record;
 }
 
 void add_angle(Particle& pose, double increment) {
@@ -68,7 +83,16 @@ void turn_and_project(const pose_turn& first_turn, const pose_turn& second_turn,
                       const Particle* source, int count, double eye_distance, projected_points& out,
                       const polar_parts* polar) {
     if (count <= 0) return;
-    kernels().turn_and_project(first_turn, second_turn, source, count, eye_distance, out, polar);
+    kernels().turn_and_project(first_turn, second_turn, field_run(source, &Particle::x), count,
+                               eye_distance, out, polar);
+}
+
+void turn_and_project(const pose_turn& first_turn, const pose_turn& second_turn,
+                      const TextParticle* source, int count, double eye_distance,
+                      projected_points& out, const polar_parts* polar) {
+    if (count <= 0) return;
+    kernels().turn_and_project(first_turn, second_turn, field_run(source, &TextParticle::x), count,
+                               eye_distance, out, polar);
 }
 
 void project(Particle* first, int count, double eye_distance) {
@@ -86,5 +110,11 @@ void project(Particle* first, int count, double eye_distance) {
 void place_points(const Particle* records, const projected_points& at, int count,
                   const point_placement& place, placed_points& out) {
     if (count <= 0) return;
-    kernels().place_points(records, at, count, place, out);
+    kernels().place_points(field_run(records, &Particle::red), at, count, place, out);
+}
+
+void place_points(const TextParticle* records, const projected_points& at, int count,
+                  const point_placement& place, placed_points& out) {
+    if (count <= 0) return;
+    kernels().place_points(field_run(records, &TextParticle::red), at, count, place, out);
 }

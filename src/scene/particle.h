@@ -6,8 +6,8 @@
 
 // What a frame and the text cloud's step read of every record (its position,
 // colour, size, flags and height) come first, within the first 64 bytes, and
-// records start on a cache line: the cloud's particles then cost the renderer
-// and most of their steps one line each instead of two.
+// records start on a cache line: a frame reads one line of each grid node,
+// and the cloud keeps just that line of each particle (TextParticle).
 struct alignas(64) Particle {
     double x;
     double y;
@@ -28,6 +28,48 @@ struct alignas(64) Particle {
     double angle_z;
 };
 static_assert(sizeof(Particle) == 128, "a record is two cache lines");
+
+// A text particle as the cloud keeps it: a record's first cache line, the same
+// fields at the same places, which is all that frames and the cloud's step
+// read of it but its fall speed (kept beside it, see ParticleList). The
+// processor fetches memory in aligned pairs of lines, so a run of whole
+// records whose second lines go unread costs as much to stream as reading
+// both; a run of these costs half.
+struct alignas(64) TextParticle {
+    double x;
+    double y;
+    double z;
+    double red;
+    double green;
+    double blue;
+    std::int32_t size;
+    std::uint8_t visible;
+    std::uint8_t released;
+    double height;
+};
+static_assert(sizeof(TextParticle) == 64, "a text particle is one cache line");
+static_assert(offsetof(TextParticle, size) == offsetof(Particle, size) &&
+                  offsetof(TextParticle, visible) == offsetof(Particle, visible) &&
+                  offsetof(TextParticle, released) == offsetof(Particle, released) &&
+                  offsetof(TextParticle, height) == offsetof(Particle, height),
+              "a text particle is laid out as a record's first line");
+
+// A record's first line, and a record made of one (its fall speed given, the
+// rest as init_particle leaves it).
+TextParticle text_particle_of(const Particle& record);
+Particle particle_of(const TextParticle& particle, double velocity);
+
+// Where the kernels find a field of each record of a run of either kind: the
+// first record's field and the distance between records, in doubles.
+struct field_run {
+    const double* first;
+    std::size_t stride;
+
+    template <typename Record>
+    field_run(const Record* records, double Record::*field)
+        : first(&(records->*field)), stride(sizeof(Record) / sizeof(double)) {}
+    const double* at(std::size_t k) const { return first + k * stride; }
+};
 
 // How far ahead the passes over the grid and the text cloud ask for records.
 // Every tick streams megabytes of records that other work has pushed out of
@@ -114,6 +156,8 @@ struct placed_points {
 // 0x00RRGGBB.
 void place_points(const Particle* records, const projected_points& at, int count,
                   const point_placement& place, placed_points& out);
+void place_points(const TextParticle* records, const projected_points& at, int count,
+                  const point_placement& place, placed_points& out);
 
 // Records' x and y as distances from the z axis and normalised parts,
 // which is all a turn about z needs of them. Grid nodes and text particles
@@ -141,3 +185,6 @@ struct polar_parts {
 void turn_and_project(const pose_turn& first_turn, const pose_turn& second_turn,
                       const Particle* source, int count, double eye_distance, projected_points& out,
                       const polar_parts* polar = nullptr);
+void turn_and_project(const pose_turn& first_turn, const pose_turn& second_turn,
+                      const TextParticle* source, int count, double eye_distance,
+                      projected_points& out, const polar_parts* polar = nullptr);

@@ -10,7 +10,10 @@
 struct ParticleList {
     Particle pose;
     std::int32_t count = 0;
-    std::unique_ptr<Particle[]> items;     // absent until the first append
+    // Each record as its first cache line and its fall speed, side by side
+    // (see TextParticle); both absent until the first append.
+    std::unique_ptr<TextParticle[]> items;
+    std::unique_ptr<double[]> velocities;
     std::unique_ptr<Particle[]> snapshot;  // absent until the first renewal
     std::int32_t capacity = 0;
 
@@ -19,9 +22,13 @@ struct ParticleList {
 
 constexpr std::int32_t particle_list_growth = 100;
 
-// Copies the record in; grows the array by 100 records when it is full.
+// Copies the record in (its first line and its velocity: all that a text
+// particle uses of it); grows the arrays by 100 records when they are full.
 void append(ParticleList& list, const Particle& record);
-// Releases both arrays; the pose stays.
+// Record k whole: its first line and velocity as the list keeps them, the
+// rest as init_particle leaves it.
+Particle record_at(const ParticleList& list, std::int32_t k);
+// Releases the arrays; the pose stays.
 void clear(ParticleList& list);
 // Replaces the snapshot with `count` fresh records.
 void renew_snapshot(ParticleList& list);

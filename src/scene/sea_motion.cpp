@@ -71,7 +71,7 @@ void move_text(SeaScene& scene, double turn_phase) {
     ParticleList& list = scene.particles;
     const std::int32_t n = list.count;
     if (n <= 0) return;
-    Particle* items = list.items.get();
+    TextParticle* items = list.items.get();
     // Random release: one particle, then ceil(q) more while the phase is positive.
     items[random_draw() % n].released = 1;
     const double q = turn_phase * slices_per_line;
@@ -95,7 +95,8 @@ void move_text(SeaScene& scene, double turn_phase) {
     }
     // Without a grid every particle looks at a flat sea at 0.
     static const double flat_sea = 0.0;
-    kernels().move_particles(scene, items, n, nodes ? scene.sea_heights.data() : &flat_sea,
+    kernels().move_particles(scene, items, list.velocities.get(), n,
+                             nodes ? scene.sea_heights.data() : &flat_sea,
                              fall_floor * scene.max_text_height);
     // Sweep: let the line go from the top down, faster and faster.
     if (turn_phase > sweep_phase) {

@@ -56,7 +56,7 @@ run_state run_on(vector_path path, int ticks) {
     for (int i = 0; i < scene.rows; ++i)
         for (int j = 0; j < scene.cols; ++j) append_fields(s.grid, scene.grid[i][j]);
     for (int k = 0; k < scene.particles.count; ++k)
-        append_fields(s.particles, scene.particles.items[k]);
+        append_fields(s.particles, record_at(scene.particles, k));
     s.frame.assign(640 * 480, 0);
     DrawingSurface frame;
     attach_pixels(frame, s.frame.data(), 640, 480, 640, true);

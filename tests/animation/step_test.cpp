@@ -150,19 +150,19 @@ TEST(Step, ReleasedParticleFallsUntilTheFloor) {
     append(q.s.particles, p);
     renew_snapshot(q.s.particles);
     step(q.s);
-    EXPECT_EQ(q.s.particles.items[0].velocity, -0.5);
+    EXPECT_EQ(q.s.particles.velocities[0], -0.5);
     EXPECT_EQ(q.s.particles.items[0].z, 4.5);
     step(q.s);
-    EXPECT_EQ(q.s.particles.items[0].velocity, -1.0);
+    EXPECT_EQ(q.s.particles.velocities[0], -1.0);
     EXPECT_EQ(q.s.particles.items[0].z, 3.5);
     // z = 5 - 0.25 n (n + 1) passes -3000 at the 110th step, at -3047.5, and
     // stays there.
     for (int n = 2; n < 110; ++n) step(q.s);
     EXPECT_EQ(q.s.particles.items[0].z, -3047.5);
-    EXPECT_EQ(q.s.particles.items[0].velocity, -55.0);
+    EXPECT_EQ(q.s.particles.velocities[0], -55.0);
     for (int n = 0; n < 5; ++n) step(q.s);
     EXPECT_EQ(q.s.particles.items[0].z, -3047.5);
-    EXPECT_EQ(q.s.particles.items[0].velocity, -55.0);
+    EXPECT_EQ(q.s.particles.velocities[0], -55.0);
 }
 
 TEST(Step, ReleasedParticleStainsOnlyWhileAboveTheSea) {
@@ -227,7 +227,7 @@ TEST(Step, HeldParticlesRideTheWavesOnlyWhenFollowIsZero) {
         // The sea under them is at 2 - 2 * 0.01 after the step.
         int riding = 0;
         for (int k = 0; k < 50; ++k) {
-            const Particle& p = q.s.particles.items[k];
+            const TextParticle& p = q.s.particles.items[k];
             if (!p.released && p.z == 11.98) ++riding;
         }
         if (follow == 0) {

@@ -55,7 +55,7 @@ TEST(RasteriseSlice, PlacesAndColoursEachOfTheThreeParticles) {
         {141, 8.655555555555555, 153.5, 1, 0.81666666666666665},
     };
     for (int k = 0; k < 3; ++k) {
-        const Particle& p = list.items[k];
+        const TextParticle& p = list.items[k];
         EXPECT_EQ(p.x, expected[k].x) << k;
         EXPECT_EQ(p.y, expected[k].y) << k;
         EXPECT_EQ(p.z, expected[k].z) << k;
@@ -65,7 +65,7 @@ TEST(RasteriseSlice, PlacesAndColoursEachOfTheThreeParticles) {
         EXPECT_EQ(p.blue, expected[k].blue) << k;
         EXPECT_EQ(p.visible, 1) << k;
         EXPECT_EQ(p.released, 0) << k;
-        EXPECT_EQ(p.velocity, 0.0) << k;
+        EXPECT_EQ(list.velocities[k], 0.0) << k;
     }
 }
 
@@ -145,7 +145,7 @@ TEST(EmitLine, CloudExtentsSweepAndTilt) {
         // spread over nine tenths of the grid's 800 units.
         ASSERT_GT(e.scene.particles.count, 0);
         for (int k = 0; k < e.scene.particles.count; ++k) {
-            const Particle& p = e.scene.particles.items[k];
+            const TextParticle& p = e.scene.particles.items[k];
             ASSERT_GT(p.z, c.top - (c.top - c.foot) / 16) << k;
             ASSERT_LE(p.z, c.top + (c.top - c.foot) / c.h) << k;
             ASSERT_LE(p.x, 360 + 720.0 / c.w) << k;

@@ -223,10 +223,11 @@ void print_scene(const SeaScene& scene) {
         }
     }
     for (std::int32_t k = 0; k < scene.particles.count; ++k) {
-        const Particle& t = scene.particles.items[k];
+        const TextParticle& t = scene.particles.items[k];
         p.text("p");
         p.integer(k);
-        for (double v : {t.x, t.y, t.z, t.red, t.green, t.blue, t.height, t.velocity}) {
+        for (double v :
+             {t.x, t.y, t.z, t.red, t.green, t.blue, t.height, scene.particles.velocities[k]}) {
             p.number(v);
         }
         p.integer(t.visible);

@@ -90,7 +90,9 @@ long render_frame_with_gdi(SeaScene& scene, HDC surface) {
         gdi_points(row.data(), scene.cols, surface, cx, cy, sx, sy, drawn);
     }
     ParticleList& list = scene.particles;
-    std::vector<Particle> cloud(list.items.get(), list.items.get() + list.count);
+    std::vector<Particle> cloud;
+    cloud.reserve(static_cast<std::size_t>(list.count));
+    for (int k = 0; k < list.count; ++k) cloud.push_back(record_at(list, k));
     rotate_translate(scene.view, cloud.data(), list.count);
     rotate_translate(list.pose, cloud.data(), list.count);
     project(cloud.data(), list.count, scene.eye_distance);
