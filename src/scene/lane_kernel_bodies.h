@@ -197,8 +197,8 @@ void turn_project_group(const lane_turn<L>& first_turn, const lane_turn<L>& seco
 
 template <typename L>
 void turn_and_project_lanes(const pose_turn& first_pose, const pose_turn& second_pose,
-                            field_run source, int count, double eye_distance,
-                            projected_points& out, const polar_parts* polar) {
+                            field_run source, int count, double eye_distance, projected_points& out,
+                            const polar_parts* polar) {
     const lane_turn<L> first_turn(first_pose);
     const lane_turn<L> second_turn(second_pose);
     constexpr int w = L::width;
@@ -373,8 +373,7 @@ struct node_lookup {
 // staining does not change.
 template <typename L>
 void move_particle_group(SeaScene& scene, TextParticle* items, double* velocities, int p,
-                         const double* heights, const node_lookup<L>& lookup,
-                         double floor_height) {
+                         const double* heights, const node_lookup<L>& lookup, double floor_height) {
     constexpr int n = L::width;
     double* z_at[n];
     const double* position_at[n];
@@ -471,6 +470,27 @@ struct coupled_node {
     return {node.height, node.accel, node.red, node.green, node.blue, node.visible != 0};
 }
 
+// A node read for the first time in a step: with its restoring force.
+[[gnu::always_inline]] inline coupled_node load_restored(const Particle& node, double spring) {
+    coupled_node values = load_coupled(node);
+    values.accel = restoring_accel(node, spring);
+    return values;
+}
+
+// The restoring force of a whole row, for a grid too narrow to have cells.
+inline void restore_row(const SeaScene& scene, Particle* row) {
+    for (std::int32_t j = 0; j < scene.cols; ++j)
+        row[j].accel = restoring_accel(row[j], scene.spring);
+}
+
+// Asks for the nodes of `next` (a row the coupling is about to read for the
+// first time) `prefetch_distance` ahead of cell j; each row is its own block
+// of memory, whose ends the processor's own prefetching does not run past.
+[[gnu::always_inline]] inline void prefetch_ahead(const Particle* next, std::int32_t j,
+                                                  std::int32_t cols) {
+    if (j + prefetch_distance < cols) prefetch_record(next + j + prefetch_distance, true);
+}
+
 [[gnu::always_inline]] inline void store_coupled(Particle& node, const coupled_node& values) {
     node.accel = values.accel;
     node.red = values.red;
@@ -503,16 +523,18 @@ struct coupled_node {
 // stay in registers (some compilers would otherwise keep them in memory).
 class cell_line {
 public:
-    cell_line(Particle* row, Particle* next) : row_(row), next_(next) {}
+    cell_line(Particle* row, Particle* next, double spring)
+        : row_(row), next_(next), spring_(spring) {}
 
     [[gnu::always_inline]] void start() {
         A_ = load_coupled(row_[0]);
-        C_ = load_coupled(next_[0]);
+        C_ = load_restored(next_[0], spring_);
     }
 
-    [[gnu::always_inline]] void cell(std::int32_t j) {
+    [[gnu::always_inline]] void cell(std::int32_t j, std::int32_t cols) {
+        prefetch_ahead(next_, j, cols);
         coupled_node B = load_coupled(row_[j + 1]);
-        coupled_node D = load_coupled(next_[j + 1]);
+        coupled_node D = load_restored(next_[j + 1], spring_);
         couple(A_, B, false);
         couple(A_, C_, false);
         couple(A_, D, true);
@@ -532,16 +554,17 @@ public:
 private:
     Particle* row_;
     Particle* next_;
+    double spring_;
     coupled_node A_{};
     coupled_node C_{};
 };
 
 inline void couple_row(const SeaScene& scene, Particle* row, Particle* next) {
     const std::int32_t cells = scene.cols - 1;
-    if (cells <= 0) return;
-    cell_line line(row, next);
+    if (cells <= 0) return restore_row(scene, next);
+    cell_line line(row, next, scene.spring);
     line.start();
-    for (std::int32_t j = 0; j < cells; ++j) line.cell(j);
+    for (std::int32_t j = 0; j < cells; ++j) line.cell(j, scene.cols);
     line.finish(cells);
 }
 
@@ -556,18 +579,21 @@ inline void couple_row(const SeaScene& scene, Particle* row, Particle* next) {
 inline void couple_two_rows(const SeaScene& scene, Particle* row, Particle* next, Particle* after) {
     constexpr std::int32_t lag = 2;
     const std::int32_t cells = scene.cols - 1;
-    if (cells <= 0) return;
-    cell_line first(row, next);
-    cell_line second(next, after);
+    if (cells <= 0) {
+        restore_row(scene, next);
+        return restore_row(scene, after);
+    }
+    cell_line first(row, next, scene.spring);
+    cell_line second(next, after, scene.spring);
     first.start();
     for (std::int32_t j = 0; j < cells + lag; ++j) {
         if (j < cells) {
-            first.cell(j);
+            first.cell(j, scene.cols);
             if (j == cells - 1) first.finish(cells);
         }
         if (j >= lag) {
             if (j == lag) second.start();
-            second.cell(j - lag);
+            second.cell(j - lag, scene.cols);
         }
     }
     second.finish(cells);
@@ -590,8 +616,8 @@ constexpr lane_kernels kernel_table() {
         [](const pose_turn& turn, Particle* first, int count) {
             rotate_translate_lanes<L>(turn, first, count);
         },
-        [](const pose_turn& first_turn, const pose_turn& second_turn, field_run source,
-           int count, double eye_distance, projected_points& out, const polar_parts* polar) {
+        [](const pose_turn& first_turn, const pose_turn& second_turn, field_run source, int count,
+           double eye_distance, projected_points& out, const polar_parts* polar) {
             turn_and_project_lanes<L>(first_turn, second_turn, source, count, eye_distance, out,
                                       polar);
         },

@@ -25,7 +25,9 @@ struct lane_kernels {
                            const double* heights, double floor_height);
     // The neighbour coupling of the cells of `count` (at most lines_together)
     // lines from grid row `first`, every node seeing its exchanges in the
-    // order of the cells row by row.
+    // order of the cells row by row. The restoring force of the rows below
+    // `first` is set first, node by node as each is first read (the row
+    // `first` has it already), so that the grid is read from memory once.
     void (*couple_lines)(const SeaScene& scene, std::int32_t first, int count);
     int lines_together;
     // Where the projected points of `count` records land on a frame, their

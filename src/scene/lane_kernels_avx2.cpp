@@ -151,6 +151,15 @@ packed_node load_packed(const Particle& node) {
             _mm256_blend_pd(colours, _mm256_broadcast_sd(&node.accel), 0x8), node.visible != 0};
 }
 
+// A node read for the first time in a step, with its restoring force (see
+// load_restored).
+packed_node load_packed_restored(const Particle& node, double spring) {
+    const __m256d colours = _mm256_loadu_pd(&node.red);
+    const __m256d accel = _mm256_set1_pd(restoring_accel(node, spring));
+    return {_mm256_blend_pd(colours, _mm256_broadcast_sd(&node.height), 0x8),
+            _mm256_blend_pd(colours, accel, 0x8), node.visible != 0};
+}
+
 void store_packed(Particle& node, const packed_node& n) {
     const __m128d red_green = _mm256_castpd256_pd128(n.y);
     const __m128d blue_accel = _mm256_extractf128_pd(n.y, 1);
@@ -176,16 +185,19 @@ inline void couple_packed(packed_node& P, packed_node& Q, __m256d diagonal) {
 struct packed_line {
     Particle* row = nullptr;
     Particle* next = nullptr;
+    double spring = 0;
+    std::int32_t cols = 0;
     packed_node A{};
     packed_node C{};
 
     void start() {
         A = load_packed(row[0]);
-        C = load_packed(next[0]);
+        C = load_packed_restored(next[0], spring);
     }
     void cell(std::int32_t j, __m256d diagonal) {
+        prefetch_ahead(next, j, cols);
         packed_node B = load_packed(row[j + 1]);
-        packed_node D = load_packed(next[j + 1]);
+        packed_node D = load_packed_restored(next[j + 1], spring);
         couple_packed<false>(A, B, diagonal);
         couple_packed<false>(A, C, diagonal);
         couple_packed<true>(A, D, diagonal);
@@ -207,13 +219,18 @@ struct packed_line {
 void couple_packed_lines(const SeaScene& scene, std::int32_t first, int count) {
     constexpr std::int32_t lag = 2;
     const std::int32_t cells = scene.cols - 1;
-    if (cells <= 0) return;
+    if (cells <= 0) {
+        for (int k = 1; k <= count; ++k) restore_row(scene, scene.grid[first + k].get());
+        return;
+    }
     const __m256d diagonal = _mm256_set_pd(diagonal_weight, 1.0, 1.0, 1.0);
     packed_line l0, l1, l2, l3;
     packed_line* lines[4] = {&l0, &l1, &l2, &l3};
     for (int k = 0; k < count; ++k) {
         lines[k]->row = scene.grid[first + k].get();
         lines[k]->next = scene.grid[first + k + 1].get();
+        lines[k]->spring = scene.spring;
+        lines[k]->cols = scene.cols;
     }
     auto one = [&](packed_line& line, int k, std::int32_t j) {
         const std::int32_t cell = j - lag * k;

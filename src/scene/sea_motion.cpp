@@ -10,21 +10,12 @@ namespace {
 constexpr double fall_floor = -10;
 constexpr double sweep_phase = 0.9;
 
-// Each row is its own block of memory, which the processor's prefetching does
-// not run on into: the rows are restored in order, so the last records of row
-// `i` ask for the first ones of the next, when there is one.
-void restore_row(const SeaScene& scene, std::int32_t i) {
-    Particle* row = scene.grid[i].get();
-    const Particle* next = i + 1 < scene.rows ? scene.grid[i + 1].get() : nullptr;
-    for (std::int32_t j = 0; j < scene.cols; ++j) {
-        const std::int32_t ahead = j + prefetch_distance;
-        if (ahead < scene.cols) {
-            prefetch_record(row + ahead, true);
-        } else if (next && ahead - scene.cols < scene.cols) {
-            prefetch_record(next + (ahead - scene.cols), true);
-        }
-        if (row[j].visible) row[j].accel = -(row[j].height * scene.spring);
-    }
+// The first row's restoring force; the coupling sets the other rows' as it
+// first reads them.
+void restore_first_row(const SeaScene& scene) {
+    Particle* row = scene.grid[0].get();
+    for (std::int32_t j = 0; j < scene.cols; ++j)
+        row[j].accel = restoring_accel(row[j], scene.spring);
 }
 
 void integrate_row(SeaScene& scene, std::int32_t i) {
@@ -43,15 +34,15 @@ double turn_phase_of(double angle) {
 // The sea's three stages (restoring force on every node, neighbour coupling over
 // every cell corner in row-major order, integration of every node) in one pass
 // down the rows, for the cache's sake. Each node still goes through the stages
-// in order: its restoring force is set before the first cell that touches it
-// (the cells of the row above), and it is integrated after the last one (the
+// in order: its restoring force is set as the first cell that touches it reads
+// it (a cell of the row above), and it is integrated after the last one (the
 // cells of its own row). The cells keep their order, so the colour exchanges,
 // which depend on it, are those of three separate passes.
 void move_sea(SeaScene& scene) {
     if (scene.rows <= 0) return;
     const std::size_t nodes = static_cast<std::size_t>(scene.rows) * scene.cols;
     if (scene.sea_heights.size() != nodes) scene.sea_heights.resize(nodes);
-    restore_row(scene, 0);
+    restore_first_row(scene);
     std::int32_t i = 0;
     // Several lines of cells at a time, as many as the kernels take together
     // (see couple_lines).
@@ -59,7 +50,6 @@ void move_sea(SeaScene& scene) {
     const std::int32_t lines = scene.rows - 1;
     while (i < lines) {
         const int group = lines - i < k.lines_together ? lines - i : k.lines_together;
-        for (int r = 1; r <= group; ++r) restore_row(scene, i + r);
         k.couple_lines(scene, i, group);
         for (int r = 0; r < group; ++r) integrate_row(scene, i + r);
         i += group;

@@ -112,6 +112,13 @@ inline double sample_height(const SeaScene& sea, double x, double y) {
     return node ? node->z : 0.0;
 }
 
+// A node's acceleration once the restoring force is set (the first stage of
+// the sea's step): -(height * spring) for a visible node; an invisible one
+// keeps its own.
+inline double restoring_accel(const Particle& node, double spring) {
+    return node.visible ? -(node.height * spring) : node.accel;
+}
+
 // Colours the node under a world point, clamped into the grid.
 inline void stain(SeaScene& sea, double x, double y, double red, double green, double blue) {
     Particle* node = node_under(sea, x, y);
