@@ -127,7 +127,7 @@ void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& 
 }
 
 void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t cx, std::int32_t cy,
-                      Particle view, double eye_distance, double sx, double sy) {
+                      Pose view, double eye_distance, double sx, double sy) {
     if (!list.items || !list.snapshot) return;
     // Every record is transformed on its own and drawn in list order, so the
     // cloud goes through the turns, the projection and the drawing a block at

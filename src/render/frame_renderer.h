@@ -12,7 +12,7 @@ struct ParticleList;
 
 void render_frame(SeaScene& scene, DrawingSurface& surface, const surface_rect& rect);
 void render_particles(ParticleList& list, DrawingSurface& surface, std::int32_t cx, std::int32_t cy,
-                      Particle view, double eye_distance, double sx, double sy);
+                      Pose view, double eye_distance, double sx, double sy);
 void draw_point(const Particle& record, DrawingSurface& surface, std::int32_t cx, std::int32_t cy,
                 double sx, double sy);
 // The same for a projected point held apart from its record.

@@ -12,9 +12,6 @@ void init_particle(Particle& record) {
     record.x = 0;
     record.y = 0;
     record.z = 0;
-    record.angle_x = 0;
-    record.angle_y = 0;
-    record.angle_z = 0;
     record.red = 1.0;
     record.green = 1.0;
     record.blue = 1.0;
@@ -42,7 +39,11 @@ Particle particle_of(const TextParticle& particle, double velocity) {
     return record;
 }
 
-void add_angle(Particle& pose, double increment) {
+void init_pose(Pose& pose) {
+    pose = Pose{0, 0, 0, 0, 0, 0};
+}
+
+void add_angle(Pose& pose, double increment) {
     pose.angle_z += increment;
     if (pose.angle_z > two_pi) {
         pose.angle_z -= two_pi;
@@ -51,7 +52,7 @@ void add_angle(Particle& pose, double increment) {
     }
 }
 
-pose_turn turn_of(const Particle& pose) {
+pose_turn turn_of(const Pose& pose) {
     return {sine(pose.angle_x),
             cosine(pose.angle_x),
             sine(pose.angle_y),
@@ -75,7 +76,7 @@ void rotate_translate(const pose_turn& turn, Particle* first, int count) {
     kernels().rotate_translate(turn, first, count);
 }
 
-void rotate_translate(const Particle& pose, Particle* first, int count) {
+void rotate_translate(const Pose& pose, Particle* first, int count) {
     rotate_translate(turn_of(pose), first, count);
 }
 

@@ -1,14 +1,17 @@
-// The one 3-D record of the scene: grid node, text particle and pose alike.
+// The 3-D records of the scene: grid nodes and text particles (Particle, and
+// TextParticle, its first 64 bytes), and the poses that turn them (Pose).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 // What a frame and the text cloud's step read of every record (its position,
-// colour, size, flags and height) come first, within the first 64 bytes, and
-// records start on a cache line: a frame reads one line of each grid node,
-// and the cloud keeps just that line of each particle (TextParticle).
-struct alignas(64) Particle {
+// colour, size, flags and height) come first, within the first 64 bytes; the
+// sea's motion follows. Nothing else: every pass over the grid streams all of
+// it, so a record holds only what a grid node uses (96 bytes, where with the
+// poses' angles it was two whole cache lines), and the cloud keeps only the
+// first 64 bytes of each particle (TextParticle).
+struct alignas(32) Particle {
     double x;
     double y;
     double z;
@@ -23,14 +26,22 @@ struct alignas(64) Particle {
     double accel;
     double spray_z;
     double spray_vz;
+};
+static_assert(sizeof(Particle) == 96, "a record is a grid node's fields");
+
+// Where a run of records is moved to after turning it about x, then y, then z
+// by these angles: the scene's tilt, the turning view, the cloud's pose.
+struct Pose {
+    double x;
+    double y;
+    double z;
     double angle_x;
     double angle_y;
     double angle_z;
 };
-static_assert(sizeof(Particle) == 128, "a record is two cache lines");
 
-// A text particle as the cloud keeps it: a record's first cache line, the same
-// fields at the same places, which is all that frames and the cloud's step
+// A text particle as the cloud keeps it: a record's first 64 bytes, the same
+// fields at the same places, one cache line, which is all that frames and the cloud's step
 // read of it but its fall speed (kept beside it, see ParticleList). The
 // processor fetches memory in aligned pairs of lines, so a run of whole
 // records whose second lines go unread costs as much to stream as reading
@@ -97,7 +108,7 @@ inline void prefetch_first_line(const Particle* record, bool for_write = false) 
     prefetch_line(record, for_write);
 }
 
-// Asks for both cache lines of a record.
+// Asks for the cache lines of a record (two at most).
 inline void prefetch_record(const Particle* record, bool for_write = false) {
     prefetch_line(record, for_write);
     prefetch_line(reinterpret_cast<const char*>(record) + 64, for_write);
@@ -107,8 +118,10 @@ constexpr double two_pi = 6.283185307179586;
 constexpr double pi = 3.141592653589793;
 
 void init_particle(Particle& record);
+// A pose at the origin, turning nothing.
+void init_pose(Pose& pose);
 // Adds to the pose's angle_z and brings it back once into [-2π, 2π].
-void add_angle(Particle& pose, double increment);
+void add_angle(Pose& pose, double increment);
 
 // A pose made ready for turning runs of records: the sine and cosine of each of
 // its angles and its position. A frame turns a hundred rows and the whole
@@ -119,11 +132,11 @@ struct pose_turn {
     double sin_z, cos_z;
     double x, y, z;
 };
-pose_turn turn_of(const Particle& pose);
+pose_turn turn_of(const Pose& pose);
 
 // Turns the run about x, then y, then z by the pose's angles, then moves it by
 // the pose's position. Only x, y, z change.
-void rotate_translate(const Particle& pose, Particle* first, int count);
+void rotate_translate(const Pose& pose, Particle* first, int count);
 void rotate_translate(const pose_turn& turn, Particle* first, int count);
 // The same on a copy: the run `first` receives the `count` records of `source`
 // and is then turned and moved. One pass where the two would take two.

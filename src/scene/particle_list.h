@@ -8,7 +8,7 @@
 #include "scene/particle.h"
 
 struct ParticleList {
-    Particle pose;
+    Pose pose;
     std::int32_t count = 0;
     // Each record as its first cache line and its fall speed, side by side
     // (see TextParticle); both absent until the first append.
@@ -17,7 +17,7 @@ struct ParticleList {
     std::unique_ptr<Particle[]> snapshot;  // absent until the first renewal
     std::int32_t capacity = 0;
 
-    ParticleList() { init_particle(pose); }
+    ParticleList() { init_pose(pose); }
 };
 
 constexpr std::int32_t particle_list_growth = 100;

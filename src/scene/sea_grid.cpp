@@ -6,8 +6,8 @@
 #include "scene/trig.h"
 
 SeaScene::SeaScene() : text(fallback_message_gbk) {
-    init_particle(pose);
-    init_particle(view);
+    init_pose(pose);
+    init_pose(view);
 }
 
 SeaScene::~SeaScene() {

@@ -34,7 +34,7 @@ struct free_memory {
 };
 
 struct SeaScene {
-    Particle pose;
+    Pose pose;
     std::int32_t rows = 0;
     std::int32_t cols = 0;
     std::vector<std::unique_ptr<Particle[]>> grid;  // rows of `cols` nodes; absent rows are null
@@ -47,7 +47,7 @@ struct SeaScene {
     double lift = 0.0;
     double sweep_level = 0;
     double sweep_speed = 0;
-    Particle view;
+    Pose view;
     std::int32_t follow = 0;
     std::string text;
     text_encoding encoding = text_encoding::ansi;  // how `text` and `line` are read

@@ -26,8 +26,8 @@ void draw_blocks(FakeRasteriser& fake) {
 
 // Every field of a record, as bits (the padding between them is no state).
 void append_fields(std::vector<std::uint64_t>& out, const Particle& p) {
-    for (double v : {p.x, p.y, p.z, p.angle_x, p.angle_y, p.angle_z, p.red, p.green, p.blue,
-                     p.spray_z, p.height, p.spray_vz, p.velocity, p.accel}) {
+    for (double v : {p.x, p.y, p.z, p.red, p.green, p.blue, p.spray_z, p.height, p.spray_vz,
+                     p.velocity, p.accel}) {
         std::uint64_t bits;
         std::memcpy(&bits, &v, sizeof bits);
         out.push_back(bits);

@@ -19,9 +19,9 @@ Particle at(double x, double y, double z) {
     return p;
 }
 
-Particle pose_with(double ax, double ay, double az) {
-    Particle pose;
-    init_particle(pose);
+Pose pose_with(double ax, double ay, double az) {
+    Pose pose;
+    init_pose(pose);
     pose.angle_x = ax;
     pose.angle_y = ay;
     pose.angle_z = az;
@@ -44,7 +44,7 @@ TEST(Particle, StartsWhiteSizeOneAndHidden) {
 
 TEST(AddAngle, WrapsOnceIntoPlusMinusTwoPi) {
     // 2π is 6.283185307179586; 6.2 + 0.1 - 2π worked out in doubles.
-    Particle pose = pose_with(0, 0, 6.2);
+    Pose pose = pose_with(0, 0, 6.2);
     add_angle(pose, 0.1);
     EXPECT_EQ(pose.angle_z, 0.01681469282041359);
 
@@ -66,7 +66,7 @@ TEST(AddAngle, WrapsOnceIntoPlusMinusTwoPi) {
 }
 
 TEST(RotateTranslate, ZeroAnglesOnlyTranslate) {
-    Particle pose = pose_with(0, 0, 0);
+    Pose pose = pose_with(0, 0, 0);
     pose.x = 1.5;
     pose.y = -2;
     pose.z = 3;
@@ -131,7 +131,7 @@ TEST(RotateTranslate, KeepsDistanceFromAxisAndSkipsPointsOnIt) {
 
 TEST(RotateTranslate, CountZeroTouchesNothing) {
     Particle p = at(1, 2, 3);
-    Particle pose = pose_with(1, 1, 1);
+    Pose pose = pose_with(1, 1, 1);
     pose.x = 9;
     rotate_translate(pose, &p, 0);
     EXPECT_EQ(p.x, 1.0);
@@ -184,7 +184,7 @@ TEST(CopyRotateTranslate, EqualsACopyFollowedByTheTurnForAnyPose) {
         source[k].visible = static_cast<std::uint8_t>(k & 1);
     }
     source[3].x = source[3].y = 0;  // on the z axis
-    for (const Particle& pose : {pose_with(0, 0, 0), pose_with(1.7278759594743864, 0, 0),
+    for (const Pose& pose : {pose_with(0, 0, 0), pose_with(1.7278759594743864, 0, 0),
                                  pose_with(0, 0, 1.2566370614359172), pose_with(0.3, -0.7, 2.9)}) {
         for (int count : {0, 1, 6, 7}) {
             std::vector<Particle> expected(source.begin(), source.begin() + count);

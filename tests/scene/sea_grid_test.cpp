@@ -27,7 +27,8 @@ TEST(SeaScene, ConstructsWithItsConstants) {
     EXPECT_EQ(s.text, "\xc9\xfa\xc8\xd5\xbf\xec\xc0\xd6\nHappy Birthday\n");
     EXPECT_TRUE(s.line.empty());
     EXPECT_EQ(s.particles.count, 0);
-    EXPECT_EQ(s.pose.red, 1.0);
+    EXPECT_EQ(s.pose.angle_x, 0.0);  // the poses start at the origin, turning nothing
+    EXPECT_EQ(s.view.angle_z, 0.0);
 }
 
 TEST(BuildGrid, ClampsCountsOutsideOneTo1024To1024) {

@@ -102,8 +102,8 @@ int main(int argc, char** argv) {
     report("seeding ripples (cosine)", ripples);
 
     tally views;
-    Particle view;
-    init_particle(view);
+    Pose view;
+    init_pose(view);
     add_angle(view, start_view_angle);
     for (long long t = 0; t <= ticks; ++t) {
         compare(views, view.angle_z, true, t % 64 == 0);

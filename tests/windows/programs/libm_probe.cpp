@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
         std::printf("ripple %lld %a - %a -\n", static_cast<long long>(d2), cosine(argument),
                     std::cos(argument));
     }
-    Particle view;
-    init_particle(view);
+    Pose view;
+    init_pose(view);
     add_angle(view, start_view_angle);
     for (long t = 0; t <= ticks; ++t) {
         const double angle = opaque(view.angle_z);
