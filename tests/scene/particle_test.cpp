@@ -185,7 +185,7 @@ TEST(CopyRotateTranslate, EqualsACopyFollowedByTheTurnForAnyPose) {
     }
     source[3].x = source[3].y = 0;  // on the z axis
     for (const Pose& pose : {pose_with(0, 0, 0), pose_with(1.7278759594743864, 0, 0),
-                                 pose_with(0, 0, 1.2566370614359172), pose_with(0.3, -0.7, 2.9)}) {
+                             pose_with(0, 0, 1.2566370614359172), pose_with(0.3, -0.7, 2.9)}) {
         for (int count : {0, 1, 6, 7}) {
             std::vector<Particle> expected(source.begin(), source.begin() + count);
             rotate_translate(pose, expected.data(), count);
