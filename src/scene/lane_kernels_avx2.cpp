@@ -266,9 +266,99 @@ void couple_packed_lines(const SeaScene& scene, std::int32_t first, int count) {
     }
 }
 
+// The cloud's step four particles at a time, as move_particle_group takes
+// them, in fewer instructions: each particle's flags and height come with the
+// rest of its cache line in the same loads, the node under it is worked out
+// four-wide and the sea's heights are fetched with one gather.
+void move_particles_avx2(SeaScene& scene, TextParticle* items, double* velocities, int count,
+                         const double* heights, double floor_height) {
+    static_assert(
+        offsetof(TextParticle, visible) == offsetof(TextParticle, size) + 4 &&
+            offsetof(TextParticle, released) == offsetof(TextParticle, size) + 5 &&
+            offsetof(TextParticle, height) == offsetof(TextParticle, size) + 8 &&
+            offsetof(TextParticle, green) + 2 * sizeof(double) == offsetof(TextParticle, size),
+        "green, blue, the flags and the height fill the line's second half");
+    const node_lookup<avx2_lanes> lookup(scene);
+    const __m256d columns = _mm256_set1_pd(scene.cols);
+    const __m256d floor = _mm256_set1_pd(floor_height);
+    const __m256d gravity = _mm256_set1_pd(scene.gravity);
+    const __m256i visible_byte = _mm256_set1_epi64x(0xFFll << 32);
+    const __m256i released_byte = _mm256_set1_epi64x(0xFFll << 40);
+    const __m256i zero = _mm256_setzero_si256();
+    const bool ride = scene.follow == 0;
+    int p = 0;
+    for (; p + 4 <= count; p += 4) {
+        if (p + prefetch_distance < count) prefetch_line(items + p + prefetch_distance, true);
+        TextParticle* group = items + p;
+        const double* front[4] = {&group[0].x, &group[1].x, &group[2].x, &group[3].x};
+        const double* back[4] = {&group[0].green, &group[1].green, &group[2].green,
+                                 &group[3].green};
+        __m256d x, y, z, red, green, blue, flags, height;
+        avx2_lanes::gather4(front, x, y, z, red);
+        avx2_lanes::gather4(back, green, blue, flags, height);
+        const __m256i bits = _mm256_castpd_si256(flags);
+        const __m256d held =
+            _mm256_castsi256_pd(_mm256_cmpeq_epi64(_mm256_and_si256(bits, released_byte), zero));
+        const int hidden = _mm256_movemask_pd(
+            _mm256_castsi256_pd(_mm256_cmpeq_epi64(_mm256_and_si256(bits, visible_byte), zero)));
+        const int released = ~_mm256_movemask_pd(held) & 0xF;
+        // Falling, while above the floor: released particles only.
+        if (released) {
+            const __m256d falls = _mm256_andnot_pd(held, _mm256_cmp_pd(z, floor, _CMP_GT_OQ));
+            __m256d velocity = _mm256_loadu_pd(velocities + p);
+            velocity = _mm256_blendv_pd(velocity, _mm256_add_pd(velocity, gravity), falls);
+            z = _mm256_blendv_pd(z, _mm256_add_pd(z, velocity), falls);
+            _mm256_storeu_pd(velocities + p, velocity);
+        }
+        // Staining, in the list's order.
+        for (int stains = released & ~hidden; stains; stains &= stains - 1) {
+            const TextParticle& t = group[__builtin_ctz(static_cast<unsigned>(stains))];
+            stain(scene, t.x, t.y, t.red, t.green, t.blue);
+        }
+        // The node under each, whose cell indices are whole numbers below
+        // 1024: their row-major index is exact in a double.
+        const __m256d row = _mm256_round_pd(
+            lookup.clamped(
+                _mm256_add_pd(lookup.half_rows, _mm256_mul_pd(x, lookup.inverse_spacing)),
+                lookup.last_row),
+            _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+        const __m256d column = _mm256_round_pd(
+            lookup.clamped(
+                _mm256_add_pd(lookup.half_cols, _mm256_mul_pd(y, lookup.inverse_spacing)),
+                lookup.last_col),
+            _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+        const __m128i index =
+            _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(row, columns), column));
+        const __m256d sea_z =
+            _mm256_mask_i32gather_pd(_mm256_setzero_pd(), heights, index,
+                                     _mm256_castsi256_pd(_mm256_set1_epi64x(-1)), sizeof(double));
+        const __m256d visible = _mm256_cmp_pd(z, sea_z, _CMP_GT_OQ);
+        const int now_visible = _mm256_movemask_pd(visible);
+        for (int k = 0; k < 4; ++k)
+            group[k].visible = static_cast<std::uint8_t>(now_visible >> k & 1);
+        if (ride) {
+            z = _mm256_blendv_pd(z, _mm256_add_pd(sea_z, height), _mm256_and_pd(visible, held));
+        }
+        const __m128d low = _mm256_castpd256_pd128(z);
+        const __m128d high = _mm256_extractf128_pd(z, 1);
+        _mm_storel_pd(&group[0].z, low);
+        _mm_storeh_pd(&group[1].z, low);
+        _mm_storel_pd(&group[2].z, high);
+        _mm_storeh_pd(&group[3].z, high);
+    }
+    if (p < count) {
+        const node_lookup<scalar_lanes> single(scene);
+        for (; p < count; ++p) {
+            move_particle_group<scalar_lanes>(scene, items, velocities, p, heights, single,
+                                              floor_height);
+        }
+    }
+}
+
 lane_kernels avx2_table() {
     lane_kernels table = kernel_table<avx2_lanes>();
     table.couple_lines = couple_packed_lines;
+    table.move_particles = move_particles_avx2;
     table.lines_together = 4;
     return table;
 }
