@@ -209,13 +209,21 @@ void turn_and_project_lanes(const pose_turn& first_pose, const pose_turn& second
         }
         turn_project_group<L>(first_turn, second_turn, source, k, eye_distance, out, polar);
     }
-    if (k < count) {
-        const lane_turn<scalar_lanes> first_single(first_pose);
-        const lane_turn<scalar_lanes> second_single(second_pose);
-        for (; k < count; ++k) {
-            turn_project_group<scalar_lanes>(first_single, second_single, source, k, eye_distance,
-                                             out, polar);
-        }
+    if (k == count) return;
+    // The last few records: as the last full group of the run, which does
+    // again what it did for the records before them (each record's results
+    // depend on that record alone) in a fraction of the time of one record's
+    // chain of scalar roots and divisions after another.
+    if (count >= w) {
+        turn_project_group<L>(first_turn, second_turn, source, count - w, eye_distance, out,
+                              polar);
+        return;
+    }
+    const lane_turn<scalar_lanes> first_single(first_pose);
+    const lane_turn<scalar_lanes> second_single(second_pose);
+    for (; k < count; ++k) {
+        turn_project_group<scalar_lanes>(first_single, second_single, source, k, eye_distance, out,
+                                         polar);
     }
 }
 
