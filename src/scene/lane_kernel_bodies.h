@@ -336,6 +336,9 @@ void place_points_lanes(field_run colours_of, const projected_points& at, int co
     };
     int k = 0;
     for (; k + w <= count; k += w) group(k, L{});
+    if (k == count) return;
+    // The last few as the last full group (see turn_and_project_lanes).
+    if (count >= w) return group(count - w, L{});
     for (; k < count; ++k) group(k, scalar_lanes{});
 }
 
