@@ -215,8 +215,7 @@ void turn_and_project_lanes(const pose_turn& first_pose, const pose_turn& second
     // depend on that record alone) in a fraction of the time of one record's
     // chain of scalar roots and divisions after another.
     if (count >= w) {
-        turn_project_group<L>(first_turn, second_turn, source, count - w, eye_distance, out,
-                              polar);
+        turn_project_group<L>(first_turn, second_turn, source, count - w, eye_distance, out, polar);
         return;
     }
     const lane_turn<scalar_lanes> first_single(first_pose);
@@ -509,8 +508,10 @@ inline void restore_row(const SeaScene& scene, Particle* row) {
     node.blue = values.blue;
 }
 
-[[gnu::always_inline]] inline void couple(coupled_node& P, coupled_node& Q, bool diagonal) {
-    if (!P.visible || !Q.visible) return;
+// Only visible pairs exchange; `checked` says whether that is still to be seen.
+[[gnu::always_inline]] inline void couple(coupled_node& P, coupled_node& Q, bool diagonal,
+                                          bool checked = true) {
+    if (checked && (!P.visible || !Q.visible)) return;
     double f = (Q.height - P.height) * coupling;
     if (diagonal) f = f * diagonal_weight;
     P.accel += f;
@@ -546,10 +547,13 @@ public:
         prefetch_ahead(next_, j, cols);
         coupled_node B = load_coupled(row_[j + 1]);
         coupled_node D = load_restored(next_[j + 1], spring_);
-        couple(A_, B, false);
-        couple(A_, C_, false);
-        couple(A_, D, true);
-        couple(B, C_, true);
+        // Inside the sea all four corners are visible: one test serves the
+        // cell's four exchanges.
+        const bool inside = A_.visible && B.visible && C_.visible && D.visible;
+        couple(A_, B, false, !inside);
+        couple(A_, C_, false, !inside);
+        couple(A_, D, true, !inside);
+        couple(B, C_, true, !inside);
         store_coupled(row_[j], A_);
         store_coupled(next_[j], C_);
         A_ = B;

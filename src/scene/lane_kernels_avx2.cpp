@@ -170,9 +170,10 @@ void store_packed(Particle& node, const packed_node& n) {
 
 // A pair along a row or a column has no weight (multiplying by 1 would change
 // nothing but lengthen the chain of arithmetic through the node).
-template <bool Diagonal>
+// Only visible pairs exchange; Checked says whether that is still to be seen.
+template <bool Diagonal, bool Checked = true>
 inline void couple_packed(packed_node& P, packed_node& Q, __m256d diagonal) {
-    if (!P.visible || !Q.visible) return;
+    if (Checked && (!P.visible || !Q.visible)) return;
     __m256d g = _mm256_mul_pd(_mm256_sub_pd(Q.x, P.x), _mm256_set1_pd(coupling));
     if constexpr (Diagonal) g = _mm256_mul_pd(g, diagonal);
     P.y = _mm256_add_pd(P.y, g);
@@ -198,10 +199,19 @@ struct packed_line {
         prefetch_ahead(next, j, cols);
         packed_node B = load_packed(row[j + 1]);
         packed_node D = load_packed_restored(next[j + 1], spring);
-        couple_packed<false>(A, B, diagonal);
-        couple_packed<false>(A, C, diagonal);
-        couple_packed<true>(A, D, diagonal);
-        couple_packed<true>(B, C, diagonal);
+        // Inside the sea all four corners are visible: one test serves the
+        // cell's four exchanges.
+        if (A.visible & B.visible & C.visible & D.visible) {
+            couple_packed<false, false>(A, B, diagonal);
+            couple_packed<false, false>(A, C, diagonal);
+            couple_packed<true, false>(A, D, diagonal);
+            couple_packed<true, false>(B, C, diagonal);
+        } else {
+            couple_packed<false>(A, B, diagonal);
+            couple_packed<false>(A, C, diagonal);
+            couple_packed<true>(A, D, diagonal);
+            couple_packed<true>(B, C, diagonal);
+        }
         store_packed(row[j], A);
         store_packed(next[j], C);
         A = B;
