@@ -163,9 +163,11 @@ void project_lanes(typename L::value x, typename L::value y, typename L::value z
 // and normalised parts of the records' x and y come from the parts when they
 // were made from exactly these x and y, and go into them otherwise.
 template <typename L>
-void turn_project_group(const lane_turn<L>& first_turn, const lane_turn<L>& second_turn,
-                        field_run source, int k, double eye_distance, projected_points& out,
-                        const polar_parts* polar) {
+[[gnu::always_inline]] inline void turn_project_group(const lane_turn<L>& first_turn,
+                                                      const lane_turn<L>& second_turn,
+                                                      field_run source, int k, double eye_distance,
+                                                      projected_points& out,
+                                                      const polar_parts* polar) {
     constexpr int n = L::width;
     const double* positions[n];
     for (int j = 0; j < n; ++j) positions[j] = source.at(static_cast<std::size_t>(k + j));
